@@ -1,0 +1,15 @@
+// An image stretched over the whole canvas.
+#pragma once
+
+#include <string>
+
+class Graphics;
+
+class Backdrop {
+public:
+    explicit Backdrop(const std::string& image);
+    void draw(Graphics& graphics) const;
+    virtual void update() {}
+
+    std::string image;
+};

@@ -1,0 +1,55 @@
+// The application: owns SDL, the window, the sound, the input and the current screen, and
+// runs the main loop.
+#pragma once
+
+#include <SDL.h>
+
+#include <cstdint>
+#include <memory>
+#include <string>
+
+#include "engine/audio.h"
+#include "engine/graphics.h"
+#include "engine/input.h"
+#include "engine/screen.h"
+
+class Game {
+public:
+    struct Config {
+        Graphics::Config graphics;
+        Audio::Config audio;
+    };
+
+    // Initialises every SDL subsystem and the input; no window yet.
+    explicit Game(const Config& config);
+    Game(std::string title, int width, int height);
+    // Audio, then Graphics, then the screen, then SDL_Quit.
+    ~Game();
+    Game(const Game&) = delete;
+    Game& operator=(const Game&) = delete;
+
+    void init();
+    // Creates window and sound and installs the first screen (owned from here on). False
+    // (after one line on stderr) when no window could be made; the screen is then dropped.
+    bool start(Screen* first);
+    // One iteration of the main loop; false when the program should end.
+    bool step();
+    // start, then step until it returns false. False when no window could be made.
+    bool loop(Screen* first);
+    // Installs `next` (owned from here on), destroys the current screen, switches the music.
+    void set_screen(Screen* next);
+
+    void bind_key(SDL_Scancode key, Input::Button b) { input.bind_key(key, b); }
+    void bind_pad(SDL_GameControllerButton button, Input::Button b) { input.bind_pad(button, b); }
+    void bind_axis(int axis, Input::Button negative, Input::Button positive) {
+        input.bind_axis(axis, negative, positive);
+    }
+
+    Config config;
+    Input input;
+    std::unique_ptr<Screen> screen;
+    std::unique_ptr<Graphics> graphics;
+    std::unique_ptr<Audio> audio;
+    uint32_t last_ticks = 0;
+    std::string music_track;
+};

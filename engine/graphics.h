@@ -1,0 +1,82 @@
+// The window, SDL's 2-D renderer, drawing primitives and the image cache.
+#pragma once
+
+#include <SDL.h>
+
+#include <map>
+#include <string>
+#include <vector>
+
+class Graphics {
+public:
+    struct Config {
+        bool fullscreen = true;   // start in desktop fullscreen; tracks the current mode
+        bool accelerated = true;  // hardware renderer and an OpenGL window
+        bool vsync = true;
+        bool integer_scale = true;
+        int scale = 1;  // window size over logical size, in windowed mode
+        std::string title;
+        int width = 0;  // logical canvas size in pixels
+        int height = 0;
+    };
+
+    struct Point {
+        int x;
+        int y;
+    };
+
+    enum class FlipDirection : int { None = 0, Horizontal = 1, Vertical = 2, Both = 3 };
+
+    // One image copy as seen by a blit log (tests and benchmarks observe drawing through it).
+    struct BlitRecord {
+        std::string image;
+        SDL_Rect source;       // {0,0,0,0} when the whole image was asked for
+        SDL_Rect destination;  // {0,0,0,0} when the whole canvas was asked for
+        bool whole_source;
+        bool whole_destination;
+        double angle;  // degrees, as handed to SDL
+        FlipDirection flip;
+    };
+
+    // Creates the window and the renderer. When either cannot be made (or when SDL fell back
+    // to an invisible driver nobody asked for), `error` says why and ok() is false.
+    explicit Graphics(const Config& config);
+    // Destroys every texture, then the renderer, then the window.
+    ~Graphics();
+    Graphics(const Graphics&) = delete;
+    Graphics& operator=(const Graphics&) = delete;
+
+    bool ok() const { return window != nullptr && renderer != nullptr && error.empty(); }
+
+    void clear();  // opaque black
+    void clear(unsigned int color);
+    void flip();
+    void toggle_fullscreen();
+    void set_window_size();
+    void set_color(int color);  // 0xRRGGBBAA
+
+    void draw_pixel(Point p, unsigned int color);
+    void draw_line(Point a, Point b, unsigned int color);
+    void draw_rect(Point a, Point b, unsigned int color, bool filled);
+    void draw_circle(Point center, int radius, unsigned int color, bool filled);
+    void draw_triangle(Point p1, Point p2, Point p3, unsigned int color, bool filled);
+    void draw_triangle_top(Point p1, Point p2, Point p3, unsigned int color);
+    void draw_triangle_bottom(Point p1, Point p2, Point p3, unsigned int color);
+
+    // The texture of "content/" + name, loaded on first use; null (reported once) on failure.
+    SDL_Texture* load_image(const std::string& name);
+    void blit(const std::string& name, const SDL_Rect* source, const SDL_Rect* destination);
+    void blit_ex(const std::string& name, const SDL_Rect* source, const SDL_Rect* destination,
+                 float angle, const SDL_Point* center, FlipDirection flip);
+
+    Config config;
+    std::map<std::string, SDL_Texture*> textures;  // by path; null marks a failed load
+    SDL_Window* window = nullptr;
+    SDL_Renderer* renderer = nullptr;
+    std::string error;  // why the window or renderer could not be made; empty when fine
+
+    // When set, every blit and blit_ex is appended here; with `blit_log_only` the copy is
+    // then not handed to SDL at all (to measure the CPU side of drawing alone).
+    std::vector<BlitRecord>* blit_log = nullptr;
+    bool blit_log_only = false;
+};

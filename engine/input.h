@@ -1,0 +1,88 @@
+// Logical buttons fed by keys, controller buttons and sticks; the only reader of SDL events.
+#pragma once
+
+#include <SDL.h>
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <unordered_map>
+#include <unordered_set>
+#include <utility>
+#include <vector>
+
+#include "engine/util.h"
+
+class Input {
+public:
+    enum class Button : int {
+        None = 0,
+        Up = 1,
+        Down = 2,
+        Left = 3,
+        Right = 4,
+        Start = 5,
+        Select = 6,
+        A = 7,
+        B = 8,
+        X = 9,
+        Y = 10,
+        L = 11,
+        R = 12,
+        Fullscreen = 17,
+    };
+    using ButtonSet = std::unordered_set<Button, Util::CastHash<Button>>;
+
+    // Built-in tables, in stored order, copied into every new Input.
+    static const std::vector<std::pair<int, Button>> kDefaultKeyBinds;  // scancode -> button
+    static const std::vector<std::pair<int, Button>> kDefaultPadBinds;  // controller button
+    static const std::vector<std::pair<int, std::pair<Button, Button>>> kDefaultAxisBinds;
+    // Controller mappings in SDL's format, generated from data/gamecontrollerdb.txt.
+    static const std::vector<const char*> kGamepadDB;
+
+    // Touches no SDL function, so it can run before SDL_Init.
+    Input();
+    // After SDL_Init: registers kGamepadDB, opens the controllers, zeroes axis_state.
+    void init();
+    void process_controllers();
+
+    // Once per main-loop step: clears the per-frame sets and consumes all pending events.
+    // Returns false as soon as a quit event is seen (the rest stays queued).
+    bool process();
+
+    bool key_pressed(Button b) const { return pressed_buttons.count(b) != 0; }
+    bool key_held(Button b) const { return held_buttons.count(b) != 0; }
+    bool key_released(Button b) const { return released_buttons.count(b) != 0; }
+    bool any_pressed() const { return !pressed_buttons.empty(); }
+    std::vector<Button> all_pressed() const;
+    Button keybind(SDL_Scancode key) const;
+    Button padbind(SDL_GameControllerButton button) const;
+
+    void key_down(const SDL_Event& event);
+    void key_up(const SDL_Event& event);
+    void pad_down(const SDL_Event& event);
+    void pad_up(const SDL_Event& event);
+    void pad_axis(const SDL_Event& event);
+    void press(Button b);
+    void release(Button b);
+
+    void bind_key(SDL_Scancode key, Button b);
+    void bind_pad(SDL_GameControllerButton button, Button b);
+    void bind_axis(int axis, Button negative, Button positive);
+
+    bool editing() const { return editing_text; }
+    void begin_editing();
+    void end_editing();
+    void text_input(const std::string& text);
+    std::string get_string() const { return text; }
+
+    ButtonSet held_buttons;
+    ButtonSet pressed_buttons;   // went down during the latest process()
+    ButtonSet released_buttons;  // went up during the latest process()
+    bool editing_text = false;
+    std::string text;
+    std::array<int32_t, 64> axis_state{};  // last side per axis number: -1, 0 or +1
+    std::unordered_map<int, Button> key_binds;
+    std::unordered_map<int, Button> pad_binds;
+    std::unordered_map<int, std::pair<Button, Button>> axis_binds;  // negative, positive
+};

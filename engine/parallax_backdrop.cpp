@@ -1,0 +1,1 @@
+#include "engine/parallax_backdrop.h"

@@ -1,0 +1,20 @@
+// One fixed rectangle of an image.
+#pragma once
+
+#include <SDL.h>
+
+#include <string>
+
+class Graphics;
+
+class Sprite {
+public:
+    Sprite(const std::string& image, int x, int y, int w, int h);
+    virtual void draw(Graphics& graphics, int x, int y) const;
+    // Rotated by angle (radians) about (cx, cy), relative to the top-left corner.
+    virtual void draw_ex(Graphics& graphics, int x, int y, bool flip, float angle, int cx,
+                         int cy) const;
+
+    SDL_Rect source;
+    std::string image;
+};

@@ -1,0 +1,42 @@
+#include "engine/util.h"
+
+#include <chrono>
+#include <fstream>
+#include <random>
+
+namespace Util {
+
+namespace {
+
+// The number of bytes actually read from the device.
+unsigned long read_urandom(void* dst, unsigned long len) {
+    if (len == 0) return 0;
+    std::ifstream device("/dev/urandom", std::ios::in | std::ios::binary);
+    if (!device) return 0;
+    device.read(static_cast<char*>(dst), static_cast<std::streamsize>(len));
+    return static_cast<unsigned long>(device.gcount());
+}
+
+}  // namespace
+
+unsigned long sysrandom(void* dst, unsigned long len) {
+    read_urandom(dst, len);
+    return len;
+}
+
+uint32_t random_seed() {
+    uint32_t seed = 0;
+    if (read_urandom(&seed, sizeof seed) == sizeof seed) return seed;
+    // No urandom (a sandbox, an odd system): still a different game each run.
+    const auto now = std::chrono::high_resolution_clock::now().time_since_epoch().count();
+    seed = static_cast<uint32_t>(now) ^ static_cast<uint32_t>(static_cast<uint64_t>(now) >> 32);
+    try {
+        std::random_device device;
+        seed ^= device();
+    } catch (...) {
+        // Without a random device the clock alone has to do.
+    }
+    return seed;
+}
+
+}  // namespace Util

@@ -1,0 +1,1 @@
+#include "game/game_screen.h"

@@ -1,0 +1,65 @@
+// The screen on which one game is played, from its first frame to leaving the results.
+#pragma once
+
+#include <cstdint>
+#include <random>
+#include <string>
+#include <vector>
+
+#include "engine/backdrop.h"
+#include "engine/screen.h"
+#include "engine/text.h"
+#include "game/camera.h"
+#include "game/centipede.h"
+#include "game/map.h"
+#include "game/player.h"
+
+class GameScreen : public Screen {
+public:
+    enum class State : int32_t { Playing = 0, Paused = 1, GameOver = 2 };
+
+    // The overlay of the pause and game-over states: fades from clear to `color`'s own alpha.
+    class Fader {
+    public:
+        Fader() = default;
+        void reset(unsigned int color, unsigned int duration);
+        void update(unsigned int ms);
+        void draw(Graphics& graphics) const;
+
+        uint32_t color = 0;  // 0xRRGGBBAA; the alpha is the one reached at the end
+        uint32_t duration = 0;
+        uint32_t elapsed = 0;  // never more than duration
+    };
+
+    // A new game seeded from the operating system.
+    GameScreen();
+    // A new game from a chosen seed, so that the same inputs and frame times replay it.
+    explicit GameScreen(unsigned int seed);
+    ~GameScreen() override = default;
+
+    bool update(const Input& input, Audio& audio, unsigned int elapsed) override;
+    // Advances nothing but the camera's jitter source.
+    void draw(Graphics& graphics) const override;
+    Screen* next_screen() const override;  // a new TitleScreen
+    std::string get_music_track() const override { return "deepdiggin.ogg"; }
+
+    // Declaration order is construction order: rng's first output seeds the map, its second
+    // the camera.
+    std::mt19937 rng;
+    Backdrop gameover;
+    Map map;
+    Player player;
+    Camera camera;
+    Text text;
+    Text bigtext;
+    State state = State::Playing;
+    int32_t food_timer = 500;
+    int32_t spawn_timer = 0;
+    double max_depth = 0.0;   // metres
+    double max_length = 0.0;  // centimetres
+    Fader fader;
+    std::vector<Centipede> centipedes;  // in order of spawning
+};
+
+// "label: 1.25suffix", or "1.25suffix" for an empty label; always two decimals.
+std::string format(std::string label, double value, std::string suffix);

@@ -1,0 +1,41 @@
+// The worm: a chain of tiles, head first, that steps, digs, falls, eats and is bitten.
+#pragma once
+
+#include <list>
+
+#include "engine/spritemap.h"
+#include "game/geometry.h"
+
+class Audio;
+class Centipede;
+class Graphics;
+class Map;
+
+class Player {
+public:
+    struct Segment {
+        GridPoint position;
+        Direction front;  // towards the segment nearer the head; for the head, its heading
+        Direction back;   // towards the segment nearer the tail
+        int sprite() const;  // head frame for (front, back); 99 for pairs without one
+    };
+
+    // Starts at (6, 6) and settles through the sky.
+    explicit Player(const Map& map);
+
+    void draw(Graphics& graphics, long x_offset, long y_offset) const;
+    void grow();
+    void turn_left();
+    void turn_right();
+    void eat(Audio& audio, int value);
+    void injure(Audio& audio, const Centipede& centipede);
+    bool occupying(const GridPoint& p) const;
+    bool check_and_move(const Map& map, Direction dir);
+    bool drop(const Map& map);
+    void update(Audio& audio, Map& map, unsigned int elapsed_ms);
+
+    SpriteMap sprites;
+    std::list<Segment> segments;  // never empty
+    int step_timer = 100;
+    double length = 5.0;
+};

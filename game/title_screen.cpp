@@ -1,0 +1,1 @@
+#include "game/title_screen.h"
