@@ -1,7 +1,25 @@
 #include "engine/audio.h"
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <random>
+
+namespace {
+
+// One value from the system's random device; the clock stands in where there is none, since a
+// sound variant is not worth stopping the game for.
+unsigned int random_device_value() {
+    try {
+        std::random_device device;
+        return device();
+    } catch (...) {
+        return static_cast<unsigned int>(
+            std::chrono::steady_clock::now().time_since_epoch().count());
+    }
+}
+
+}  // namespace
 
 Audio::Audio(const Config& config_) : config(config_) {
     Mix_OpenAudio(config.frequency, config.format, config.channels, config.chunksize);
@@ -45,8 +63,7 @@ void Audio::play_sample(const std::string& name) {
 void Audio::play_random_sample(std::string name, int count) {
     // A count below 1 would make an empty range; treat it as the one variant there is.
     if (count < 1) count = 1;
-    std::random_device device;
-    std::mt19937 engine(device());
+    std::mt19937 engine(random_device_value());
     std::uniform_int_distribution<int> pick(0, count - 1);
     const std::string number = std::to_string(pick(engine));
     const auto dot = name.rfind('.');
@@ -72,6 +89,11 @@ void Audio::stop_music() {
     current_track.clear();
 }
 
-void Audio::music_volume(int volume) { Mix_VolumeMusic(volume * 128 / 10); }
+void Audio::music_volume(int volume) {
+    // Pinned to the scale, so that no volume overflows and a negative one does not turn the
+    // call into the mixer's query.
+    volume = std::clamp(volume, 0, 10);
+    Mix_VolumeMusic(volume * MIX_MAX_VOLUME / 10);
+}
 
 bool Audio::music_playing() const { return Mix_PlayingMusic() == 1; }

@@ -1,1 +1,203 @@
 #include "engine/input.h"
+
+#include <cstring>
+
+namespace {
+
+// SDL's text fields are fixed arrays; never read past them even if one arrived unterminated.
+template <std::size_t N>
+std::string from_field(const char (&field)[N]) {
+    return std::string(field, strnlen(field, N));
+}
+
+constexpr int kAxisCount = 64;
+// Stick values from -kDeadZone to kDeadZone inclusive count as centred.
+constexpr int kDeadZone = 16000;
+
+}  // namespace
+
+using Button = Input::Button;
+
+const std::vector<std::pair<int, Button>> Input::kDefaultKeyBinds = {
+    {SDL_SCANCODE_UP, Button::Up},        {SDL_SCANCODE_W, Button::Up},
+    {SDL_SCANCODE_A, Button::Left},       {SDL_SCANCODE_LEFT, Button::Left},
+    {SDL_SCANCODE_S, Button::Down},       {SDL_SCANCODE_DOWN, Button::Down},
+    {SDL_SCANCODE_D, Button::Right},      {SDL_SCANCODE_RIGHT, Button::Right},
+    {SDL_SCANCODE_SPACE, Button::A},      {SDL_SCANCODE_J, Button::B},
+    {SDL_SCANCODE_K, Button::X},          {SDL_SCANCODE_L, Button::Y},
+    {SDL_SCANCODE_Z, Button::A},          {SDL_SCANCODE_X, Button::B},
+    {SDL_SCANCODE_C, Button::X},          {SDL_SCANCODE_V, Button::Y},
+    {SDL_SCANCODE_LSHIFT, Button::L},     {SDL_SCANCODE_RSHIFT, Button::R},
+    {SDL_SCANCODE_TAB, Button::Select},   {SDL_SCANCODE_RETURN, Button::Start},
+    {SDL_SCANCODE_F, Button::Fullscreen},
+};
+
+// Face buttons follow their position on the pad, not SDL's labels: south is B, east is A.
+const std::vector<std::pair<int, Button>> Input::kDefaultPadBinds = {
+    {SDL_CONTROLLER_BUTTON_DPAD_UP, Button::Up},
+    {SDL_CONTROLLER_BUTTON_DPAD_LEFT, Button::Left},
+    {SDL_CONTROLLER_BUTTON_DPAD_DOWN, Button::Down},
+    {SDL_CONTROLLER_BUTTON_DPAD_RIGHT, Button::Right},
+    {SDL_CONTROLLER_BUTTON_A, Button::B},
+    {SDL_CONTROLLER_BUTTON_B, Button::A},
+    {SDL_CONTROLLER_BUTTON_X, Button::Y},
+    {SDL_CONTROLLER_BUTTON_Y, Button::X},
+    {SDL_CONTROLLER_BUTTON_LEFTSHOULDER, Button::L},
+    {SDL_CONTROLLER_BUTTON_RIGHTSHOULDER, Button::R},
+    {SDL_CONTROLLER_BUTTON_BACK, Button::Select},
+    {SDL_CONTROLLER_BUTTON_START, Button::Start},
+};
+
+const std::vector<std::pair<int, std::pair<Button, Button>>> Input::kDefaultAxisBinds = {
+    {SDL_CONTROLLER_AXIS_LEFTX, {Button::Left, Button::Right}},
+    {SDL_CONTROLLER_AXIS_LEFTY, {Button::Up, Button::Down}},
+    {SDL_CONTROLLER_AXIS_RIGHTX, {Button::Left, Button::Right}},
+    {SDL_CONTROLLER_AXIS_RIGHTY, {Button::Up, Button::Down}},
+};
+
+Input::Input()
+    : key_binds(kDefaultKeyBinds.begin(), kDefaultKeyBinds.end()),
+      pad_binds(kDefaultPadBinds.begin(), kDefaultPadBinds.end()),
+      axis_binds(kDefaultAxisBinds.begin(), kDefaultAxisBinds.end()) {}
+
+void Input::init() {
+    // Every mapping first, so that the scan recognises pads known only to our table.
+    for (const char* mapping : kGamepadDB) SDL_GameControllerAddMapping(mapping);
+    process_controllers();
+    axis_state.fill(0);
+}
+
+void Input::process_controllers() {
+    // The handles are deliberately not kept: an open controller keeps sending events, and SDL
+    // closes everything at SDL_Quit.
+    const int count = SDL_NumJoysticks();
+    for (int index = 0; index < count; ++index) {
+        if (SDL_IsGameController(index)) SDL_GameControllerOpen(index);
+    }
+}
+
+bool Input::process() {
+    pressed_buttons.clear();
+    released_buttons.clear();
+    SDL_Event event;
+    while (SDL_PollEvent(&event)) {
+        switch (event.type) {
+            case SDL_QUIT:
+                // Whatever is still queued waits for the next call.
+                return false;
+            case SDL_KEYDOWN:
+                if (event.key.repeat == 0) key_down(event);
+                break;
+            case SDL_KEYUP:
+                key_up(event);
+                break;
+            case SDL_TEXTEDITING:
+                text = from_field(event.edit.text);
+                break;
+            case SDL_TEXTINPUT:
+                // One commit ends the entry.
+                text = from_field(event.text.text);
+                end_editing();
+                break;
+            case SDL_CONTROLLERAXISMOTION:
+                pad_axis(event);
+                break;
+            case SDL_CONTROLLERBUTTONDOWN:
+                pad_down(event);
+                break;
+            case SDL_CONTROLLERBUTTONUP:
+                pad_up(event);
+                break;
+            case SDL_CONTROLLERDEVICEADDED:
+            case SDL_CONTROLLERDEVICEREMOVED:
+                process_controllers();
+                break;
+            default:
+                break;
+        }
+    }
+    return true;
+}
+
+std::vector<Button> Input::all_pressed() const {
+    return std::vector<Button>(pressed_buttons.begin(), pressed_buttons.end());
+}
+
+Button Input::keybind(SDL_Scancode key) const {
+    const auto found = key_binds.find(key);
+    return found == key_binds.end() ? Button::None : found->second;
+}
+
+Button Input::padbind(SDL_GameControllerButton button) const {
+    const auto found = pad_binds.find(button);
+    return found == pad_binds.end() ? Button::None : found->second;
+}
+
+void Input::key_down(const SDL_Event& event) { press(keybind(event.key.keysym.scancode)); }
+
+void Input::key_up(const SDL_Event& event) { release(keybind(event.key.keysym.scancode)); }
+
+void Input::pad_down(const SDL_Event& event) {
+    press(padbind(static_cast<SDL_GameControllerButton>(event.cbutton.button)));
+}
+
+void Input::pad_up(const SDL_Event& event) {
+    release(padbind(static_cast<SDL_GameControllerButton>(event.cbutton.button)));
+}
+
+void Input::pad_axis(const SDL_Event& event) {
+    const int axis = event.caxis.axis;
+    if (axis >= kAxisCount) return;
+    const int value = event.caxis.value;
+    const int side = value < -kDeadZone ? -1 : value > kDeadZone ? 1 : 0;
+    const auto bound = axis_binds.find(axis);
+    if (bound == axis_binds.end()) return;
+    const auto [negative, positive] = bound->second;
+    const int previous = axis_state[axis];
+    // A stick held on one side sends a stream of motion events but gives one press.
+    if (side == previous) return;
+    if (side == 0) {
+        if (previous == -1) release(negative);
+        if (previous == 1) release(positive);
+    } else if (side == 1) {
+        if (previous == -1) release(negative);
+        press(positive);
+    } else {
+        press(negative);
+        if (previous == 1) release(positive);
+    }
+    axis_state[axis] = side;
+}
+
+void Input::press(Button b) {
+    if (b == Button::None) return;
+    pressed_buttons.insert(b);
+    held_buttons.insert(b);
+}
+
+void Input::release(Button b) {
+    if (b == Button::None) return;
+    released_buttons.insert(b);
+    held_buttons.erase(b);
+}
+
+void Input::bind_key(SDL_Scancode key, Button b) { key_binds[key] = b; }
+
+void Input::bind_pad(SDL_GameControllerButton button, Button b) { pad_binds[button] = b; }
+
+void Input::bind_axis(int axis, Button negative, Button positive) {
+    axis_binds[axis] = {negative, positive};
+}
+
+void Input::begin_editing() {
+    editing_text = true;
+    text.clear();
+    SDL_StartTextInput();
+}
+
+void Input::end_editing() {
+    editing_text = false;
+    SDL_StopTextInput();
+}
+
+void Input::text_input(const std::string& new_text) { text = new_text; }

@@ -1,0 +1,486 @@
+// Input fed with real SDL events through SDL's own queue.
+#include "engine/input.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <cstring>
+#include <fstream>
+#include <map>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+using Button = Input::Button;
+
+void push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError(); }
+
+void push_key(Uint32 type, SDL_Scancode scancode, Uint8 repeat = 0) {
+    SDL_Event event{};
+    event.type = type;
+    event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
+    event.key.repeat = repeat;
+    event.key.keysym.scancode = scancode;
+    push(event);
+}
+
+void push_pad_button(Uint32 type, SDL_GameControllerButton button) {
+    SDL_Event event{};
+    event.type = type;
+    event.cbutton.button = static_cast<Uint8>(button);
+    event.cbutton.state = type == SDL_CONTROLLERBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
+    push(event);
+}
+
+void push_axis(Uint8 axis, Sint16 value, SDL_JoystickID controller = 0) {
+    SDL_Event event{};
+    event.type = SDL_CONTROLLERAXISMOTION;
+    event.caxis.which = controller;
+    event.caxis.axis = axis;
+    event.caxis.value = value;
+    push(event);
+}
+
+void push_text(Uint32 type, const char* text) {
+    SDL_Event event{};
+    event.type = type;
+    char* field = type == SDL_TEXTINPUT ? event.text.text : event.edit.text;
+    std::strncpy(field, text, SDL_TEXTINPUTEVENT_TEXT_SIZE - 1);
+    push(event);
+}
+
+void push_type(Uint32 type) {
+    SDL_Event event{};
+    event.type = type;
+    push(event);
+}
+
+std::set<Button> as_set(const Input::ButtonSet& buttons) {
+    return std::set<Button>(buttons.begin(), buttons.end());
+}
+
+// The mappings as the text file holds them: one per line, blank lines and '#' comments skipped.
+std::vector<std::string> mappings_in_text_file() {
+    std::ifstream file("data/gamecontrollerdb.txt", std::ios::binary);
+    std::vector<std::string> mappings;
+    std::string line;
+    while (std::getline(file, line)) {
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        const auto first = line.find_first_not_of(" \t");
+        if (first == std::string::npos || line[first] == '#') continue;
+        mappings.push_back(line);
+    }
+    return mappings;
+}
+
+std::string guid_of(const std::string& mapping) { return mapping.substr(0, mapping.find(',')); }
+
+class InputEvents : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_EQ(SDL_Init(SDL_INIT_EVENTS | SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
+        input.init();
+        ASSERT_TRUE(input.process());  // drains whatever SDL queued while starting up
+    }
+    void TearDown() override { SDL_Quit(); }
+
+    Input input;
+};
+
+TEST(InputBindings, StartFromDefaultsWithoutSdl) {
+    ASSERT_EQ(SDL_WasInit(0), 0u);
+    Input input;
+    EXPECT_EQ(input.keybind(SDL_SCANCODE_W), Button::Up);
+    EXPECT_EQ(input.keybind(SDL_SCANCODE_UP), Button::Up);
+    EXPECT_EQ(input.keybind(SDL_SCANCODE_RETURN), Button::Start);
+    EXPECT_EQ(input.keybind(SDL_SCANCODE_F), Button::Fullscreen);
+    EXPECT_EQ(input.keybind(SDL_SCANCODE_Q), Button::None);
+    EXPECT_EQ(input.key_binds.size(), Input::kDefaultKeyBinds.size());
+    EXPECT_EQ(input.pad_binds.size(), Input::kDefaultPadBinds.size());
+    EXPECT_EQ(input.axis_binds.size(), Input::kDefaultAxisBinds.size());
+    EXPECT_FALSE(input.editing());
+    EXPECT_TRUE(input.get_string().empty());
+}
+
+TEST(InputBindings, FaceButtonsFollowTheirPositionNotSdlLabels) {
+    Input input;
+    EXPECT_EQ(input.padbind(SDL_CONTROLLER_BUTTON_A), Button::B);  // south
+    EXPECT_EQ(input.padbind(SDL_CONTROLLER_BUTTON_B), Button::A);  // east
+    EXPECT_EQ(input.padbind(SDL_CONTROLLER_BUTTON_X), Button::Y);  // west
+    EXPECT_EQ(input.padbind(SDL_CONTROLLER_BUTTON_Y), Button::X);  // north
+    EXPECT_EQ(input.padbind(SDL_CONTROLLER_BUTTON_GUIDE), Button::None);
+    EXPECT_EQ(input.padbind(SDL_CONTROLLER_BUTTON_LEFTSTICK), Button::None);
+}
+
+TEST_F(InputEvents, HeldKeyGivesOnePressDespiteRepeats) {
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_SPACE);
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_SPACE, 1);
+    ASSERT_TRUE(input.process());
+    EXPECT_TRUE(input.key_pressed(Button::A));
+    EXPECT_TRUE(input.key_held(Button::A));
+
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_SPACE, 1);
+    ASSERT_TRUE(input.process());
+    EXPECT_FALSE(input.key_pressed(Button::A));
+    EXPECT_FALSE(input.any_pressed());
+    EXPECT_TRUE(input.key_held(Button::A));
+
+    push_key(SDL_KEYUP, SDL_SCANCODE_SPACE);
+    ASSERT_TRUE(input.process());
+    EXPECT_TRUE(input.key_released(Button::A));
+    EXPECT_FALSE(input.key_held(Button::A));
+
+    ASSERT_TRUE(input.process());
+    EXPECT_FALSE(input.key_released(Button::A));
+}
+
+TEST_F(InputEvents, ReleasingOneOfTwoKeysOfAButtonReleasesIt) {
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_W);
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_UP);
+    ASSERT_TRUE(input.process());
+    EXPECT_EQ(input.all_pressed(), std::vector<Button>{Button::Up});
+
+    push_key(SDL_KEYUP, SDL_SCANCODE_UP);
+    ASSERT_TRUE(input.process());
+    EXPECT_TRUE(input.key_released(Button::Up));
+    EXPECT_FALSE(input.key_held(Button::Up));  // although W is still down
+}
+
+TEST_F(InputEvents, ReleaseWithoutPressIsStillReported) {
+    push_key(SDL_KEYUP, SDL_SCANCODE_RETURN);
+    ASSERT_TRUE(input.process());
+    EXPECT_TRUE(input.key_released(Button::Start));
+    EXPECT_FALSE(input.key_held(Button::Start));
+    EXPECT_FALSE(input.any_pressed());
+}
+
+TEST_F(InputEvents, PressAndReleaseInOneFrameCountBoth) {
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_X);
+    push_key(SDL_KEYUP, SDL_SCANCODE_X);
+    ASSERT_TRUE(input.process());
+    EXPECT_TRUE(input.key_pressed(Button::B));
+    EXPECT_TRUE(input.key_released(Button::B));
+    EXPECT_FALSE(input.key_held(Button::B));
+}
+
+TEST_F(InputEvents, UnboundKeysAndOtherEventsChangeNothing) {
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_Q);
+    push_key(SDL_KEYUP, SDL_SCANCODE_Q);
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_UNKNOWN);
+    push_type(SDL_MOUSEBUTTONDOWN);
+    push_type(SDL_JOYBUTTONDOWN);
+    push_type(SDL_USEREVENT);
+    ASSERT_TRUE(input.process());
+    EXPECT_TRUE(input.all_pressed().empty());
+    EXPECT_TRUE(input.released_buttons.empty());
+    EXPECT_TRUE(input.held_buttons.empty());
+}
+
+TEST_F(InputEvents, AllPressedListsEveryButtonOfTheFrame) {
+    EXPECT_TRUE(input.all_pressed().empty());
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_A);
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_RETURN);
+    push_pad_button(SDL_CONTROLLERBUTTONDOWN, SDL_CONTROLLER_BUTTON_B);
+    ASSERT_TRUE(input.process());
+    auto pressed = input.all_pressed();
+    std::sort(pressed.begin(), pressed.end());
+    EXPECT_EQ(pressed, (std::vector<Button>{Button::Left, Button::Start, Button::A}));
+}
+
+TEST_F(InputEvents, QuitStopsInTheMiddleOfTheQueue) {
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_D);
+    push_type(SDL_QUIT);
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_RETURN);
+    EXPECT_FALSE(input.process());
+    EXPECT_TRUE(input.key_pressed(Button::Right));
+    EXPECT_FALSE(input.key_pressed(Button::Start));
+
+    // The rest is still queued for the next frame.
+    EXPECT_TRUE(input.process());
+    EXPECT_TRUE(input.key_pressed(Button::Start));
+    EXPECT_FALSE(input.key_pressed(Button::Right));
+    EXPECT_TRUE(input.key_held(Button::Right));
+}
+
+TEST_F(InputEvents, RebindingToNoneMakesAKeyInert) {
+    input.bind_key(SDL_SCANCODE_F, Button::None);
+    EXPECT_EQ(input.keybind(SDL_SCANCODE_F), Button::None);
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_F);
+    ASSERT_TRUE(input.process());
+    EXPECT_FALSE(input.key_pressed(Button::Fullscreen));
+    EXPECT_FALSE(input.any_pressed());
+    EXPECT_FALSE(input.held_buttons.count(Button::None));
+}
+
+TEST_F(InputEvents, RebindingMovesKeysAndPadButtons) {
+    input.bind_key(SDL_SCANCODE_Q, Button::Start);
+    input.bind_pad(SDL_CONTROLLER_BUTTON_GUIDE, Button::Select);
+    input.bind_pad(SDL_CONTROLLER_BUTTON_START, Button::None);
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_Q);
+    push_pad_button(SDL_CONTROLLERBUTTONDOWN, SDL_CONTROLLER_BUTTON_GUIDE);
+    push_pad_button(SDL_CONTROLLERBUTTONDOWN, SDL_CONTROLLER_BUTTON_START);
+    ASSERT_TRUE(input.process());
+    EXPECT_EQ(as_set(input.pressed_buttons), (std::set<Button>{Button::Start, Button::Select}));
+
+    push_key(SDL_KEYUP, SDL_SCANCODE_Q);
+    push_pad_button(SDL_CONTROLLERBUTTONUP, SDL_CONTROLLER_BUTTON_GUIDE);
+    ASSERT_TRUE(input.process());
+    EXPECT_TRUE(input.held_buttons.empty());
+}
+
+TEST_F(InputEvents, PadButtonsPressAndRelease) {
+    push_pad_button(SDL_CONTROLLERBUTTONDOWN, SDL_CONTROLLER_BUTTON_A);
+    push_pad_button(SDL_CONTROLLERBUTTONDOWN, SDL_CONTROLLER_BUTTON_DPAD_LEFT);
+    push_pad_button(SDL_CONTROLLERBUTTONDOWN, SDL_CONTROLLER_BUTTON_LEFTSTICK);  // unbound
+    ASSERT_TRUE(input.process());
+    EXPECT_EQ(as_set(input.pressed_buttons), (std::set<Button>{Button::Left, Button::B}));
+
+    push_pad_button(SDL_CONTROLLERBUTTONUP, SDL_CONTROLLER_BUTTON_A);
+    push_pad_button(SDL_CONTROLLERBUTTONUP, SDL_CONTROLLER_BUTTON_LEFTSTICK);
+    ASSERT_TRUE(input.process());
+    EXPECT_EQ(as_set(input.released_buttons), std::set<Button>{Button::B});
+    EXPECT_EQ(as_set(input.held_buttons), std::set<Button>{Button::Left});
+}
+
+TEST_F(InputEvents, StickDeadZoneEndsAt16000) {
+    push_axis(SDL_CONTROLLER_AXIS_LEFTX, 16000);
+    push_axis(SDL_CONTROLLER_AXIS_LEFTY, -16000);
+    ASSERT_TRUE(input.process());
+    EXPECT_FALSE(input.any_pressed());
+
+    push_axis(SDL_CONTROLLER_AXIS_LEFTX, 16001);
+    push_axis(SDL_CONTROLLER_AXIS_LEFTY, -16001);
+    ASSERT_TRUE(input.process());
+    EXPECT_EQ(as_set(input.pressed_buttons), (std::set<Button>{Button::Up, Button::Right}));
+    EXPECT_EQ(input.axis_state[SDL_CONTROLLER_AXIS_LEFTX], 1);
+    EXPECT_EQ(input.axis_state[SDL_CONTROLLER_AXIS_LEFTY], -1);
+
+    push_axis(SDL_CONTROLLER_AXIS_LEFTX, 16000);
+    push_axis(SDL_CONTROLLER_AXIS_LEFTY, -16000);
+    ASSERT_TRUE(input.process());
+    EXPECT_EQ(as_set(input.released_buttons), (std::set<Button>{Button::Up, Button::Right}));
+    EXPECT_TRUE(input.held_buttons.empty());
+}
+
+TEST_F(InputEvents, StickHeldOnASideGivesOnePress) {
+    push_axis(SDL_CONTROLLER_AXIS_RIGHTY, 20000);
+    push_axis(SDL_CONTROLLER_AXIS_RIGHTY, 32767);
+    ASSERT_TRUE(input.process());
+    EXPECT_TRUE(input.key_pressed(Button::Down));
+
+    push_axis(SDL_CONTROLLER_AXIS_RIGHTY, 25000);
+    ASSERT_TRUE(input.process());
+    EXPECT_FALSE(input.any_pressed());
+    EXPECT_TRUE(input.key_held(Button::Down));
+}
+
+TEST_F(InputEvents, StickCrossingSidesInOneEventReleasesAndPresses) {
+    push_axis(SDL_CONTROLLER_AXIS_LEFTX, -32768);
+    ASSERT_TRUE(input.process());
+    ASSERT_TRUE(input.key_held(Button::Left));
+
+    push_axis(SDL_CONTROLLER_AXIS_LEFTX, 32767);
+    ASSERT_TRUE(input.process());
+    EXPECT_TRUE(input.key_released(Button::Left));
+    EXPECT_TRUE(input.key_pressed(Button::Right));
+    EXPECT_EQ(as_set(input.held_buttons), std::set<Button>{Button::Right});
+
+    push_axis(SDL_CONTROLLER_AXIS_LEFTX, -32768);
+    ASSERT_TRUE(input.process());
+    EXPECT_TRUE(input.key_released(Button::Right));
+    EXPECT_TRUE(input.key_pressed(Button::Left));
+    EXPECT_EQ(as_set(input.held_buttons), std::set<Button>{Button::Left});
+}
+
+TEST_F(InputEvents, ControllersShareOneStatePerAxis) {
+    push_axis(SDL_CONTROLLER_AXIS_LEFTX, -30000, 0);
+    ASSERT_TRUE(input.process());
+    ASSERT_TRUE(input.key_pressed(Button::Left));
+
+    // The second pad on the same axis finds it already on that side: no second press.
+    push_axis(SDL_CONTROLLER_AXIS_LEFTX, -30000, 1);
+    ASSERT_TRUE(input.process());
+    EXPECT_FALSE(input.any_pressed());
+
+    // Its return to the centre releases the button the first pad still pushes.
+    push_axis(SDL_CONTROLLER_AXIS_LEFTX, 0, 1);
+    ASSERT_TRUE(input.process());
+    EXPECT_TRUE(input.key_released(Button::Left));
+    EXPECT_EQ(input.axis_state[SDL_CONTROLLER_AXIS_LEFTX], 0);
+}
+
+TEST_F(InputEvents, UnboundAxisIsIgnoredAndKeepsItsState) {
+    push_axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 30000);
+    ASSERT_TRUE(input.process());
+    EXPECT_FALSE(input.any_pressed());
+    EXPECT_EQ(input.axis_state[SDL_CONTROLLER_AXIS_TRIGGERRIGHT], 0);
+
+    // Once bound, the same position is a fresh press, because nothing was recorded before.
+    input.bind_axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, Button::None, Button::R);
+    push_axis(SDL_CONTROLLER_AXIS_TRIGGERRIGHT, 30000);
+    ASSERT_TRUE(input.process());
+    EXPECT_TRUE(input.key_pressed(Button::R));
+}
+
+TEST_F(InputEvents, AxisSideBoundToNoneDoesNothing) {
+    input.bind_axis(SDL_CONTROLLER_AXIS_LEFTX, Button::None, Button::Right);
+    push_axis(SDL_CONTROLLER_AXIS_LEFTX, -30000);
+    ASSERT_TRUE(input.process());
+    EXPECT_FALSE(input.any_pressed());
+    EXPECT_EQ(input.axis_state[SDL_CONTROLLER_AXIS_LEFTX], -1);
+
+    push_axis(SDL_CONTROLLER_AXIS_LEFTX, 30000);
+    ASSERT_TRUE(input.process());
+    EXPECT_TRUE(input.key_pressed(Button::Right));
+    EXPECT_TRUE(input.released_buttons.empty());
+}
+
+TEST_F(InputEvents, AxisNumbersAbove63AreIgnored) {
+    input.bind_axis(64, Button::Left, Button::Right);
+    input.bind_axis(255, Button::Left, Button::Right);
+    push_axis(64, 30000);
+    push_axis(255, -30000);
+    ASSERT_TRUE(input.process());
+    EXPECT_FALSE(input.any_pressed());
+
+    input.bind_axis(63, Button::Up, Button::Down);
+    push_axis(63, 30000);
+    ASSERT_TRUE(input.process());
+    EXPECT_TRUE(input.key_pressed(Button::Down));
+    EXPECT_EQ(input.axis_state[63], 1);
+}
+
+TEST_F(InputEvents, CommitEndsTheTextEntry) {
+    input.text_input("old");
+    input.begin_editing();
+    EXPECT_TRUE(input.editing());
+    EXPECT_TRUE(SDL_IsTextInputActive());
+    EXPECT_EQ(input.get_string(), "");
+
+    push_text(SDL_TEXTEDITING, "wo");
+    ASSERT_TRUE(input.process());
+    EXPECT_EQ(input.get_string(), "wo");
+    EXPECT_TRUE(input.editing());  // composing does not end the entry
+
+    push_text(SDL_TEXTINPUT, "w");
+    ASSERT_TRUE(input.process());
+    EXPECT_EQ(input.get_string(), "w");
+    EXPECT_FALSE(input.editing());
+    EXPECT_FALSE(SDL_IsTextInputActive());
+}
+
+TEST_F(InputEvents, SecondCommitReplacesTheText) {
+    push_text(SDL_TEXTINPUT, "ab");
+    push_text(SDL_TEXTINPUT, "c");
+    ASSERT_TRUE(input.process());
+    EXPECT_EQ(input.get_string(), "c");
+
+    push_text(SDL_TEXTINPUT, "d");
+    ASSERT_TRUE(input.process());
+    EXPECT_EQ(input.get_string(), "d");
+}
+
+TEST_F(InputEvents, UnterminatedTextStaysInsideTheEvent) {
+    SDL_Event event{};
+    event.type = SDL_TEXTINPUT;
+    std::memset(event.text.text, 'x', sizeof event.text.text);
+    push(event);
+    ASSERT_TRUE(input.process());
+    EXPECT_EQ(input.get_string(), std::string(sizeof event.text.text, 'x'));
+}
+
+// A virtual pad stands in for real hardware: SDL announces it like a plugged-in controller.
+TEST_F(InputEvents, PluggedInControllerIsOpenedAndFeedsTheButtons) {
+    const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 6, 15, 0);
+    ASSERT_GE(index, 0) << SDL_GetError();
+    const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(index);
+    ASSERT_TRUE(input.process());
+    SDL_GameController* pad = SDL_GameControllerFromInstanceID(id);
+    ASSERT_NE(pad, nullptr);
+
+    SDL_Joystick* stick = SDL_GameControllerGetJoystick(pad);
+    SDL_JoystickSetVirtualButton(stick, SDL_CONTROLLER_BUTTON_A, SDL_PRESSED);
+    SDL_JoystickSetVirtualAxis(stick, SDL_CONTROLLER_AXIS_LEFTX, -30000);
+    ASSERT_TRUE(input.process());
+    EXPECT_EQ(as_set(input.pressed_buttons), (std::set<Button>{Button::Left, Button::B}));
+
+    // Unplugged while held: SDL centres the open pad first, so nothing stays stuck down, and
+    // the scan that follows the removal finds no device.
+    ASSERT_EQ(SDL_JoystickDetachVirtual(index), 0);
+    ASSERT_TRUE(input.process());
+    EXPECT_EQ(as_set(input.released_buttons), (std::set<Button>{Button::Left, Button::B}));
+    EXPECT_TRUE(input.held_buttons.empty());
+    EXPECT_EQ(SDL_NumJoysticks(), 0);
+}
+
+TEST_F(InputEvents, DeviceEventsWithoutDevicesAreHarmless) {
+    push_type(SDL_CONTROLLERDEVICEADDED);
+    push_type(SDL_CONTROLLERDEVICEREMOVED);
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_TAB);
+    ASSERT_TRUE(input.process());
+    EXPECT_TRUE(input.key_pressed(Button::Select));
+}
+
+TEST(InputInit, OpensControllersAlreadyConnected) {
+    ASSERT_EQ(SDL_Init(SDL_INIT_EVENTS | SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
+    const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 6, 15, 0);
+    ASSERT_GE(index, 0) << SDL_GetError();
+    Input input;
+    input.axis_state.fill(1);
+    input.init();
+    EXPECT_NE(SDL_GameControllerFromInstanceID(SDL_JoystickGetDeviceInstanceID(index)), nullptr);
+    EXPECT_TRUE(std::all_of(input.axis_state.begin(), input.axis_state.end(),
+                            [](int32_t side) { return side == 0; }));
+    SDL_Quit();
+}
+
+TEST(GamepadTable, HoldsTheTextFileEntryForEntry) {
+    const std::vector<std::string> expected = mappings_in_text_file();
+    ASSERT_EQ(expected.size(), 918u) << "data/gamecontrollerdb.txt not found or changed";
+    ASSERT_EQ(Input::kGamepadDB.size(), expected.size());
+    for (std::size_t i = 0; i < expected.size(); ++i) {
+        EXPECT_EQ(Input::kGamepadDB[i], expected[i]) << "entry " << i;
+    }
+}
+
+TEST(GamepadTable, SdlAcceptsEveryMapping) {
+    ASSERT_EQ(SDL_Init(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
+    for (std::size_t i = 0; i < Input::kGamepadDB.size(); ++i) {
+        EXPECT_GE(SDL_GameControllerAddMapping(Input::kGamepadDB[i]), 0)
+            << "entry " << i << ": " << SDL_GetError();
+    }
+    SDL_Quit();
+}
+
+// Where the table maps one GUID more than once, the entry stored last must win.
+TEST(GamepadTable, InitRegistersInStoredOrder) {
+    std::map<std::string, std::vector<std::string>> by_guid;
+    std::set<std::string> hinted;  // hint-dependent entries may be skipped by SDL
+    for (const char* mapping : Input::kGamepadDB) {
+        const std::string guid = guid_of(mapping);
+        by_guid[guid].push_back(mapping);
+        if (std::strstr(mapping, "hint:") != nullptr) hinted.insert(guid);
+    }
+
+    ASSERT_EQ(SDL_Init(SDL_INIT_EVENTS | SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
+    Input input;
+    input.init();
+    int checked = 0;
+    for (const auto& [guid, entries] : by_guid) {
+        if (guid.size() != 32 || hinted.count(guid) != 0) continue;
+        if (std::all_of(entries.begin(), entries.end(),
+                        [&](const std::string& entry) { return entry == entries.back(); }))
+            continue;
+        char* held = SDL_GameControllerMappingForGUID(SDL_JoystickGetGUIDFromString(guid.c_str()));
+        ASSERT_NE(held, nullptr) << guid;
+        EXPECT_EQ(std::string(held), entries.back());
+        SDL_free(held);
+        ++checked;
+    }
+    SDL_Quit();
+    EXPECT_GT(checked, 10);
+}
+
+}  // namespace
