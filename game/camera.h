@@ -20,6 +20,7 @@ public:
 
     Rect inner_focus() const;  // the dead zone
     Rect outer_focus() const;  // outside it the camera follows twice as fast
+    // Every playing frame after the worm's update: follows the head and clears the shake.
     void update(const Player& player, unsigned int elapsed_ms);
     void shake(double amount);  // keeps the largest amount of the frame, at most 1.0
     // The view offset for one drawn object: one jitter sample for y, then one for x.

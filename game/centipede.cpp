@@ -1,1 +1,128 @@
 #include "game/centipede.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <limits>
+
+#include "engine/graphics.h"
+#include "game/map.h"
+
+namespace {
+
+constexpr int32_t kStepMs = 100;
+constexpr int kCell = 32;    // sprite width, and the distance between cells of a row
+constexpr int kFlankX = 16;  // the flank cells sit half a cell towards the tail
+constexpr int kFlankY = 24;  // and one row up or down
+
+// Sheet frames.
+constexpr int kHeadMiddle = 32, kHeadUpper = 25, kHeadLower = 41;
+constexpr int kBodyMiddle = 33, kBodyUpper = 26, kBodyLower = 42;
+constexpr int kTailMiddle = 33, kTailUpper = 27, kTailLower = 43;
+constexpr int kTailTip = 36;
+
+// A leg: its index k and its offset from the piece's corner (x towards the tail).
+struct Leg {
+    int k;
+    int dx;
+    int dy;
+};
+
+constexpr Leg kHeadLegs[] = {{0, 12, -18}, {1, 21, -19}, {2, 30, -19},
+                             {8, 12, 32},  {9, 21, 33},  {10, 30, 33}};
+constexpr Leg kTailLegs[] = {{6, 9, -19}, {7, 18, -19}, {0, 27, -19}, {1, 35, -17},
+                             {14, 9, 33}, {15, 18, 33}, {8, 27, 33},  {9, 35, 31}};
+
+int tail_side(Direction facing) { return facing == Direction::W ? 1 : -1; }
+
+GridPoint upper_flank(const GridPoint& head, Direction facing) {
+    return head.apply(facing == Direction::W ? Direction::NE : Direction::NW);
+}
+
+GridPoint lower_flank(const GridPoint& head, Direction facing) {
+    return head.apply(facing == Direction::W ? Direction::SE : Direction::SW);
+}
+
+// How far `cell` lies behind `start` towards the tail; meaningful only on start's row.
+int64_t cells_behind(const GridPoint& start, const GridPoint& cell, int b) {
+    return (cell.q - start.q) * b;
+}
+
+}  // namespace
+
+Centipede::Centipede(GridPoint head_, int length_, Direction facing_)
+    : sprites("pedes.png", 8, 32, 32), head(head_), facing(facing_), length(length_) {}
+
+void Centipede::update(Audio& audio, Map& map, unsigned int elapsed_ms) {
+    // Widened so that an absurdly long frame saturates instead of overflowing.
+    const int64_t timer = static_cast<int64_t>(step_timer) + elapsed_ms;
+    step_timer =
+        static_cast<int32_t>(std::min<int64_t>(timer, std::numeric_limits<int32_t>::max()));
+    if (step_timer <= kStepMs) return;
+
+    head = head.apply(facing);
+    // Whatever lies there, Map::dig decides what digging it means.
+    for (const GridPoint& cell : {head, upper_flank(head, facing), lower_flank(head, facing)}) {
+        map.dig(audio, cell);
+        map.eat_food(cell);
+    }
+    // One step per update at most: a centipede that fell behind catches up a frame at a time.
+    step_timer -= kStepMs;
+}
+
+bool Centipede::touching(const GridPoint& cell) const {
+    const int b = tail_side(facing);
+    // Three rows of `length` cells each, plus one lone cell beyond the tail tip.
+    const GridPoint rows[] = {head, upper_flank(head, facing), lower_flank(head, facing)};
+    for (const GridPoint& start : rows) {
+        if (cell.r != start.r) continue;
+        const int64_t k = cells_behind(start, cell, b);
+        if (k >= 0 && k < length) return true;
+    }
+    return cell.r == head.r && cells_behind(head, cell, b) == static_cast<int64_t>(length) + 1;
+}
+
+void Centipede::draw_legs(Graphics& graphics, long x, long y, int k) const {
+    const int64_t phase = 11 * std::llabs(head.q + head.r);
+    const int frame = static_cast<int>((phase + k) % 8) + (k <= 7 ? 0 : 8);
+    sprites.draw_ex(graphics, frame, static_cast<int>(x), static_cast<int>(y),
+                    facing != Direction::W, 0.0f, 0, 0);
+}
+
+void Centipede::draw(Graphics& graphics, long cam_x, long cam_y) const {
+    const int b = tail_side(facing);
+    const bool flip = facing != Direction::W;
+    const Point corner = head.draw_point();
+    const long x0 = static_cast<long>(corner.x - cam_x);
+    const long y = static_cast<long>(corner.y - cam_y);
+    const long step = static_cast<long>(kCell) * b;
+
+    auto piece = [&](int frame, long x, long py) {
+        sprites.draw_ex(graphics, frame, static_cast<int>(x), static_cast<int>(py), flip, 0.0f, 0,
+                        0);
+    };
+    // Legs go under their segment, the flank pieces over it; later segments cover earlier ones.
+    auto segment = [&](long x, int middle, int upper, int lower) {
+        piece(middle, x, y);
+        piece(upper, x + kFlankX * b, y - kFlankY);
+        piece(lower, x + kFlankX * b, y + kFlankY);
+    };
+
+    for (const Leg& leg : kHeadLegs) draw_legs(graphics, x0 + leg.dx * b, y + leg.dy, leg.k);
+    segment(x0, kHeadMiddle, kHeadUpper, kHeadLower);
+
+    for (int i = 1; i <= length - 2; ++i) {
+        const long xi = x0 + i * step;
+        const Leg legs[] = {{(3 * i) % 8, 8, -19},     {(5 * i) % 8, 18, -19},
+                            {(7 * i) % 8, 28, -19},    {8 + i % 8, 8, 33},
+                            {8 + (3 * i) % 8, 18, 33}, {8 + (5 * i) % 8, 28, 33}};
+        for (const Leg& leg : legs) draw_legs(graphics, xi + leg.dx * b, y + leg.dy, leg.k);
+        segment(xi, kBodyMiddle, kBodyUpper, kBodyLower);
+    }
+
+    const long xt = x0 + static_cast<long>(length - 1) * step;
+    for (const Leg& leg : kTailLegs) draw_legs(graphics, xt + leg.dx * b, y + leg.dy, leg.k);
+    piece(kTailMiddle, xt, y);
+    piece(kTailTip, x0 + static_cast<long>(length) * step, y);
+    piece(kTailUpper, xt + kFlankX * b, y - kFlankY);
+    piece(kTailLower, xt + kFlankX * b, y + kFlankY);
+}

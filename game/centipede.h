@@ -14,10 +14,14 @@ class Centipede {
 public:
     Centipede(GridPoint head, int length, Direction facing);
 
-    // At most one step per call; the excess time is kept.
+    // Once per playing frame. At most one step per call; the excess time is kept. Each step
+    // digs and clears food in the new head cell and its two flank cells.
     void update(Audio& audio, Map& map, unsigned int elapsed_ms);
+    // (cam_x, cam_y) is the world pixel at the canvas's top-left corner.
     void draw(Graphics& graphics, long cam_x, long cam_y) const;
+    // One leg sprite at screen (x, y); the frame follows the head cell, so legs move per step.
     void draw_legs(Graphics& graphics, long x, long y, int k) const;
+    // Its three rows of `length` cells, plus the lone cell `length` + 1 behind the head.
     bool touching(const GridPoint& cell) const;
 
     SpriteMap sprites;

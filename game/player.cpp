@@ -1,1 +1,162 @@
 #include "game/player.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <limits>
+
+#include "engine/audio.h"
+#include "engine/graphics.h"
+#include "game/centipede.h"
+#include "game/map.h"
+
+namespace {
+
+constexpr int kNoFrame = 99;
+constexpr int kBodyFrameOffset = 24;
+constexpr int kNoBodyFrame = 123;  // not kNoFrame + kBodyFrameOffset: the sheet has its own
+
+// Head frame by [front][back]; only straight pieces and 120-degree bends have one.
+constexpr std::array<std::array<int, 6>, 6> kHeadFrames{{
+    {99, 99, 0, 8, 16, 99},
+    {99, 99, 99, 17, 9, 1},
+    {2, 99, 99, 99, 18, 10},
+    {11, 19, 99, 99, 99, 3},
+    {20, 12, 4, 99, 99, 99},
+    {99, 5, 13, 21, 99, 99},
+}};
+
+constexpr int kSettleTimer = 100;  // enough for sky, not for tunnels
+constexpr int kStarveAfterMs = 1000;
+constexpr double kMsPerSegment = 30000.0;
+constexpr double kFoodToLength = 0.25;
+
+Direction rotated(Direction d, int sixths) {
+    return Direction(static_cast<Direction::Value>((d.value + sixths) % 6));
+}
+
+// Odd rows fall down-left first, even rows down-right, so a free fall zig-zags straight down.
+// C++'s remainder keeps the sign: negative odd rows (-1) take the even order.
+bool odd_row(const GridPoint& p) { return p.r % 2 == 1; }
+
+}  // namespace
+
+int Player::Segment::sprite() const {
+    if (front.value < 0 || front.value > 5 || back.value < 0 || back.value > 5) return kNoFrame;
+    return kHeadFrames[front.value][back.value];
+}
+
+Player::Player(const Map& map) : sprites("worm.png", 8, 32, 32) {
+    segments.push_back(Segment{GridPoint{6, 6}, Direction::SE, Direction::W});
+    // The body is left long here; the first update cuts it to the length.
+    do {
+        step_timer = kSettleTimer;
+    } while (drop(map));
+}
+
+void Player::draw(Graphics& graphics, long x_offset, long y_offset) const {
+    bool head = true;
+    for (const Segment& segment : segments) {
+        int frame = segment.sprite();
+        if (!head) frame = frame == kNoFrame ? kNoBodyFrame : frame + kBodyFrameOffset;
+        const Point p = segment.position.draw_point();
+        sprites.draw(graphics, frame, static_cast<int>(p.x - x_offset),
+                     static_cast<int>(p.y - y_offset));
+        head = false;
+    }
+}
+
+void Player::grow() {
+    const Segment& head = segments.front();
+    segments.push_front(
+        Segment{head.position.apply(head.front), head.front, head.front.opposite()});
+}
+
+void Player::turn_left() {
+    Segment& head = segments.front();
+    const Direction candidate = rotated(head.front, 5);
+    if (candidate.angle(head.back) > 90) head.front = candidate;
+}
+
+void Player::turn_right() {
+    Segment& head = segments.front();
+    const Direction candidate = rotated(head.front, 1);
+    if (candidate.angle(head.back) > 90) head.front = candidate;
+}
+
+void Player::eat(Audio& audio, int value) {
+    length += value * kFoodToLength;
+    audio.play_random_sample("yum.wav", 8);
+}
+
+void Player::injure(Audio& audio, const Centipede& centipede) {
+    // Everything from the first bitten segment to the tail is lost.
+    long n = 0;
+    long remaining = static_cast<long>(segments.size());
+    for (const Segment& segment : segments) {
+        if (centipede.touching(segment.position)) {
+            n = remaining;
+            break;
+        }
+        --remaining;
+    }
+    length = std::ceil(length - static_cast<double>(n));
+    if (n > 0) audio.play_random_sample("ouch.wav", 4);
+}
+
+bool Player::occupying(const GridPoint& p) const {
+    return std::any_of(segments.begin(), segments.end(),
+                       [&p](const Segment& segment) { return segment.position == p; });
+}
+
+bool Player::check_and_move(const Map& map, Direction dir) {
+    Segment& head = segments.front();
+    const GridPoint target = head.position.apply(dir);
+    if (!map.open(target)) return false;
+    if (occupying(target)) return false;
+    if (head.back.angle(dir) > 90) {
+        if (step_timer <= map.strength(target)) return false;
+        step_timer = 0;
+        head.front = dir;
+        grow();
+        return true;
+    }
+    // The way is back along the body: the head turns towards it instead of moving.
+    if (dir == Direction::SW) {
+        turn_left();
+    } else {
+        turn_right();
+    }
+    return false;
+}
+
+bool Player::drop(const Map& map) {
+    const Direction first = odd_row(segments.front().position) ? Direction::SW : Direction::SE;
+    const Direction second = first == Direction::SW ? Direction::SE : Direction::SW;
+    return check_and_move(map, first) || check_and_move(map, second);
+}
+
+void Player::update(Audio& audio, Map& map, unsigned int elapsed_ms) {
+    // Widened so that an absurdly long frame saturates instead of overflowing.
+    const long long timer = static_cast<long long>(step_timer) + elapsed_ms;
+    step_timer = static_cast<int>(std::min<long long>(timer, std::numeric_limits<int>::max()));
+    length -= elapsed_ms / kMsPerSegment;
+    if (step_timer > kStarveAfterMs) {
+        step_timer -= kStarveAfterMs;
+        length -= 1.0;
+    }
+
+    // A falling worm keeps its extra segments until it lands.
+    if (drop(map)) return;
+
+    const Segment& head = segments.front();
+    const GridPoint target = head.position.apply(head.front);
+    if (!occupying(target) && step_timer > map.strength(target)) {
+        step_timer = 0;
+        grow();
+        map.dig(audio, target);
+    }
+
+    const double keep = std::ceil(length);
+    while (static_cast<double>(segments.size()) > keep && segments.size() > 1) segments.pop_back();
+}

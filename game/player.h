@@ -15,8 +15,8 @@ class Player {
 public:
     struct Segment {
         GridPoint position;
-        Direction front;  // towards the segment nearer the head; for the head, its heading
-        Direction back;   // towards the segment nearer the tail
+        Direction front;     // towards the segment nearer the head; for the head, its heading
+        Direction back;      // towards the segment nearer the tail
         int sprite() const;  // head frame for (front, back); 99 for pairs without one
     };
 
@@ -24,14 +24,21 @@ public:
     explicit Player(const Map& map);
 
     void draw(Graphics& graphics, long x_offset, long y_offset) const;
-    void grow();
+    void grow();  // a new head one tile along the heading, unchecked
+    // The heading may only be opposite the back or next to that.
     void turn_left();
     void turn_right();
     void eat(Audio& audio, int value);
+    // Called for every centipede after `update`; cuts from the first bitten segment to the
+    // tail (the segments go at the next update) and always rounds `length` up.
     void injure(Audio& audio, const Centipede& centipede);
     bool occupying(const GridPoint& p) const;
+    // One step into a free open tile once the timer has passed its strength; a direction
+    // back along the body turns the head instead. True when the worm moved.
     bool check_and_move(const Map& map, Direction dir);
-    bool drop(const Map& map);
+    bool drop(const Map& map);  // one step of falling; true when the worm moved
+    // Once per playing frame, before the camera: starves, falls or steps and digs, then
+    // shortens the body to `length` (never below the head).
     void update(Audio& audio, Map& map, unsigned int elapsed_ms);
 
     SpriteMap sprites;
