@@ -1,0 +1,69 @@
+# Installing the game the way Linux desktop games are, and packing it as a Debian package.
+#
+# Layout under the prefix P (fixed, so that the launcher can find everything from its own place):
+#   P/bin/burrowgale                      launcher: changes into P/share/burrowgale, starts the game
+#   P/lib/burrowgale/burrowgale           the game itself
+#   P/share/burrowgale/content/           images, sounds and music the game reads at run time
+#   P/share/applications/burrowgale.desktop, P/share/icons/hicolor/NxN/apps/burrowgale.png,
+#   P/share/metainfo/org.burrowgale.Burrowgale.metainfo.xml, P/share/doc/burrowgale/
+#
+# The game reads "content/" relative to its working directory, so it is never started directly:
+# the launcher sets the working directory. It computes the prefix from its own location, which
+# keeps DESTDIR-staged trees, temporary prefixes and moved trees working.
+
+set(BURROWGALE_INSTALL_BINDIR bin)
+set(BURROWGALE_INSTALL_PKGLIBDIR lib/burrowgale)
+set(BURROWGALE_INSTALL_PKGDATADIR share/burrowgale)
+set(BURROWGALE_METAINFO_ID org.burrowgale.Burrowgale)
+set(BURROWGALE_ICON_SIZES 16 24 32 48 64 128 256)
+
+file(RELATIVE_PATH BURROWGALE_LAUNCHER_TO_DATA
+     /P/${BURROWGALE_INSTALL_BINDIR} /P/${BURROWGALE_INSTALL_PKGDATADIR})
+file(RELATIVE_PATH BURROWGALE_LAUNCHER_TO_EXE
+     /P/${BURROWGALE_INSTALL_BINDIR} /P/${BURROWGALE_INSTALL_PKGLIBDIR}/burrowgale)
+configure_file(${CMAKE_SOURCE_DIR}/packaging/burrowgale.in
+               ${CMAKE_BINARY_DIR}/packaging/burrowgale @ONLY)
+
+install(TARGETS burrowgale RUNTIME DESTINATION ${BURROWGALE_INSTALL_PKGLIBDIR})
+install(PROGRAMS ${CMAKE_BINARY_DIR}/packaging/burrowgale
+        DESTINATION ${BURROWGALE_INSTALL_BINDIR})
+
+# Only what the game loads; the icons and the credits have their own places below.
+install(DIRECTORY ${CMAKE_SOURCE_DIR}/content/
+        DESTINATION ${BURROWGALE_INSTALL_PKGDATADIR}/content
+        FILES_MATCHING PATTERN "*.png" PATTERN "*.wav" PATTERN "*.ogg"
+        PATTERN icons EXCLUDE)
+
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/burrowgale.desktop DESTINATION share/applications)
+install(FILES ${CMAKE_SOURCE_DIR}/packaging/${BURROWGALE_METAINFO_ID}.metainfo.xml
+        DESTINATION share/metainfo)
+foreach(size IN LISTS BURROWGALE_ICON_SIZES)
+  install(FILES ${CMAKE_SOURCE_DIR}/content/icons/burrowgale-${size}.png
+          DESTINATION share/icons/hicolor/${size}x${size}/apps
+          RENAME burrowgale.png)
+endforeach()
+# The credits name the sources and licences of the art and sound.
+install(FILES ${CMAKE_SOURCE_DIR}/content/CREDITS.md DESTINATION share/doc/burrowgale OPTIONAL)
+
+# Debian package: `cpack -G DEB` in the build directory.
+set(BURROWGALE_MAINTAINER "Burrowgale developers"
+    CACHE STRING "Maintainer field of the Debian package (Name <address>)")
+set(CPACK_GENERATOR DEB)
+set(CPACK_PACKAGE_NAME burrowgale)
+set(CPACK_PACKAGE_VENDOR "Burrowgale developers")
+set(CPACK_PACKAGE_CONTACT "${BURROWGALE_MAINTAINER}")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "arcade game of a hungry worm digging through hexagonal earth")
+# Line breaks as Debian wants them: CPack indents each line of the extended description.
+set(CPACK_PACKAGE_DESCRIPTION
+    "You are a worm in an endless cross-section of hexagonal earth: sky above,
+soft and hard soil, rock and old caves below. Dig down, eat what you find to
+keep your length up, and stay out of the way of the centipedes. Played with
+the keyboard or a game controller.")
+set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+set(CPACK_STRIP_FILES ON)
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_DEBIAN_PACKAGE_SECTION games)
+set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+# dpkg-shlibdeps turns the libraries the binary links into Debian package names.
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+include(CPack)
