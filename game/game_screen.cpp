@@ -1,1 +1,230 @@
 #include "game/game_screen.h"
+
+#include <algorithm>
+#include <iomanip>
+#include <limits>
+#include <locale>
+#include <sstream>
+
+#include "engine/audio.h"
+#include "engine/graphics.h"
+#include "engine/input.h"
+#include "engine/util.h"
+#include "game/title_screen.h"
+
+namespace {
+
+constexpr uint32_t kPauseColor = 0x000000CC;
+constexpr uint32_t kPauseFade = 500;  // ms
+constexpr uint32_t kGameOverColor = 0x000000FF;
+constexpr uint32_t kGameOverFade = 3000;  // ms
+constexpr int kPausedMusicVolume = 3;     // of 10
+constexpr int kFullMusicVolume = 10;
+
+constexpr int kFoodIntervalMin = 1000;  // ms
+constexpr int kFoodIntervalMax = 3000;
+constexpr int kSpawnIntervalMin = 20000;  // ms
+constexpr int kSpawnIntervalMax = 40000;
+constexpr int kSpawnDistanceMin = 15;  // cells east or west of the worm
+constexpr int kSpawnDistanceMax = 35;
+constexpr int kSpawnRowsBelowMax = 2;
+constexpr int kSpawnHalfLengthMin = 3;  // centipede lengths 6 to 14, always even
+constexpr int kSpawnHalfLengthMax = 7;
+constexpr int kBoomVariants = 6;
+constexpr double kSpawnDepth = 1.0;  // metres
+
+constexpr int64_t kShakeCentre = 5;     // cells: the distance that shakes the most
+constexpr double kShakeSpread = 625.0;  // 25 cells squared: no shake from 30 cells on
+constexpr int64_t kFarDistance = 70;    // cells: centipedes this far away are dropped
+
+constexpr double kMetresPerPixel = 0.0625 * 0.005;  // 16 pixels are half a centimetre
+constexpr double kDeathLength = 1.0;
+constexpr double kCentimetresPerLength = 0.5;
+
+constexpr double kStarvingLength = 2.0;  // below it the red border shows
+constexpr int kBorderWidth = 32;         // pixels
+constexpr uint32_t kBorderColor = 0xFF000000;
+
+// Elapsed times are unsigned; a timer stops at the lowest value instead of wrapping round to
+// a huge positive one after an absurdly long frame.
+int32_t count_down(int32_t timer, unsigned int ms) {
+    const int64_t left = static_cast<int64_t>(timer) - static_cast<int64_t>(ms);
+    return static_cast<int32_t>(std::max<int64_t>(left, std::numeric_limits<int32_t>::min()));
+}
+
+int uniform(std::mt19937& rng, int low, int high) {
+    return std::uniform_int_distribution<int>(low, high)(rng);
+}
+
+// A centipede 15 to 37 cells east or west of the worm and up to two rows lower, crawling
+// towards the worm's column. The draws keep a fixed order so that a seed replays a game.
+Centipede new_centipede(std::mt19937& rng, const GridPoint& worm) {
+    const int distance = uniform(rng, kSpawnDistanceMin, kSpawnDistanceMax);
+    const int rows_below = uniform(rng, 0, kSpawnRowsBelowMax);
+    const int length = 2 * uniform(rng, kSpawnHalfLengthMin, kSpawnHalfLengthMax);
+    const double side = std::uniform_real_distribution<double>(0.0, 1.0)(rng);
+    const int64_t r = worm.r + rows_below;
+    if (side < 0.5) {
+        return Centipede(GridPoint{worm.q + distance, r}, length, Direction::W);
+    }
+    // Each row down shifts a cell half a tile east: subtracting the rows keeps the west side
+    // exactly as far away as the east side.
+    return Centipede(GridPoint{worm.q - distance - rows_below, r}, length, Direction::E);
+}
+
+}  // namespace
+
+void GameScreen::Fader::reset(unsigned int color_, unsigned int duration_) {
+    color = color_;
+    duration = duration_;
+    elapsed = 0;
+}
+
+void GameScreen::Fader::update(unsigned int ms) {
+    if (elapsed < duration) {
+        elapsed = static_cast<uint32_t>(std::min<uint64_t>(uint64_t{elapsed} + ms, duration));
+    }
+}
+
+void GameScreen::Fader::draw(Graphics& graphics) const {
+    // A fader that was never started is clear rather than a division by zero.
+    const double progress = duration == 0 ? 0.0 : static_cast<double>(elapsed) / duration;
+    const auto alpha = static_cast<uint32_t>(progress * (color & 0xFF));
+    graphics.draw_rect({0, 0}, {graphics.config.width, graphics.config.height},
+                       (color & 0xFFFFFF00) | alpha, true);
+}
+
+GameScreen::GameScreen() : GameScreen(Util::random_seed()) {}
+
+// The member order makes rng's first output the map's seed and its second the camera's.
+GameScreen::GameScreen(unsigned int seed)
+    : rng(seed),
+      gameover("gameover.png"),
+      map(rng()),
+      player(map),
+      camera(rng(), player.segments.front().position.center()),
+      text("text.png", 8, 16),
+      bigtext("bigtext.png", 24, 48) {}
+
+bool GameScreen::update(const Input& input, Audio& audio, unsigned int elapsed) {
+    using Button = Input::Button;
+    if (state == State::Paused) {
+        if (input.key_pressed(Button::Start)) {
+            state = State::Playing;
+            audio.music_volume(kFullMusicVolume);
+        }
+        fader.update(elapsed);
+        return true;
+    }
+    if (state == State::GameOver) {
+        if (input.key_pressed(Button::Start)) return false;
+        fader.update(elapsed);
+        return true;
+    }
+
+    if (input.key_pressed(Button::Left)) player.turn_left();
+    if (input.key_pressed(Button::Right)) player.turn_right();
+    // The pause starts after this frame's step, so the press frame still moves the world.
+    if (input.key_pressed(Button::Start)) {
+        state = State::Paused;
+        fader.reset(kPauseColor, kPauseFade);
+        audio.music_volume(kPausedMusicVolume);
+    }
+
+    player.update(audio, map, elapsed);
+    camera.update(player, elapsed);  // clears the shake; the centipedes raise it again below
+    // The worm moves only in its own update: this is its head for the rest of the frame.
+    const GridPoint head = player.segments.front().position;
+
+    for (Centipede& centipede : centipedes) {
+        centipede.update(audio, map, elapsed);
+        player.injure(audio, centipede);
+        const int64_t off = head.dist(centipede.head) - kShakeCentre;
+        camera.shake(1.0 - static_cast<double>(off * off) / kShakeSpread);
+    }
+
+    std::erase_if(centipedes,
+                  [&](const Centipede& c) { return head.dist(c.head) >= kFarDistance; });
+
+    food_timer = count_down(food_timer, elapsed);
+    if (food_timer < 0) {
+        map.spawn_food(head);
+        food_timer += uniform(rng, kFoodIntervalMin, kFoodIntervalMax);
+    }
+
+    // max_depth still holds the previous frames' value here: a new depth record counts from
+    // the next frame on.
+    if (max_depth >= kSpawnDepth) spawn_timer = count_down(spawn_timer, elapsed);
+    if (spawn_timer < 0) {
+        spawn_timer += uniform(rng, kSpawnIntervalMin, kSpawnIntervalMax);
+        centipedes.push_back(new_centipede(rng, head));
+        audio.play_random_sample("boom.wav", kBoomVariants);
+    }
+
+    const int eaten = map.eat_food(head);
+    if (eaten > 0) player.eat(audio, eaten);
+
+    if (player.length <= kDeathLength) {
+        state = State::GameOver;
+        fader.reset(kGameOverColor, kGameOverFade);
+        audio.play_music("wormfood.ogg", true);
+    }
+
+    const double depth = static_cast<double>(head.center().y) * kMetresPerPixel;
+    if (depth > max_depth) max_depth = depth;
+    if (kCentimetresPerLength * player.length > max_length) {
+        max_length = kCentimetresPerLength * player.length;
+    }
+    return true;
+}
+
+void GameScreen::draw(Graphics& graphics) const {
+    const int width = graphics.config.width;
+    const int height = graphics.config.height;
+
+    // Each object takes its own jitter, so near centipedes make everything wobble separately.
+    const Point map_offset = camera.shaken_offset();
+    map.draw(graphics, map_offset.x, map_offset.y);
+    const Point player_offset = camera.shaken_offset();
+    player.draw(graphics, player_offset.x, player_offset.y);
+    for (const Centipede& centipede : centipedes) {
+        const Point offset = camera.shaken_offset();
+        centipede.draw(graphics, offset.x, offset.y);
+    }
+
+    if (player.length < kStarvingLength && state != State::GameOver) {
+        const double strength = std::min(kStarvingLength - player.length, 1.0);
+        for (int i = 0; i < kBorderWidth; ++i) {
+            const auto alpha = static_cast<uint32_t>((255 - 255 * i / kBorderWidth) * strength);
+            graphics.draw_rect({i, i}, {width - i, height - i}, kBorderColor | alpha, false);
+        }
+    }
+
+    const bool results_screen = state == State::GameOver && fader.elapsed >= fader.duration;
+    if (state != State::Playing) fader.draw(graphics);
+    if (state == State::Paused) {
+        text.draw(graphics, "P A U S E", width / 2, height / 2 - 8, Text::Alignment::Center);
+    }
+    if (results_screen) {
+        gameover.draw(graphics);
+        bigtext.draw(graphics, format("", max_depth, "m"), width / 2, height - 128,
+                     Text::Alignment::Center);
+        bigtext.draw(graphics, format("", max_length, "cm"), width / 2, height - 64,
+                     Text::Alignment::Center);
+    } else {
+        text.draw(graphics, format("Max Depth", max_depth, "m"), 4, height - 40,
+                  Text::Alignment::Left);
+        text.draw(graphics, format("Max Length", max_length, "cm"), 4, height - 20,
+                  Text::Alignment::Left);
+    }
+}
+
+Screen* GameScreen::next_screen() const { return new TitleScreen(); }
+
+std::string format(std::string label, double value, std::string suffix) {
+    std::ostringstream out;
+    out.imbue(std::locale::classic());  // a point as the decimal separator, whatever the locale
+    if (!label.empty()) out << label << ": ";
+    out << std::fixed << std::setprecision(2) << value << suffix;
+    return out.str();
+}

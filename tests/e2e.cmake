@@ -1,0 +1,10 @@
+# End-to-end runs of the real program binary (included by tests/CMakeLists.txt).
+add_test(NAME e2e_title_to_play
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/e2e_title_to_play.sh $<TARGET_FILE:burrowgale>
+  WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+set_tests_properties(e2e_title_to_play PROPERTIES TIMEOUT 300)
+
+add_test(NAME e2e_no_display
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/e2e_no_display.sh $<TARGET_FILE:burrowgale>
+  WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+set_tests_properties(e2e_no_display PROPERTIES TIMEOUT 120)

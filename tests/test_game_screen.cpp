@@ -1,0 +1,465 @@
+#include "game/game_screen.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+#include <random>
+
+#include "engine/audio.h"
+#include "engine/input.h"
+#include "game/title_screen.h"
+#include "tests/support/support.h"
+
+namespace {
+
+using Button = Input::Button;
+using State = GameScreen::State;
+
+// Screens built from a seed, an empty content/ (nothing loads, the canvas shows only the
+// primitives) and a sound device that plays into nothing.
+class Play : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { SDL_InitSubSystem(SDL_INIT_AUDIO); }
+
+    bool step(GameScreen& screen, unsigned int ms, Button pressed = Button::None) {
+        input.pressed_buttons.clear();
+        input.press(pressed);
+        return screen.update(input, audio, ms);
+    }
+    GridPoint head(const GameScreen& screen) { return screen.player.segments.front().position; }
+    // A centipede `q_offset` cells along the worm's row that will not step within 100 ms.
+    void add_centipede(GameScreen& screen, int64_t q_offset, Direction facing) {
+        const GridPoint h = head(screen);
+        screen.centipedes.emplace_back(GridPoint{h.q + q_offset, h.r}, 6, facing);
+    }
+
+    test::TempContentDir content;
+    Audio audio{Audio::Config{}};
+    Input input;
+};
+
+TEST_F(Play, ConstructionSeedsMapThenCameraFromTheScreenEngine) {
+    GameScreen screen(1234);
+    std::mt19937 engine(1234);
+    const unsigned int map_seed = engine();
+    const unsigned int camera_seed = engine();
+    const Map map(map_seed);
+    const Player player(map);
+    const Camera camera(camera_seed, player.segments.front().position.center());
+
+    EXPECT_EQ(screen.rng, engine);
+    EXPECT_EQ(screen.map.rng, map.rng);
+    EXPECT_EQ(screen.map.noise_z, map.noise_z);
+    EXPECT_EQ(head(screen), player.segments.front().position);
+    EXPECT_EQ(screen.camera.rng, camera.rng);
+    EXPECT_EQ(screen.camera.x, camera.x);
+    EXPECT_EQ(screen.camera.y, camera.y);
+}
+
+TEST_F(Play, StartPausesAfterThePressFramesStepAndResumesWithoutOne) {
+    GameScreen screen(5);
+    step(screen, 16);
+    step(screen, 100, Button::Start);
+    EXPECT_EQ(screen.state, State::Paused);
+    EXPECT_EQ(screen.food_timer, 500 - 116);  // the press frame still ran the world
+    EXPECT_EQ(screen.fader.color, 0x000000CCu);
+    EXPECT_EQ(screen.fader.duration, 500u);
+    EXPECT_EQ(Mix_VolumeMusic(-1), 3 * 128 / 10);  // the music drops to 3 of 10
+
+    const double length = screen.player.length;
+    const double camera_y = screen.camera.y;
+    step(screen, 400);
+    step(screen, 100, Button::Start);
+    EXPECT_EQ(screen.state, State::Playing);
+    EXPECT_EQ(screen.fader.elapsed, 500u);  // capped at the duration
+    EXPECT_EQ(screen.food_timer, 384);
+    EXPECT_EQ(screen.player.length, length);
+    EXPECT_EQ(screen.camera.y, camera_y);
+    EXPECT_EQ(Mix_VolumeMusic(-1), 128);
+
+    step(screen, 100);
+    EXPECT_EQ(screen.food_timer, 284);
+}
+
+TEST_F(Play, FirstFoodAttemptNeedsMoreThan500MsOfPlayingTime) {
+    GameScreen screen(6);
+    std::mt19937 untouched = screen.map.rng;
+    step(screen, 250);
+    step(screen, 100, Button::Start);
+    step(screen, 5000);  // paused time does not count
+    step(screen, 5000, Button::Start);
+    step(screen, 150);
+    EXPECT_EQ(screen.food_timer, 0);
+    EXPECT_EQ(screen.map.rng, untouched);
+
+    step(screen, 1);
+    untouched.discard(6);  // one attempt: three uniform reals of two outputs each
+    EXPECT_EQ(screen.map.rng, untouched);
+    EXPECT_GE(screen.food_timer, 999);
+    EXPECT_LE(screen.food_timer, 2999);
+}
+
+TEST_F(Play, CentipedesComeOnlyOnceTheWormHasBeenOneMetreDown) {
+    GameScreen screen(7);
+    for (int i = 0; i < 20; ++i) step(screen, 100);
+    EXPECT_TRUE(screen.centipedes.empty());
+    EXPECT_EQ(screen.spawn_timer, 0);
+
+    // Row 140 is 1.05 m down: the record is set this frame and counts from the next.
+    screen.player.segments.resize(1);
+    screen.player.segments.front().position.r = 140;
+    step(screen, 16);
+    ASSERT_GE(screen.max_depth, 1.0);
+    EXPECT_TRUE(screen.centipedes.empty());
+    step(screen, 0);
+    EXPECT_TRUE(screen.centipedes.empty());
+    step(screen, 16);
+    ASSERT_EQ(screen.centipedes.size(), 1u);
+    EXPECT_GE(screen.spawn_timer, 20000 - 16);
+    EXPECT_LE(screen.spawn_timer, 40000 - 16);
+}
+
+TEST_F(Play, SpawnDrawsTheIntervalDistanceRowsLengthAndSideInThatOrder) {
+    GameScreen screen(8);
+    screen.max_depth = 1.0;
+    screen.food_timer = 100000;
+    std::mt19937 engine = screen.rng;
+    step(screen, 16);
+    const int interval = std::uniform_int_distribution<int>(20000, 40000)(engine);
+    const int d = std::uniform_int_distribution<int>(15, 35)(engine);
+    const int k = std::uniform_int_distribution<int>(0, 2)(engine);
+    const int n = std::uniform_int_distribution<int>(3, 7)(engine);
+    const bool west = std::uniform_real_distribution<double>(0.0, 1.0)(engine) < 0.5;
+
+    ASSERT_EQ(screen.centipedes.size(), 1u);
+    const Centipede& c = screen.centipedes[0];
+    const GridPoint h = head(screen);
+    EXPECT_EQ(screen.spawn_timer, interval - 16);
+    EXPECT_EQ(c.head, (GridPoint{west ? h.q + d : h.q - d - k, h.r + k}));
+    EXPECT_EQ(c.facing, west ? Direction::W : Direction::E);
+    EXPECT_EQ(c.length, 2 * n);
+    EXPECT_EQ(screen.rng, engine);
+}
+
+TEST_F(Play, NewCentipedesAppear15To37CellsAwayCrawlingTowardsTheWorm) {
+    for (unsigned int seed = 1; seed <= 40; ++seed) {
+        GameScreen screen(seed);
+        screen.max_depth = 1.0;
+        step(screen, 16);
+        ASSERT_EQ(screen.centipedes.size(), 1u);
+        const Centipede& c = screen.centipedes[0];
+        const GridPoint h = head(screen);
+        EXPECT_GE(h.dist(c.head), 15);
+        EXPECT_LE(h.dist(c.head), 37);
+        EXPECT_GE(c.head.r - h.r, 0);
+        EXPECT_LE(c.head.r - h.r, 2);
+        EXPECT_EQ(c.facing, c.head.q > h.q ? Direction::W : Direction::E);
+        EXPECT_EQ(c.length % 2, 0);
+    }
+}
+
+TEST_F(Play, ShakeIsStrongestFiveCellsFromTheWormAndGoneAtThirty) {
+    const struct {
+        int64_t distance;
+        double shake;
+    } cases[] = {{0, 0.96}, {5, 1.0}, {10, 0.96}, {30, 0.0}, {31, 0.0}};
+    for (const auto& c : cases) {
+        GameScreen screen(9);
+        screen.player.step_timer = 0;  // the worm must not move this frame
+        add_centipede(screen, c.distance, Direction::W);
+        step(screen, 1);
+        EXPECT_NEAR(screen.camera.shake_amount, c.shake, 1e-12) << "distance " << c.distance;
+    }
+}
+
+TEST_F(Play, CentipedesFromSeventyCellsAwayAreDroppedKeepingTheOrder) {
+    GameScreen screen(10);
+    screen.player.step_timer = 0;
+    add_centipede(screen, 69, Direction::W);
+    add_centipede(screen, -70, Direction::E);
+    add_centipede(screen, 20, Direction::W);
+    add_centipede(screen, -69, Direction::W);  // steps away this frame, then is dropped
+    screen.centipedes.back().step_timer = 100;
+    const GridPoint h = head(screen);
+    step(screen, 1);
+    ASSERT_EQ(screen.centipedes.size(), 2u);
+    EXPECT_EQ(screen.centipedes[0].head.q, h.q + 69);
+    EXPECT_EQ(screen.centipedes[1].head.q, h.q + 20);
+}
+
+TEST_F(Play, LengthOfExactlyOneEndsTheGame) {
+    GameScreen screen(11);
+    step(screen, 0);
+    screen.player.length = 1.0 + 1e-9;
+    step(screen, 0);
+    EXPECT_EQ(screen.state, State::Playing);
+
+    screen.player.length = 1.0;
+    step(screen, 0);
+    EXPECT_EQ(screen.state, State::GameOver);
+    EXPECT_EQ(screen.fader.color, 0x000000FFu);
+    EXPECT_EQ(screen.fader.duration, 3000u);
+    EXPECT_EQ(screen.fader.elapsed, 0u);
+    EXPECT_EQ(audio.current_track, "wormfood.ogg");
+    EXPECT_EQ(screen.max_length, 2.5);  // the record from the first frame stays
+}
+
+TEST_F(Play, StartDuringTheGameOverFadeLeavesAtOnceForTheTitle) {
+    GameScreen screen(12);
+    screen.player.length = 0.5;
+    EXPECT_TRUE(step(screen, 16));
+    const int32_t food_timer = screen.food_timer;
+    EXPECT_TRUE(step(screen, 1000));
+    EXPECT_EQ(screen.fader.elapsed, 1000u);
+    EXPECT_EQ(screen.food_timer, food_timer);  // the world has stopped
+    EXPECT_FALSE(step(screen, 16, Button::Start));
+
+    std::unique_ptr<Screen> next(screen.next_screen());
+    EXPECT_NE(dynamic_cast<TitleScreen*>(next.get()), nullptr);
+}
+
+// The whole observable state that the rules keep.
+void expect_same_world(const GameScreen& a, const GameScreen& b) {
+    ASSERT_EQ(a.state, b.state);
+    ASSERT_EQ(a.rng, b.rng);
+    ASSERT_EQ(a.player.length, b.player.length);
+    ASSERT_EQ(a.player.segments.size(), b.player.segments.size());
+    ASSERT_EQ(a.player.segments.front().position, b.player.segments.front().position);
+    ASSERT_EQ(a.camera.x, b.camera.x);
+    ASSERT_EQ(a.camera.y, b.camera.y);
+    ASSERT_EQ(a.food_timer, b.food_timer);
+    ASSERT_EQ(a.spawn_timer, b.spawn_timer);
+    ASSERT_EQ(a.max_depth, b.max_depth);
+    ASSERT_EQ(a.max_length, b.max_length);
+    ASSERT_EQ(a.centipedes.size(), b.centipedes.size());
+    for (size_t i = 0; i < a.centipedes.size(); ++i) {
+        ASSERT_EQ(a.centipedes[i].head, b.centipedes[i].head);
+    }
+}
+
+TEST_F(Play, SameSeedInputsAndFrameTimesReplayTheSameGame) {
+    auto graphics = test::make_graphics();
+    graphics->blit_log_only = true;
+    std::mt19937 script(99);
+    unsigned int seed = 2024;
+    std::unique_ptr<GameScreen> a, b;
+    int games = 0;
+    int spawns = 0;
+    for (int frame = 0; frame < 40000; ++frame) {
+        if (a == nullptr) {
+            a = std::make_unique<GameScreen>(seed);
+            b = std::make_unique<GameScreen>(seed++);
+            // Deep enough for centipedes from the start, so that the replay covers them too.
+            a->max_depth = b->max_depth = 1.0;
+            ++games;
+        }
+        const unsigned int ms = 10 + script() % 30;
+        const unsigned int roll = script() % 400;
+        const Button button = roll < 20   ? Button::Left
+                              : roll < 40 ? Button::Right
+                              : roll < 42 ? Button::Start
+                                          : Button::None;
+        // Fed on both, so that a game lasts until a centipede bites through it.
+        if (a->player.length < 4.0) a->player.length = b->player.length = 12.0;
+        const size_t centipedes = a->centipedes.size();
+        const bool more = step(*a, ms, button);
+        ASSERT_EQ(more, step(*b, ms, button)) << "frame " << frame;
+        expect_same_world(*a, *b);
+        if (HasFatalFailure()) FAIL() << "frame " << frame;
+        if (a->centipedes.size() > centipedes) ++spawns;
+        if (frame % 2000 == 0) {
+            std::vector<Graphics::BlitRecord> log_a, log_b;
+            graphics->blit_log = &log_a;
+            a->draw(*graphics);
+            graphics->blit_log = &log_b;
+            b->draw(*graphics);
+            graphics->blit_log = nullptr;
+            ASSERT_EQ(log_a.size(), log_b.size());
+            for (size_t i = 0; i < log_a.size(); ++i) {
+                ASSERT_EQ(log_a[i].destination.x, log_b[i].destination.x);
+                ASSERT_EQ(log_a[i].destination.y, log_b[i].destination.y);
+            }
+        }
+        if (frame % 1000 == 999 || !more) {
+            ASSERT_EQ(a->map.tile_overrides, b->map.tile_overrides);
+            ASSERT_EQ(a->map.food, b->map.food);
+        }
+        if (!more) {
+            a.reset();
+            b.reset();
+        }
+    }
+    EXPECT_GT(games, 1);
+    EXPECT_GT(spawns, 5);
+}
+
+using PlayDrawing = Play;
+
+uint32_t rgb(Graphics& graphics, int x, int y) { return test::read_pixel(graphics, x, y) >> 8; }
+
+TEST_F(PlayDrawing, StarvationBorderFadesInwardsAndGrowsAsTheWormShrinks) {
+    auto graphics = test::make_graphics();
+    GameScreen screen(20);
+    screen.player.length = 1.5;
+    graphics->clear();
+    screen.draw(*graphics);
+    EXPECT_EQ(rgb(*graphics, 0, 360), 0x7F0000u);  // 255 at half strength
+    EXPECT_EQ(rgb(*graphics, 640, 719), 0x7F0000u);
+    EXPECT_EQ(rgb(*graphics, 31, 360), 0x040000u);
+    EXPECT_EQ(rgb(*graphics, 32, 360), 0u);
+
+    for (const double length : {1.0, 0.2}) {  // full strength, never beyond
+        screen.player.length = length;
+        graphics->clear();
+        screen.draw(*graphics);
+        EXPECT_EQ(rgb(*graphics, 0, 360), 0xFF0000u) << length;
+    }
+    screen.player.length = 2.0;
+    graphics->clear();
+    screen.draw(*graphics);
+    EXPECT_EQ(rgb(*graphics, 0, 360), 0u);
+}
+
+TEST_F(PlayDrawing, BorderShowsUnderThePauseOverlayButNotInGameOver) {
+    auto graphics = test::make_graphics();
+    GameScreen screen(21);
+    screen.player.length = 1.5;
+    screen.state = State::Paused;
+    screen.fader.reset(0x000000CC, 500);
+    screen.fader.update(500);
+    graphics->clear();
+    screen.draw(*graphics);
+    EXPECT_EQ(rgb(*graphics, 0, 360), 0x190000u);  // 127 under black at 0xCC
+
+    screen.state = State::GameOver;
+    screen.fader.reset(0x000000FF, 3000);
+    graphics->clear(0x404040FF);
+    screen.draw(*graphics);
+    EXPECT_EQ(rgb(*graphics, 0, 360), 0x404040u);
+}
+
+TEST(Fader, AlphaGrowsLinearlyToTheColoursOwnAlpha) {
+    auto graphics = test::make_graphics();
+    GameScreen::Fader fader;
+    fader.reset(0x000000CC, 500);
+    fader.update(250);
+    graphics->clear(0xC86432FF);
+    fader.draw(*graphics);
+    EXPECT_EQ(rgb(*graphics, 640, 360), 0x783C1Eu);  // alpha 102: (120, 60, 30)
+    fader.update(1000);
+    EXPECT_EQ(fader.elapsed, 500u);
+    graphics->clear(0xC86432FF);
+    fader.draw(*graphics);
+    EXPECT_EQ(rgb(*graphics, 0, 0), 0x28140Au);
+
+    GameScreen::Fader never_started;  // draws nothing rather than dividing by zero
+    graphics->clear(0xC86432FF);
+    never_started.draw(*graphics);
+    EXPECT_EQ(rgb(*graphics, 0, 0), 0xC86432u);
+}
+
+std::vector<Graphics::BlitRecord> record(Graphics& graphics, const GameScreen& screen) {
+    std::vector<Graphics::BlitRecord> log;
+    graphics.blit_log = &log;
+    screen.draw(graphics);
+    graphics.blit_log = nullptr;
+    return log;
+}
+
+std::vector<Graphics::BlitRecord> only(const std::vector<Graphics::BlitRecord>& log,
+                                       const std::string& image) {
+    std::vector<Graphics::BlitRecord> kept;
+    for (const auto& r : log) {
+        if (r.image == image) kept.push_back(r);
+    }
+    return kept;
+}
+
+TEST_F(PlayDrawing, ResultsScreenOnlyAfterTheWholeFade) {
+    auto graphics = test::make_graphics();
+    graphics->blit_log_only = true;
+    GameScreen screen(22);
+    screen.player.length = 1.0;
+    step(screen, 0);
+    step(screen, 2999);
+    auto log = record(*graphics, screen);
+    EXPECT_TRUE(only(log, "gameover.png").empty());
+    EXPECT_TRUE(only(log, "bigtext.png").empty());
+    const auto corner = only(log, "text.png");
+    ASSERT_FALSE(corner.empty());
+    EXPECT_EQ(corner[0].destination.x, 4);
+    EXPECT_EQ(corner[0].destination.y, 720 - 40);
+
+    step(screen, 1);
+    log = record(*graphics, screen);
+    EXPECT_TRUE(only(log, "text.png").empty());
+    ASSERT_EQ(only(log, "gameover.png").size(), 1u);
+    EXPECT_TRUE(only(log, "gameover.png")[0].whole_destination);
+    const auto results = only(log, "bigtext.png");
+    const std::string depth = format("", screen.max_depth, "m");
+    const std::string length = format("", screen.max_length, "cm");
+    ASSERT_EQ(results.size(), depth.size() + length.size());
+    EXPECT_EQ(results[0].destination.x, 640 - 12 * static_cast<int>(depth.size()));
+    EXPECT_EQ(results[0].destination.y, 720 - 128);
+    EXPECT_EQ(results[depth.size()].destination.y, 720 - 64);
+}
+
+TEST_F(PlayDrawing, PauseTextIsCentredAboveTheMiddle) {
+    auto graphics = test::make_graphics();
+    graphics->blit_log_only = true;
+    GameScreen screen(23);
+    step(screen, 16, Button::Start);
+    const auto text = only(record(*graphics, screen), "text.png");
+    ASSERT_FALSE(text.empty());
+    EXPECT_EQ(text[0].destination.x, 640 - 4 * 9);  // "P A U S E"
+    EXPECT_EQ(text[0].destination.y, 360 - 8);
+}
+
+TEST_F(PlayDrawing, EachObjectTakesTwoJitterSamplesYFirst) {
+    auto graphics = test::make_graphics();
+    graphics->blit_log_only = true;
+    GameScreen screen(24);
+    add_centipede(screen, 5, Direction::W);
+    screen.camera.x = 100.5;
+    screen.camera.y = -20.5;
+    screen.camera.shake_amount = 0.0;
+    std::mt19937 engine = screen.camera.rng;
+    auto jitter = screen.camera.jitter;
+    const auto log = record(*graphics, screen);
+    for (int i = 0; i < 6; ++i) jitter(engine);  // map, worm, centipede
+    EXPECT_EQ(screen.camera.rng, engine);
+    EXPECT_EQ(screen.camera.jitter, jitter);
+    // Without shake every object sits at the camera position rounded half away from zero.
+    std::vector<Graphics::BlitRecord> expected;
+    graphics->blit_log = &expected;
+    screen.player.draw(*graphics, 101, -21);
+    graphics->blit_log = nullptr;
+    ASSERT_EQ(only(log, "worm.png").size(), expected.size());
+    EXPECT_EQ(only(log, "worm.png")[0].destination.x, expected[0].destination.x);
+    EXPECT_EQ(only(log, "worm.png")[0].destination.y, expected[0].destination.y);
+
+    screen.camera.shake_amount = 1.0;
+    engine = screen.camera.rng;
+    jitter = screen.camera.jitter;
+    const auto shaken = only(record(*graphics, screen), "pedes.png");
+    for (int i = 0; i < 4; ++i) jitter(engine);  // map, worm
+    const double gy = jitter(engine);
+    const double gx = jitter(engine);
+    expected.clear();
+    graphics->blit_log = &expected;
+    screen.centipedes[0].draw(*graphics, std::llround(gx + screen.camera.x),
+                              std::llround(gy + screen.camera.y));
+    graphics->blit_log = nullptr;
+    ASSERT_EQ(shaken.size(), expected.size());
+    EXPECT_EQ(shaken[0].destination.x, expected[0].destination.x);
+    EXPECT_EQ(shaken[0].destination.y, expected[0].destination.y);
+}
+
+TEST(Format, TwoDecimalsAfterAnOptionalLabel) {
+    EXPECT_EQ(format("Max Depth", 1.25, "m"), "Max Depth: 1.25m");
+    EXPECT_EQ(format("", 3.0, "cm"), "3.00cm");
+    EXPECT_EQ(format("Max Length", 3.5, "cm"), "Max Length: 3.50cm");
+}
+
+}  // namespace
