@@ -1,1 +1,99 @@
 #include "engine/game.h"
+
+#include <cstdio>
+#include <utility>
+
+namespace {
+
+constexpr Uint32 kInitEverything = 0xF231;  // SDL_INIT_EVERYTHING
+
+Game::Config config_for(std::string title, int width, int height) {
+    Game::Config config;
+    config.graphics.title = std::move(title);
+    config.graphics.width = width;
+    config.graphics.height = height;
+    return config;
+}
+
+}  // namespace
+
+Game::Game(const Config& config_) : config(config_) { init(); }
+
+Game::Game(std::string title, int width, int height)
+    : Game(config_for(std::move(title), width, height)) {}
+
+Game::~Game() {
+    // Sound and textures are released while SDL still runs; the screen owns neither.
+    audio.reset();
+    graphics.reset();
+    screen.reset();
+    SDL_Quit();
+}
+
+void Game::init() {
+    SDL_Init(kInitEverything);
+    // Controllers keep reporting while another window has the focus.
+    SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
+    input.init();
+}
+
+bool Game::start(Screen* first) {
+    graphics = std::make_unique<Graphics>(config.graphics);
+    if (!graphics->ok()) {
+        // A loop nobody can see or close is worse than a clear refusal.
+        std::fprintf(stderr, "%s\n", graphics->error.c_str());
+        graphics.reset();
+        delete first;
+        return false;
+    }
+    audio = std::make_unique<Audio>(config.audio);
+    last_ticks = SDL_GetTicks();
+    set_screen(first);
+    return true;
+}
+
+bool Game::step() {
+    if (screen == nullptr || graphics == nullptr) return false;
+    if (!input.process()) return false;
+
+    const uint32_t now = SDL_GetTicks();
+    const uint32_t elapsed = now - last_ticks;  // unsigned: right across the counter's wrap
+
+    if (input.key_pressed(Input::Button::Fullscreen)) graphics->toggle_fullscreen();
+
+    screen->count_frame(elapsed);
+    if (screen->update(input, *audio, elapsed)) {
+        graphics->clear();
+        screen->draw(*graphics);
+        graphics->flip();
+    } else {
+        set_screen(screen->next_screen());
+    }
+
+    last_ticks = now;
+    return screen != nullptr;
+}
+
+bool Game::loop(Screen* first) {
+    if (!start(first)) return false;
+    while (step()) {
+    }
+    return true;
+}
+
+void Game::set_screen(Screen* next) {
+    // The outgoing screen is gone before the new one is asked anything.
+    std::unique_ptr<Screen> previous = std::exchange(screen, std::unique_ptr<Screen>(next));
+    previous.reset();
+    if (next == nullptr || audio == nullptr) return;
+
+    const std::string track = next->get_music_track();
+    if (track.empty()) {
+        audio->stop_music();
+        // Forgotten, so that a later screen naming the same track starts it again.
+        music_track.clear();
+    } else if (track != music_track) {
+        music_track = track;
+        audio->play_music(track, true);
+    }
+}

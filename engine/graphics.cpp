@@ -5,9 +5,10 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
+#include <string>
 
 namespace {
 
@@ -16,29 +17,50 @@ namespace {
 bool invisible_driver_unasked() {
     const char* driver = SDL_GetCurrentVideoDriver();
     if (driver == nullptr) return false;
-    if (std::strcmp(driver, "offscreen") != 0 && std::strcmp(driver, "dummy") != 0) return false;
-    const char* asked = std::getenv("SDL_VIDEODRIVER");
-    return asked == nullptr || std::strstr(asked, driver) == nullptr;
+    if (SDL_strcasecmp(driver, "offscreen") != 0 && SDL_strcasecmp(driver, "dummy") != 0) {
+        return false;
+    }
+    // The hint reads SDL_VIDEODRIVER; newer SDL versions accept a comma-separated list there.
+    const char* asked = SDL_GetHint(SDL_HINT_VIDEODRIVER);
+    if (asked == nullptr) return true;
+    const std::string list = asked;
+    std::size_t begin = 0;
+    while (begin <= list.size()) {
+        std::size_t end = list.find(',', begin);
+        if (end == std::string::npos) end = list.size();
+        if (SDL_strcasecmp(list.substr(begin, end - begin).c_str(), driver) == 0) return false;
+        begin = end + 1;
+    }
+    return true;
+}
+
+// Edge slope in pixels per row. A flat edge spans one row, where its slope is never used;
+// zero keeps the edge positions finite, so their conversion to int stays defined.
+float slope(int dx, int dy) {
+    if (dy == 0) return 0.0f;
+    return static_cast<float>(dx) / static_cast<float>(dy);
 }
 
 }  // namespace
 
 Graphics::Graphics(const Config& config_) : config(config_) {
+    const std::string no_window = "Unable to create window: ";
     if (invisible_driver_unasked()) {
-        error = "no display available";
+        error = no_window + "no display available";
         return;
     }
     Uint32 window_flags = SDL_WINDOW_RESIZABLE;
     if (config.fullscreen) window_flags |= SDL_WINDOW_FULLSCREEN_DESKTOP;
     if (config.accelerated) window_flags |= SDL_WINDOW_OPENGL;
-    window = SDL_CreateWindow(config.title.c_str(), SDL_WINDOWPOS_CENTERED,
-                              SDL_WINDOWPOS_CENTERED, config.width, config.height, window_flags);
+    window = SDL_CreateWindow(config.title.c_str(), SDL_WINDOWPOS_CENTERED, SDL_WINDOWPOS_CENTERED,
+                              config.width, config.height, window_flags);
     if (window == nullptr) {
-        error = SDL_GetError();
+        error = no_window + SDL_GetError();
         return;
     }
+    // Creating the window may have been what started the video driver.
     if (invisible_driver_unasked()) {
-        error = "no display available";
+        error = no_window + "no display available";
         return;
     }
 
@@ -47,7 +69,7 @@ Graphics::Graphics(const Config& config_) : config(config_) {
     if (config.vsync) renderer_flags |= SDL_RENDERER_PRESENTVSYNC;
     renderer = SDL_CreateRenderer(window, -1, renderer_flags);
     if (renderer == nullptr) {
-        error = SDL_GetError();
+        error = std::string("Unable to create renderer: ") + SDL_GetError();
         return;
     }
 
@@ -171,10 +193,11 @@ void Graphics::draw_circle(Point c, int r, unsigned int color, bool filled) {
 }
 
 void Graphics::draw_triangle_top(Point p1, Point p2, Point p3, unsigned int color) {
+    set_color(static_cast<int>(color));
     if (p1.y > p2.y) return;
     // Accumulated, not recomputed per row: the rounding of each row depends on it.
-    const float sa = static_cast<float>(p2.x - p1.x) / static_cast<float>(p2.y - p1.y);
-    const float sb = static_cast<float>(p3.x - p1.x) / static_cast<float>(p3.y - p1.y);
+    const float sa = slope(p2.x - p1.x, p2.y - p1.y);
+    const float sb = slope(p3.x - p1.x, p3.y - p1.y);
     float a = static_cast<float>(p1.x);
     float b = static_cast<float>(p1.x);
     for (int row = p1.y; row <= p2.y; ++row) {
@@ -186,9 +209,10 @@ void Graphics::draw_triangle_top(Point p1, Point p2, Point p3, unsigned int colo
 }
 
 void Graphics::draw_triangle_bottom(Point p1, Point p2, Point p3, unsigned int color) {
+    set_color(static_cast<int>(color));
     if (p2.y >= p3.y) return;
-    const float sa = static_cast<float>(p3.x - p2.x) / static_cast<float>(p3.y - p2.y);
-    const float sb = static_cast<float>(p3.x - p1.x) / static_cast<float>(p3.y - p1.y);
+    const float sa = slope(p3.x - p2.x, p3.y - p2.y);
+    const float sb = slope(p3.x - p1.x, p3.y - p1.y);
     float a = static_cast<float>(p3.x);
     float b = static_cast<float>(p3.x);
     for (int row = p3.y; row > p2.y; --row) {
@@ -216,8 +240,10 @@ void Graphics::draw_triangle(Point p1, Point p2, Point p3, unsigned int color, b
     } else if (top.y == mid.y) {
         draw_triangle_bottom(top, mid, bottom, color);
     } else {
-        const Point split{top.x + ((bottom.x - top.x) * (mid.y - top.y)) / (bottom.y - top.y),
-                          mid.y};
+        // Product first, then a division truncating toward zero; 64 bits only keep the
+        // product from overflowing far off the canvas.
+        const int64_t product = int64_t{bottom.x - top.x} * (mid.y - top.y);
+        const Point split{top.x + static_cast<int>(product / (bottom.y - top.y)), mid.y};
         draw_triangle_top(top, mid, split, color);
         draw_triangle_bottom(mid, split, bottom, color);
     }
@@ -239,8 +265,7 @@ SDL_Texture* Graphics::load_image(const std::string& name) {
     return texture;
 }
 
-void Graphics::blit(const std::string& name, const SDL_Rect* source,
-                    const SDL_Rect* destination) {
+void Graphics::blit(const std::string& name, const SDL_Rect* source, const SDL_Rect* destination) {
     if (blit_log != nullptr) {
         blit_log->push_back({name, source ? *source : SDL_Rect{},
                              destination ? *destination : SDL_Rect{}, source == nullptr,
@@ -250,9 +275,8 @@ void Graphics::blit(const std::string& name, const SDL_Rect* source,
     SDL_RenderCopy(renderer, load_image(name), source, destination);
 }
 
-void Graphics::blit_ex(const std::string& name, const SDL_Rect* source,
-                       const SDL_Rect* destination, float angle, const SDL_Point* center,
-                       FlipDirection flip) {
+void Graphics::blit_ex(const std::string& name, const SDL_Rect* source, const SDL_Rect* destination,
+                       float angle, const SDL_Point* center, FlipDirection flip) {
     // The product in single precision, widened for the division.
     const double degrees = static_cast<double>(angle * 180.0f) / 3.141592653589793;
     const int f = static_cast<int>(flip);

@@ -39,7 +39,8 @@ public:
     };
 
     // Creates the window and the renderer. When either cannot be made (or when SDL fell back
-    // to an invisible driver nobody asked for), `error` says why and ok() is false.
+    // to an invisible driver nobody asked for), ok() is false and `error` holds the line to
+    // report: "Unable to create window: ..." or "Unable to create renderer: ...".
     explicit Graphics(const Config& config);
     // Destroys every texture, then the renderer, then the window.
     ~Graphics();
@@ -73,7 +74,7 @@ public:
     std::map<std::string, SDL_Texture*> textures;  // by path; null marks a failed load
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
-    std::string error;  // why the window or renderer could not be made; empty when fine
+    std::string error;  // what could not be made and why, without a newline; empty when fine
 
     // When set, every blit and blit_ex is appended here; with `blit_log_only` the copy is
     // then not handed to SDL at all (to measure the CPU side of drawing alone).

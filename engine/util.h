@@ -13,6 +13,8 @@ unsigned long sysrandom(void* dst, unsigned long len);
 // A fresh 32-bit seed from "/dev/urandom". When the device cannot be read, a value mixed from
 // the standard random device and the clock, so that it still differs from run to run.
 uint32_t random_seed();
+// The same from another device file; random_seed() reads "/dev/urandom".
+uint32_t random_seed_from(const char* device);
 
 // Hash of an enumeration: its value as a size.
 template <typename E>

@@ -1,0 +1,383 @@
+#include "engine/graphics.h"
+
+#include <SDL_image.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <map>
+#include <set>
+#include <string>
+#include <utility>
+#include <vector>
+
+#include "tests/support/support.h"
+
+namespace {
+
+using Point = Graphics::Point;
+using Pixel = std::pair<int, int>;
+
+constexpr int kWidth = 48;
+constexpr int kHeight = 32;
+constexpr uint32_t kOpaqueBlack = 0x000000FF;
+constexpr uint32_t kWhite = 0xFFFFFFFF;
+// Translucent enough that every repeated blend of a pixel shows in its value.
+constexpr uint32_t kGhost = 0xFFFFFF40;
+
+class GraphicsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        graphics = test::make_graphics(kWidth, kHeight);
+        ASSERT_TRUE(graphics->ok()) << graphics->error;
+        graphics->clear();
+    }
+
+    std::vector<uint32_t> canvas() {
+        std::vector<uint32_t> pixels(kWidth * kHeight);
+        SDL_RenderReadPixels(graphics->renderer, nullptr, SDL_PIXELFORMAT_RGBA8888, pixels.data(),
+                             kWidth * 4);
+        return pixels;
+    }
+
+    std::set<Pixel> lit() {
+        std::set<Pixel> result;
+        const std::vector<uint32_t> pixels = canvas();
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                if (pixels[y * kWidth + x] != kOpaqueBlack) result.insert({x, y});
+            }
+        }
+        return result;
+    }
+
+    // kGhost blended `layers` times over black, rounded down as the software renderer does.
+    static uint32_t ghost(int layers) {
+        uint32_t c = 0;
+        for (int i = 0; i < layers; ++i) c = 0x40 + c * (255 - 0x40) / 255;
+        return c << 24 | c << 16 | c << 8 | 0xFF;
+    }
+
+    // Every pixel of the canvas holds kGhost blended as often as `layers` says (by offset
+    // from `origin`), and every other pixel is still black.
+    void expect_layers(Point origin, const std::map<Pixel, int>& layers) {
+        const std::vector<uint32_t> pixels = canvas();
+        for (int y = 0; y < kHeight; ++y) {
+            for (int x = 0; x < kWidth; ++x) {
+                const auto found = layers.find({x - origin.x, y - origin.y});
+                const int count = found == layers.end() ? 0 : found->second;
+                EXPECT_EQ(pixels[y * kWidth + x], ghost(count))
+                    << "at (" << x << ", " << y << "), expected " << count << " layers";
+            }
+        }
+    }
+
+    std::unique_ptr<Graphics> graphics;
+};
+
+std::set<Pixel> row(int y, int x_from, int x_to) {
+    std::set<Pixel> result;
+    for (int x = x_from; x <= x_to; ++x) result.insert({x, y});
+    return result;
+}
+
+std::set<Pixel> joined(std::initializer_list<std::set<Pixel>> parts) {
+    std::set<Pixel> result;
+    for (const auto& part : parts) result.insert(part.begin(), part.end());
+    return result;
+}
+
+// ---- Colours ----
+
+TEST_F(GraphicsTest, ColourBytesAreRedGreenBlueAlphaFromTheTop) {
+    const std::vector<std::pair<uint32_t, std::array<Uint8, 4>>> cases = {
+        {0x000000CC, {0, 0, 0, 204}},
+        {0xFF000000, {255, 0, 0, 0}},
+        {0x12345678, {0x12, 0x34, 0x56, 0x78}},
+    };
+    for (const auto& [color, rgba] : cases) {
+        graphics->set_color(static_cast<int>(color));
+        Uint8 r = 0, g = 0, b = 0, a = 0;
+        SDL_GetRenderDrawColor(graphics->renderer, &r, &g, &b, &a);
+        EXPECT_EQ((std::array<Uint8, 4>{r, g, b, a}), rgba) << std::hex << color;
+    }
+    graphics->draw_rect({0, 0}, {2, 2}, 0x123456FF, true);
+    EXPECT_EQ(test::read_pixel(*graphics, 1, 1), 0x123456FFu);
+}
+
+TEST_F(GraphicsTest, TranslucentBlackDarkensWhatIsBelow) {
+    graphics->clear(0xC86432FF);  // (200, 100, 50)
+    graphics->draw_rect({0, 0}, {4, 4}, 0x000000CC, true);
+    EXPECT_EQ(test::read_pixel(*graphics, 2, 2), 0x28140AFFu);  // (40, 20, 10)
+    EXPECT_EQ(test::read_pixel(*graphics, 5, 5), 0xC86432FFu);
+}
+
+TEST_F(GraphicsTest, FullyTransparentColourLeavesTheCanvas) {
+    graphics->clear(0x0000FFFF);
+    graphics->draw_rect({0, 0}, {4, 4}, 0xFF000000, true);
+    EXPECT_EQ(test::read_pixel(*graphics, 1, 1), 0x0000FFFFu);
+}
+
+TEST_F(GraphicsTest, PrimitiveLeavesItsColourSet) {
+    graphics->draw_line({0, 0}, {3, 1}, 0x0A0B0C0D);
+    Uint8 r = 0, g = 0, b = 0, a = 0;
+    SDL_GetRenderDrawColor(graphics->renderer, &r, &g, &b, &a);
+    EXPECT_EQ((std::array<Uint8, 4>{r, g, b, a}), (std::array<Uint8, 4>{10, 11, 12, 13}));
+}
+
+// ---- Lines ----
+
+TEST_F(GraphicsTest, ShallowLineRoundsEachColumn) {
+    graphics->draw_line({0, 0}, {4, 2}, kWhite);
+    EXPECT_EQ(lit(), (std::set<Pixel>{{0, 0}, {1, 1}, {2, 1}, {3, 2}, {4, 2}}));
+}
+
+TEST_F(GraphicsTest, LinePixelsDoNotDependOnTheOrderOfItsEnds) {
+    graphics->draw_line({4, 2}, {0, 0}, kWhite);
+    EXPECT_EQ(lit(), (std::set<Pixel>{{0, 0}, {1, 1}, {2, 1}, {3, 2}, {4, 2}}));
+    graphics->clear();
+    graphics->draw_line({4, 0}, {0, 2}, kWhite);
+    EXPECT_EQ(lit(), (std::set<Pixel>{{0, 2}, {1, 2}, {2, 1}, {3, 1}, {4, 0}}));
+}
+
+TEST_F(GraphicsTest, NegativeHalvesRoundAwayFromZero) {
+    // (1, -0.5) becomes (1, -1), off the canvas; rounding half up would light (1, 0).
+    graphics->draw_line({0, 0}, {4, -2}, kWhite);
+    EXPECT_EQ(lit(), (std::set<Pixel>{{0, 0}}));
+}
+
+TEST_F(GraphicsTest, LineUsesSinglePrecisionDivideThenMultiply) {
+    // Column 13 is exactly 6.5 on paper: single precision dividing first gives 6.4999995.
+    // Multiplying first gives 7 there, double precision gives 7 in column 15.
+    const int expected[] = {0, 1, 1, 2, 2, 3, 3, 4,  4,  5,  5, 6,
+                            6, 6, 7, 8, 8, 9, 9, 10, 10, 11, 11};
+    std::set<Pixel> shallow, steep;
+    for (int i = 0; i <= 22; ++i) {
+        shallow.insert({i, expected[i]});
+        steep.insert({expected[i], i});
+    }
+    graphics->draw_line({0, 0}, {22, 11}, kWhite);
+    EXPECT_EQ(lit(), shallow);
+    graphics->clear();
+    graphics->draw_line({11, 22}, {0, 0}, kWhite);
+    EXPECT_EQ(lit(), steep);
+}
+
+TEST_F(GraphicsTest, StraightLinesIncludeBothEnds) {
+    graphics->draw_line({3, 5}, {3, 5}, kWhite);
+    EXPECT_EQ(lit(), (std::set<Pixel>{{3, 5}}));
+    graphics->clear();
+    graphics->draw_line({6, 2}, {2, 2}, kWhite);
+    EXPECT_EQ(lit(), row(2, 2, 6));
+    graphics->clear();
+    graphics->draw_line({1, 4}, {1, 1}, kWhite);
+    EXPECT_EQ(lit(), (std::set<Pixel>{{1, 1}, {1, 2}, {1, 3}, {1, 4}}));
+}
+
+// ---- Rectangles ----
+
+TEST_F(GraphicsTest, RectangleEndsJustInsideItsSecondCorner) {
+    graphics->draw_rect({10, 10}, {20, 15}, kWhite, true);
+    std::set<Pixel> filled;
+    for (int y = 10; y <= 14; ++y) filled.merge(row(y, 10, 19));
+    EXPECT_EQ(lit(), filled);
+
+    graphics->clear();
+    graphics->draw_rect({10, 10}, {20, 15}, kWhite, false);
+    std::set<Pixel> border = joined({row(10, 10, 19), row(14, 10, 19)});
+    for (int y = 11; y <= 13; ++y) border.insert({{10, y}, {19, y}});
+    EXPECT_EQ(lit(), border);
+}
+
+// ---- Circles ----
+
+TEST_F(GraphicsTest, NegativeRadiusDrawsNothingButSetsTheColour) {
+    graphics->draw_circle({10, 10}, -1, 0x01020304, false);
+    graphics->draw_circle({10, 10}, -1, 0x01020304, true);
+    EXPECT_TRUE(lit().empty());
+    Uint8 r = 0, g = 0, b = 0, a = 0;
+    SDL_GetRenderDrawColor(graphics->renderer, &r, &g, &b, &a);
+    EXPECT_EQ((std::array<Uint8, 4>{r, g, b, a}), (std::array<Uint8, 4>{1, 2, 3, 4}));
+}
+
+TEST_F(GraphicsTest, CircleOfRadiusZeroBlendsItsCentreOncePerListedPoint) {
+    graphics->draw_circle({10, 10}, 0, kGhost, false);
+    expect_layers({10, 10}, {{{0, 0}, 8}});
+    graphics->clear();
+    graphics->draw_circle({10, 10}, 0, kGhost, true);
+    expect_layers({10, 10}, {{{0, 0}, 4}});
+}
+
+TEST_F(GraphicsTest, CircleOfRadiusOne) {
+    graphics->draw_circle({10, 10}, 1, kGhost, false);
+    expect_layers({10, 10}, {{{1, 0}, 2}, {{-1, 0}, 2}, {{0, 1}, 2}, {{0, -1}, 2}});
+    graphics->clear();
+    graphics->draw_circle({10, 10}, 1, kGhost, true);
+    expect_layers({10, 10}, {{{-1, 0}, 2}, {{0, 0}, 2}, {{1, 0}, 2}, {{0, 1}, 1}, {{0, -1}, 1}});
+}
+
+TEST_F(GraphicsTest, CircleOfRadiusTwo) {
+    graphics->draw_circle({10, 10}, 2, kGhost, false);
+    expect_layers({10, 10}, {{{2, 0}, 2},
+                             {{-2, 0}, 2},
+                             {{0, 2}, 2},
+                             {{0, -2}, 2},
+                             {{1, 1}, 2},
+                             {{-1, 1}, 2},
+                             {{1, -1}, 2},
+                             {{-1, -1}, 2}});
+    graphics->clear();
+    graphics->draw_circle({10, 10}, 2, kGhost, true);
+    std::map<Pixel, int> filled{{{0, 2}, 1}, {{0, -2}, 1}};
+    for (int dx = -2; dx <= 2; ++dx) filled[{dx, 0}] = 2;
+    for (int dx = -1; dx <= 1; ++dx) filled[{dx, 1}] = filled[{dx, -1}] = 2;
+    expect_layers({10, 10}, filled);
+}
+
+TEST_F(GraphicsTest, CircleOutlineFollowsTheMidpointSteps) {
+    // One octant of radius 5 is (5,0) (5,1) (4,2) (3,3); the rest are its mirror images.
+    graphics->draw_circle({12, 12}, 5, kWhite, false);
+    std::set<Pixel> expected;
+    for (const auto& [a, b] : std::vector<Pixel>{{5, 0}, {5, 1}, {4, 2}, {3, 3}}) {
+        for (const int sx : {-1, 1}) {
+            for (const int sy : {-1, 1}) {
+                expected.insert({12 + sx * a, 12 + sy * b});
+                expected.insert({12 + sx * b, 12 + sy * a});
+            }
+        }
+    }
+    EXPECT_EQ(lit(), expected);
+}
+
+// ---- Triangles ----
+
+TEST_F(GraphicsTest, TriangleOutlineIsItsThreeEdges) {
+    graphics->draw_triangle({2, 2}, {8, 2}, {2, 5}, kWhite, false);
+    // Edge (2,5)-(8,2) steps along x through rows 5, 4.5, 4, 3.5, 3, 2.5, 2.
+    EXPECT_EQ(lit(), joined({row(2, 2, 8),
+                             {{2, 3}, {2, 4}, {2, 5}},
+                             {{8, 2}, {7, 3}, {6, 3}, {5, 4}, {4, 4}, {3, 5}}}));
+}
+
+TEST_F(GraphicsTest, FlatFilledTriangleIsOnePixelAtItsFirstVertex) {
+    graphics->draw_triangle({5, 3}, {9, 3}, {2, 3}, kWhite, true);
+    EXPECT_EQ(lit(), (std::set<Pixel>{{5, 3}}));
+}
+
+TEST_F(GraphicsTest, SplitTriangleDrawsTheMiddleRowOnce) {
+    // Splits at row 4 with S = (0, 4); with a translucent colour a row drawn by both halves
+    // would show twice.
+    graphics->draw_triangle({0, 0}, {4, 4}, {0, 8}, kGhost, true);
+    std::map<Pixel, int> expected;
+    for (int y = 0; y <= 8; ++y) {
+        for (int x = 0; x <= std::min(y, 8 - y); ++x) expected[{x, y}] = 1;
+    }
+    expect_layers({0, 0}, expected);
+}
+
+TEST_F(GraphicsTest, SplitPointTruncatesTowardZero) {
+    // S.x = 10 + (-7 * 1) / 3 = 10 - 2 = 8; flooring would make it 7 and narrow rows 1 and 2.
+    graphics->draw_triangle({10, 0}, {0, 1}, {3, 3}, kWhite, true);
+    EXPECT_EQ(lit(), joined({{{10, 0}}, row(1, 0, 8), row(2, 2, 6), {{3, 3}}}));
+}
+
+TEST_F(GraphicsTest, FlatTopTriangleLeavesItsTopRowOut) {
+    graphics->draw_triangle({2, 2}, {8, 2}, {5, 5}, kWhite, true);
+    EXPECT_EQ(lit(), joined({row(3, 3, 7), row(4, 4, 6), {{5, 5}}}));
+}
+
+TEST_F(GraphicsTest, FlatBottomTriangleIncludesItsBottomRow) {
+    graphics->draw_triangle({5, 2}, {2, 5}, {8, 5}, kWhite, true);
+    EXPECT_EQ(lit(), joined({{{5, 2}}, row(3, 4, 6), row(4, 3, 7), row(5, 2, 8)}));
+}
+
+TEST_F(GraphicsTest, HalfTrianglesWithTheWrongLayoutDrawNothing) {
+    graphics->draw_triangle_top({5, 6}, {2, 3}, {8, 3}, kWhite);
+    graphics->draw_triangle_bottom({2, 5}, {8, 5}, {5, 2}, kWhite);
+    EXPECT_TRUE(lit().empty());
+}
+
+// ---- Images ----
+
+class GraphicsImageTest : public GraphicsTest {
+protected:
+    // A 2 by 1 image: red on the left, green on the right.
+    void write_pair_image() {
+        SDL_Surface* surface =
+            SDL_CreateRGBSurfaceWithFormat(0, 2, 1, 32, SDL_PIXELFORMAT_RGBA8888);
+        auto* pixels = static_cast<uint32_t*>(surface->pixels);
+        pixels[0] = 0xFF0000FF;
+        pixels[1] = 0x00FF00FF;
+        IMG_SavePNG(surface, (content.content() / "pair.png").c_str());
+        SDL_FreeSurface(surface);
+    }
+
+    test::TempContentDir content;
+};
+
+TEST_F(GraphicsImageTest, MissingImageIsReportedOnceAndCachedAsNull) {
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(graphics->load_image("nothing.png"), nullptr);
+    EXPECT_EQ(graphics->load_image("nothing.png"), nullptr);
+    const SDL_Rect destination{0, 0, 4, 4};
+    graphics->blit("nothing.png", nullptr, &destination);
+    const std::string printed = ::testing::internal::GetCapturedStderr();
+
+    const std::string prefix = "Unable to load nothing.png: ";
+    ASSERT_EQ(printed.compare(0, prefix.size(), prefix), 0) << printed;
+    EXPECT_EQ(printed.find('\n'), printed.size() - 1) << printed;
+    EXPECT_GT(printed.size(), prefix.size() + 1) << "the SDL error text is missing";
+    ASSERT_EQ(graphics->textures.size(), 1U);
+    EXPECT_EQ(graphics->textures.count("content/nothing.png"), 1U);
+    EXPECT_TRUE(lit().empty());
+}
+
+TEST_F(GraphicsImageTest, ImageIsLoadedOnceAndDrawn) {
+    write_pair_image();
+    SDL_Texture* first = graphics->load_image("pair.png");
+    ASSERT_NE(first, nullptr);
+    EXPECT_EQ(graphics->load_image("pair.png"), first);
+
+    const SDL_Rect destination{3, 4, 2, 1};
+    graphics->blit("pair.png", nullptr, &destination);
+    EXPECT_EQ(test::read_pixel(*graphics, 3, 4), 0xFF0000FFu);
+    EXPECT_EQ(test::read_pixel(*graphics, 4, 4), 0x00FF00FFu);
+}
+
+TEST_F(GraphicsImageTest, FlipValuesOutsideTheThreeMirrorsDrawUnmirrored) {
+    write_pair_image();
+    const SDL_Rect destination{0, 0, 2, 1};
+    graphics->blit_ex("pair.png", nullptr, &destination, 0.0f, nullptr,
+                      Graphics::FlipDirection::Horizontal);
+    EXPECT_EQ(test::read_pixel(*graphics, 0, 0), 0x00FF00FFu);
+
+    // 5 and -1 carry the horizontal bit; handed on to SDL they would mirror.
+    for (const int value : {0, 4, 5, -1}) {
+        graphics->clear();
+        graphics->blit_ex("pair.png", nullptr, &destination, 0.0f, nullptr,
+                          static_cast<Graphics::FlipDirection>(value));
+        EXPECT_EQ(test::read_pixel(*graphics, 0, 0), 0xFF0000FFu) << "flip " << value;
+        EXPECT_EQ(test::read_pixel(*graphics, 1, 0), 0x00FF00FFu) << "flip " << value;
+    }
+}
+
+// ---- Window ----
+
+TEST_F(GraphicsTest, LeavingFullscreenRestoresTheConfiguredWindowSize) {
+    graphics->config.scale = 2;
+    SDL_SetWindowSize(graphics->window, 300, 200);  // as if the player had resized it
+
+    graphics->toggle_fullscreen();
+    EXPECT_TRUE(graphics->config.fullscreen);
+    EXPECT_NE(SDL_GetWindowFlags(graphics->window) & SDL_WINDOW_FULLSCREEN_DESKTOP, 0U);
+
+    graphics->toggle_fullscreen();
+    EXPECT_FALSE(graphics->config.fullscreen);
+    EXPECT_EQ(SDL_GetWindowFlags(graphics->window) & SDL_WINDOW_FULLSCREEN, 0U);
+    int w = 0, h = 0;
+    SDL_GetWindowSize(graphics->window, &w, &h);
+    EXPECT_EQ(w, 2 * kWidth);
+    EXPECT_EQ(h, 2 * kHeight);
+}
+
+}  // namespace
