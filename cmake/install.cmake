@@ -42,8 +42,11 @@ foreach(size IN LISTS BURROWGALE_ICON_SIZES)
           DESTINATION share/icons/hicolor/${size}x${size}/apps
           RENAME burrowgale.png)
 endforeach()
-# The credits name the sources and licences of the art and sound.
-install(FILES ${CMAKE_SOURCE_DIR}/content/CREDITS.md DESTINATION share/doc/burrowgale OPTIONAL)
+# The credits name the sources and licences of the art and sound; the font licence must travel
+# with the glyph images.
+install(FILES ${CMAKE_SOURCE_DIR}/content/CREDITS.md ${CMAKE_SOURCE_DIR}/content/LICENSE-Terminus-OFL.txt
+              ${CMAKE_SOURCE_DIR}/LICENSE
+        DESTINATION share/doc/burrowgale)
 
 # Debian package: `cpack -G DEB` in the build directory.
 set(BURROWGALE_MAINTAINER "Burrowgale developers"
