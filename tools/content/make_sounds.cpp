@@ -1,0 +1,78 @@
+// Synthesises every sound effect and music track of the game into the directory it is given,
+// and prints the level of each file. Usage: make_sounds OUTPUT_DIRECTORY
+#include "sfx.h"
+#include "song.h"
+#include "synth.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <string>
+
+namespace {
+
+void report(const std::string& file, double seconds, const synth::Levels& levels) {
+    std::printf("%-16s %6.2f s  peak %6.1f dBFS  RMS %6.1f dBFS  %6.1f LUFS  max %6.1f LUFS\n",
+                file.c_str(), seconds, levels.peak_db, levels.rms_db, levels.loudness,
+                levels.max_momentary);
+}
+
+struct Effect {
+    const char* name;
+    int variants;
+    synth::Mono (*make)(int);
+};
+
+struct Track {
+    const char* file;
+    song::Song (*compose)();
+};
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    if (argc != 2) {
+        std::fprintf(stderr, "Usage: %s OUTPUT_DIRECTORY\n", argv[0]);
+        return 2;
+    }
+    std::filesystem::path dir(argv[1]);
+    std::error_code error;
+    std::filesystem::create_directories(dir, error);
+    if (error) {
+        std::fprintf(stderr, "Cannot create %s: %s\n", argv[1], error.message().c_str());
+        return 1;
+    }
+
+    const Effect effects[] = {{"cronch", 8, sfx::cronch},
+                              {"yum", 8, sfx::yum},
+                              {"ouch", 4, sfx::ouch},
+                              {"boom", 6, sfx::boom}};
+    bool ok = true;
+    uint64_t dither_seed = 1;
+    for (const Effect& effect : effects) {
+        for (int v = 0; v < effect.variants; ++v) {
+            std::string file = effect.name + std::to_string(v) + ".wav";
+            synth::Mono sound = effect.make(v);
+            ok = synth::write_wav((dir / file).string(), sound, dither_seed++) && ok;
+            report(file, static_cast<double>(sound.size()) / synth::kRate, synth::measure(sound));
+        }
+    }
+
+    const Track tracks[] = {{"title.ogg", song::title},
+                            {"deepdiggin.ogg", song::deepdiggin},
+                            {"wormfood.ogg", song::wormfood}};
+    int serial = 0x4275;  // any fixed number: a random one would change the bytes every run
+    for (const Track& track : tracks) {
+        song::Song composition = track.compose();
+        std::vector<std::string> mistakes = composition.errors();
+        for (const std::string& mistake : mistakes) std::fprintf(stderr, "%s\n", mistake.c_str());
+        if (!mistakes.empty()) {
+            ok = false;
+            continue;
+        }
+        synth::Stereo music = song::render(composition);
+        ok = synth::write_ogg((dir / track.file).string(), music, 0.5f, serial++) && ok;
+        report(track.file, static_cast<double>(music.frames()) / synth::kRate,
+               synth::measure(music));
+    }
+    return ok ? 0 : 1;
+}
