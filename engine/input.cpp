@@ -10,6 +10,13 @@ std::string from_field(const char (&field)[N]) {
     return std::string(field, strnlen(field, N));
 }
 
+// Looked up by number: SDL's event fields are wider than its enumerations, and turning a stray
+// number into one of them is undefined.
+Input::Button bound(const std::unordered_map<int, Input::Button>& binds, int key) {
+    const auto found = binds.find(key);
+    return found == binds.end() ? Input::Button::None : found->second;
+}
+
 constexpr int kAxisCount = 64;
 // Stick values from -kDeadZone to kDeadZone inclusive count as centred.
 constexpr int kDeadZone = 16000;
@@ -123,27 +130,17 @@ std::vector<Button> Input::all_pressed() const {
     return std::vector<Button>(pressed_buttons.begin(), pressed_buttons.end());
 }
 
-Button Input::keybind(SDL_Scancode key) const {
-    const auto found = key_binds.find(key);
-    return found == key_binds.end() ? Button::None : found->second;
-}
+Button Input::keybind(SDL_Scancode key) const { return bound(key_binds, key); }
 
-Button Input::padbind(SDL_GameControllerButton button) const {
-    const auto found = pad_binds.find(button);
-    return found == pad_binds.end() ? Button::None : found->second;
-}
+Button Input::padbind(SDL_GameControllerButton button) const { return bound(pad_binds, button); }
 
 void Input::key_down(const SDL_Event& event) { press(keybind(event.key.keysym.scancode)); }
 
 void Input::key_up(const SDL_Event& event) { release(keybind(event.key.keysym.scancode)); }
 
-void Input::pad_down(const SDL_Event& event) {
-    press(padbind(static_cast<SDL_GameControllerButton>(event.cbutton.button)));
-}
+void Input::pad_down(const SDL_Event& event) { press(bound(pad_binds, event.cbutton.button)); }
 
-void Input::pad_up(const SDL_Event& event) {
-    release(padbind(static_cast<SDL_GameControllerButton>(event.cbutton.button)));
-}
+void Input::pad_up(const SDL_Event& event) { release(bound(pad_binds, event.cbutton.button)); }
 
 void Input::pad_axis(const SDL_Event& event) {
     const int axis = event.caxis.axis;

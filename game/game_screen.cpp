@@ -165,6 +165,9 @@ bool GameScreen::update(const Input& input, Audio& audio, unsigned int elapsed) 
     if (eaten > 0) player.eat(audio, eaten);
 
     if (player.length <= kDeathLength) {
+        // A pause pressed in this very frame never gets its resume, which alone would bring
+        // the music back up.
+        if (state == State::Paused) audio.music_volume(kFullMusicVolume);
         state = State::GameOver;
         fader.reset(kGameOverColor, kGameOverFade);
         audio.play_music("wormfood.ogg", true);

@@ -205,6 +205,17 @@ TEST_F(Play, LengthOfExactlyOneEndsTheGame) {
     EXPECT_EQ(screen.max_length, 2.5);  // the record from the first frame stays
 }
 
+// The game-over music and everything after it would otherwise stay at the paused volume.
+TEST_F(Play, PausingInTheFrameTheWormDiesKeepsTheMusicAtFullVolume) {
+    GameScreen screen(13);
+    audio.music_volume(10);
+    screen.player.length = 0.5;
+    step(screen, 16, Button::Start);
+    EXPECT_EQ(screen.state, State::GameOver);
+    EXPECT_EQ(screen.fader.color, 0x000000FFu);
+    EXPECT_EQ(Mix_VolumeMusic(-1), 128);
+}
+
 TEST_F(Play, StartDuringTheGameOverFadeLeavesAtOnceForTheTitle) {
     GameScreen screen(12);
     screen.player.length = 0.5;

@@ -244,6 +244,19 @@ TEST_F(InputEvents, PadButtonsPressAndRelease) {
     EXPECT_EQ(as_set(input.held_buttons), std::set<Button>{Button::Left});
 }
 
+// SDL's event field is a byte, wider than the button enumeration: a stray number is ignored.
+TEST_F(InputEvents, PadButtonNumbersBeyondTheKnownOnesAreIgnored) {
+    for (const Uint32 type : {SDL_CONTROLLERBUTTONDOWN, SDL_CONTROLLERBUTTONUP}) {
+        SDL_Event event{};
+        event.type = type;
+        event.cbutton.button = 200;
+        push(event);
+    }
+    ASSERT_TRUE(input.process());
+    EXPECT_TRUE(input.pressed_buttons.empty());
+    EXPECT_TRUE(input.released_buttons.empty());
+}
+
 TEST_F(InputEvents, StickDeadZoneEndsAt16000) {
     push_axis(SDL_CONTROLLER_AXIS_LEFTX, 16000);
     push_axis(SDL_CONTROLLER_AXIS_LEFTY, -16000);
