@@ -1,1 +1,226 @@
 #include "game/map.h"
+
+#include <algorithm>
+#include <cmath>
+#include <numbers>
+
+#define STB_PERLIN_IMPLEMENTATION
+#include <stb_perlin.h>
+
+#include "engine/audio.h"
+#include "engine/graphics.h"
+
+namespace {
+
+constexpr int kSheetColumns = 8;
+constexpr int kTileSize = 32;
+constexpr int kFoodColumn = 5;
+constexpr int kVariants = 6;
+constexpr int kSampleStep = 16;  // half a tile: every tile gets at least two samples
+constexpr int kOpenBelow = 200;
+
+// A quotient of a grid coordinate, formed in double and handed to the noise in single precision.
+float ratio(int64_t value, double divisor) {
+    return static_cast<float>(static_cast<double>(value) / divisor);
+}
+
+}  // namespace
+
+int Map::strength_of(TileType type) {
+    switch (type) {
+        case TileType::Sky:
+            return 50;
+        case TileType::HardDirt:
+            return 500;
+        case TileType::Dirt:
+            return 300;
+        case TileType::Tunnel:
+            return 150;
+        default:
+            return 9000;
+    }
+}
+
+Map::Map(unsigned int seed) : sprites("tiles.png", kSheetColumns, kTileSize, kTileSize), rng(seed) {
+    noise_z = uniform() * 256.0;
+}
+
+double Map::uniform() {
+    // Spelled out rather than left to a std distribution so that the world and the food of a
+    // seed do not depend on the standard library's choice of algorithm.
+    const double a = static_cast<double>(rng());
+    const double b = static_cast<double>(rng());
+    const double u = (a + b * 4294967296.0) * 0x1p-64;
+    return u < 1.0 ? u : std::nextafter(1.0, 0.0);
+}
+
+Map::TileType Map::generated_tile(const GridPoint& p) const {
+    const float z = static_cast<float>(noise_z);
+    const int64_t q = p.q;
+    const int64_t r = p.r;
+
+    const float surface_noise =
+        stb_perlin_turbulence_noise3(ratio(q, 60.0), 0.0f, z, 2.0f, 0.5f, 6);
+    const int surface = 12 + static_cast<int>(12.0 * static_cast<double>(surface_noise));
+    if (surface >= r) return TileType::Sky;
+
+    const double depth = static_cast<double>(p.draw_point().y);
+    const float s = ratio(-q - r, 60.0);
+    const float t = ratio(r, 60.0);
+
+    const double ridge = static_cast<double>(stb_perlin_ridge_noise3(t, s, z, 4.0f, 0.5f, 1.0f, 4));
+    if (std::min(0.65, depth / 25600.0 + 0.05) > ridge) return TileType::Rock;
+
+    const double caves = static_cast<double>(stb_perlin_turbulence_noise3(s, t, z, 4.0f, 0.5f, 4));
+    if (std::max(0.05, 0.25 - depth / 51200.0) > caves) return TileType::Tunnel;
+
+    if (std::min(0.8, 0.1 + depth / 10240.0) > ridge) return TileType::HardDirt;
+    return TileType::Dirt;
+}
+
+int Map::variant(const GridPoint& p) const {
+    const float x = static_cast<float>(static_cast<double>(-p.q - p.r) * 37.0 / 11.0);
+    const float y = static_cast<float>(static_cast<double>(p.r) * 41.0 / 7.0);
+    const float n = stb_perlin_noise3(x, y, static_cast<float>(noise_z), 0, 0, 0);
+    const int magnitude = static_cast<int>(std::fabs(static_cast<double>(n) * 1000.0));
+    return static_cast<int>(static_cast<unsigned>(magnitude) % kVariants);
+}
+
+Map::TileType Map::with_override(const GridPoint& p, TileType generated) const {
+    const auto found = tile_overrides.find(p);
+    return found == tile_overrides.end() ? generated : found->second;
+}
+
+Map::TileType Map::get_tile_direct(const GridPoint& p) const {
+    return with_override(p, generated_tile(p));
+}
+
+int Map::get_sprite_direct(const GridPoint& p) const {
+    return static_cast<int>(get_tile_direct(p)) + kSheetColumns * variant(p);
+}
+
+void Map::check_cache() const {
+    if (tile_cache.empty() || cache_z != noise_z) {
+        tile_cache.assign(std::size_t{1} << (kCacheColumnBits + kCacheRowBits), CachedTile{});
+        cache_z = noise_z;
+    }
+}
+
+// Out of line, so that the hit path in cached() stays small enough to be inlined.
+[[gnu::noinline]] void Map::fill(CachedTile& slot, const GridPoint& p) const {
+    slot = CachedTile{};
+    slot.q = p.q;
+    slot.r = p.r;
+    slot.draw_at = p.draw_point();
+    slot.kind = static_cast<int8_t>(generated_tile(p));
+    slot.variant = static_cast<int8_t>(variant(p));
+}
+
+Map::CachedTile& Map::cached(const GridPoint& p) const {
+    constexpr uint64_t kColumnMask = (uint64_t{1} << kCacheColumnBits) - 1;
+    constexpr uint64_t kRowMask = (uint64_t{1} << kCacheRowBits) - 1;
+    const uint64_t column = static_cast<uint64_t>(p.q) & kColumnMask;
+    const uint64_t row = static_cast<uint64_t>(p.r) & kRowMask;
+    CachedTile& slot = tile_cache[(row << kCacheColumnBits) | column];
+    // Compared field by field: GCC would otherwise reload p as one 16-byte value right after
+    // it was stored as two halves, a stall that cost more than the rest of the lookup.
+    if (slot.kind == kEmptySlot || slot.q != p.q || slot.r != p.r) fill(slot, p);
+    return slot;
+}
+
+Map::TileType Map::get_tile(const GridPoint& p) const {
+    check_cache();
+    return with_override(p, static_cast<TileType>(cached(p).kind));
+}
+
+int Map::get_sprite(const GridPoint& p) const {
+    check_cache();
+    const CachedTile& tile = cached(p);
+    const TileType kind = with_override(p, static_cast<TileType>(tile.kind));
+    return static_cast<int>(kind) + kSheetColumns * tile.variant;
+}
+
+int Map::strength(const GridPoint& p) const { return strength_of(get_tile(p)); }
+
+bool Map::open(const GridPoint& p) const { return strength(p) < kOpenBelow; }
+
+void Map::plan_draw_direct(int width, int height, long x_offset, long y_offset,
+                           std::vector<TileDraw>& out) const {
+    for (int sy = 0; sy < height + kSampleStep; sy += kSampleStep) {
+        for (int sx = 0; sx < width + kSampleStep; sx += kSampleStep) {
+            const GridPoint p = Point{x_offset + sx, y_offset + sy}.to_grid();
+            const Point dp = p.draw_point();
+            const int x = static_cast<int>(dp.x - x_offset);
+            const int y = static_cast<int>(dp.y - y_offset);
+            out.push_back({get_sprite_direct(p), x, y});
+            if (auto item = food.find(p); item != food.end()) {
+                out.push_back({item->second * kSheetColumns + kFoodColumn, x, y});
+            }
+        }
+    }
+}
+
+void Map::plan_draw(int width, int height, long x_offset, long y_offset,
+                    std::vector<TileDraw>& out) const {
+    check_cache();
+    const uint64_t pass = ++draw_pass;
+    for (int sy = 0; sy < height + kSampleStep; sy += kSampleStep) {
+        for (int sx = 0; sx < width + kSampleStep; sx += kSampleStep) {
+            const GridPoint p = Point{x_offset + sx, y_offset + sy}.to_grid();
+            CachedTile& tile = cached(p);
+            if (tile.pass != pass) {
+                tile.pass = pass;
+                const TileType kind = with_override(p, static_cast<TileType>(tile.kind));
+                tile.frame = static_cast<int>(kind) + kSheetColumns * tile.variant;
+                const auto item = food.find(p);
+                tile.food_frame =
+                    item == food.end() ? kNoFood : item->second * kSheetColumns + kFoodColumn;
+            }
+            const int x = static_cast<int>(tile.draw_at.x - x_offset);
+            const int y = static_cast<int>(tile.draw_at.y - y_offset);
+            out.push_back({tile.frame, x, y});
+            if (tile.food_frame != kNoFood) out.push_back({tile.food_frame, x, y});
+        }
+    }
+}
+
+void Map::draw(Graphics& graphics, long x_offset, long y_offset) const {
+    draw_scratch.clear();
+    plan_draw(graphics.config.width, graphics.config.height, x_offset, y_offset, draw_scratch);
+    for (const TileDraw& d : draw_scratch) sprites.draw(graphics, d.frame, d.x, d.y);
+}
+
+void Map::dig(Audio& audio, const GridPoint& p) {
+    const TileType kind = get_tile(p);
+    if (kind == TileType::Sky || kind == TileType::Tunnel) return;
+    if (kind == TileType::Rock) audio.play_random_sample("cronch.wav", 8);
+    tile_overrides.try_emplace(p, TileType::Tunnel);
+}
+
+int Map::eat_food(const GridPoint& p) {
+    auto item = food.find(p);
+    if (item == food.end()) return 0;
+    const int value = item->second + 1;
+    food.erase(item);
+    return value;
+}
+
+void Map::spawn_food(const GridPoint& origin) {
+    // All six engine outputs are drawn up front so the sequence never depends on the outcome.
+    const double u1 = uniform();
+    const double u2 = uniform();
+    const double u3 = uniform();
+
+    const double angle = (u1 * 4.0 + 1.0) * std::numbers::pi / 6.0;
+    const double distance = (u2 * 10.0 + 15.0) * 16.0;
+    const Point c = origin.center();
+    const Point target{c.x + static_cast<int64_t>(std::cos(angle) * distance),
+                       c.y + static_cast<int64_t>(distance * std::sin(angle))};
+    const GridPoint g = target.to_grid();
+    const int kind = static_cast<int>(std::floor(4.0 * u3 * u3 * u3));
+
+    const TileType tile = get_tile(g);
+    if (tile == TileType::Dirt || (tile == TileType::HardDirt && kind == 3)) {
+        food.try_emplace(g, kind);
+    }
+}

@@ -1,0 +1,286 @@
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <random>
+#include <set>
+#include <vector>
+
+#include "engine/graphics.h"
+#include "game/map.h"
+#include "tests/support/support.h"
+
+namespace {
+
+using TileType = Map::TileType;
+
+constexpr unsigned kSeed = 20240611;
+
+// The first tile of the given kind found scanning rows downwards from r = 13.
+GridPoint find_tile(const Map& map, TileType kind) {
+    for (int64_t r = 13; r < 2000; ++r) {
+        for (int64_t q = -r / 2; q < 60 - r / 2; ++q) {
+            if (map.get_tile({q, r}) == kind) return {q, r};
+        }
+    }
+    ADD_FAILURE() << "no tile of kind " << static_cast<int>(kind);
+    return {0, 0};
+}
+
+}  // namespace
+
+TEST(Map, NoiseSliceIsTheStandardUniformRealDraw) {
+    for (unsigned seed : {0u, 1u, 5489u, kSeed, 0xffffffffu}) {
+        std::mt19937 engine(seed);
+        std::uniform_real_distribution<double> slice(0.0, 256.0);
+        const Map map(seed);
+        EXPECT_EQ(map.noise_z, slice(engine)) << "seed " << seed;
+        EXPECT_GE(map.noise_z, 0.0);
+        EXPECT_LT(map.noise_z, 256.0);
+    }
+}
+
+TEST(Map, SkyFillsEveryColumnDownToItsSurface) {
+    const Map map(kSeed);
+    for (int64_t q = -400; q <= 400; q += 3) {
+        int64_t r = -20;
+        for (; r <= 12; ++r) ASSERT_EQ(map.get_tile({q, r}), TileType::Sky) << q << ", " << r;
+        while (map.get_tile({q, r}) == TileType::Sky) ++r;
+        // Turbulence stays below 2, so the surface never drops below row 12 + 24.
+        EXPECT_LE(r, 37) << "column " << q;
+        // Below the surface no tile is sky again.
+        for (int64_t below = r; below < r + 40; ++below) {
+            ASSERT_NE(map.get_tile({q, below}), TileType::Sky) << q << ", " << below;
+        }
+    }
+}
+
+TEST(Map, SameSeedGivesTheSameWorld) {
+    const Map a(kSeed);
+    const Map b(kSeed);
+    const Map other(kSeed + 1);
+    EXPECT_EQ(a.noise_z, b.noise_z);
+    EXPECT_NE(a.noise_z, other.noise_z);
+    int differences = 0;
+    for (int64_t r = -10; r < 300; r += 2) {
+        for (int64_t q = -300; q < 300; q += 3) {
+            ASSERT_EQ(a.get_tile({q, r}), b.get_tile({q, r}));
+            ASSERT_EQ(a.get_sprite({q, r}), b.get_sprite({q, r}));
+            if (a.get_sprite({q, r}) != other.get_sprite({q, r})) ++differences;
+        }
+    }
+    EXPECT_GT(differences, 1000);
+}
+
+TEST(Map, StrengthsAndOpennessPerKind) {
+    EXPECT_EQ(Map::strength_of(TileType::Sky), 50);
+    EXPECT_EQ(Map::strength_of(TileType::HardDirt), 500);
+    EXPECT_EQ(Map::strength_of(TileType::Dirt), 300);
+    EXPECT_EQ(Map::strength_of(TileType::Tunnel), 150);
+    EXPECT_EQ(Map::strength_of(TileType::Rock), 9000);
+    EXPECT_EQ(Map::strength_of(static_cast<TileType>(5)), 9000);
+    EXPECT_EQ(Map::strength_of(static_cast<TileType>(-1)), 9000);
+
+    const Map map(kSeed);
+    const std::array<std::pair<TileType, bool>, 5> kinds{{{TileType::Sky, true},
+                                                          {TileType::HardDirt, false},
+                                                          {TileType::Dirt, false},
+                                                          {TileType::Tunnel, true},
+                                                          {TileType::Rock, false}}};
+    for (auto [kind, open] : kinds) {
+        const GridPoint p = kind == TileType::Sky ? GridPoint{0, 0} : find_tile(map, kind);
+        EXPECT_EQ(map.strength(p), Map::strength_of(kind));
+        EXPECT_EQ(map.open(p), open) << "kind " << static_cast<int>(kind);
+    }
+}
+
+TEST(Map, OverrideReportsAnOpenTunnelWithTheSameLook) {
+    Map map(kSeed);
+    const GridPoint rock = find_tile(map, TileType::Rock);
+    const int variant = map.get_sprite(rock) / 8;
+    EXPECT_EQ(map.get_sprite(rock) % 8, static_cast<int>(TileType::Rock));
+
+    map.tile_overrides[rock] = TileType::Tunnel;
+    EXPECT_EQ(map.get_tile(rock), TileType::Tunnel);
+    EXPECT_EQ(map.strength(rock), 150);
+    EXPECT_TRUE(map.open(rock));
+    EXPECT_EQ(map.get_sprite(rock), 3 + 8 * variant);
+    // Even a sky tile listed as dug reports a tunnel.
+    map.tile_overrides[{0, 0}] = TileType::Tunnel;
+    EXPECT_EQ(map.get_tile({0, 0}), TileType::Tunnel);
+}
+
+TEST(Map, VariantDependsOnlyOnTheTile) {
+    Map map(kSeed);
+    map.noise_z = 17.25;
+    const Map fixed = map;
+    std::set<int> variants;
+    for (int64_t r = 0; r < 120; r += 7) {
+        for (int64_t q = -60; q < 60; q += 5) {
+            const GridPoint p{q, r};
+            const int sprite = map.get_sprite(p);
+            EXPECT_EQ(sprite % 8, static_cast<int>(map.get_tile(p)));
+            variants.insert(sprite / 8);
+            map.tile_overrides[p] = TileType::Tunnel;
+            EXPECT_EQ(map.get_sprite(p) / 8, sprite / 8);
+            EXPECT_EQ(fixed.get_sprite(p) / 8, sprite / 8);
+        }
+    }
+    EXPECT_EQ(variants, (std::set<int>{0, 1, 2, 3, 4, 5}));
+}
+
+TEST(Map, KindsOccurInPlausibleProportions) {
+    // Counts per band of depth: rock grows with depth, caves shrink, hard soil takes over.
+    const Map map(kSeed);
+    struct Band {
+        int64_t top;
+        int64_t bottom;
+        std::array<int, 5> count{};
+        int total = 0;
+        double share(TileType kind) const {
+            return static_cast<double>(count[static_cast<int>(kind)]) / total;
+        }
+    };
+    std::array<Band, 3> bands{{{40, 90}, {300, 350}, {700, 750}}};
+    for (Band& band : bands) {
+        for (int64_t r = band.top; r < band.bottom; ++r) {
+            for (int64_t q = -r / 2 - 200; q < -r / 2 + 200; q += 2) {
+                ++band.count[static_cast<int>(map.get_tile({q, r}))];
+                ++band.total;
+            }
+        }
+        EXPECT_EQ(band.count[static_cast<int>(TileType::Sky)], 0);
+    }
+    const Band& shallow = bands[0];
+    const Band& middle = bands[1];
+    const Band& deep = bands[2];
+    EXPECT_LT(shallow.share(TileType::Rock), middle.share(TileType::Rock));
+    EXPECT_LT(middle.share(TileType::Rock), deep.share(TileType::Rock));
+    EXPECT_GT(shallow.share(TileType::Tunnel), deep.share(TileType::Tunnel));
+    EXPECT_GT(shallow.share(TileType::Dirt), deep.share(TileType::Dirt));
+    EXPECT_GT(deep.share(TileType::HardDirt), deep.share(TileType::Dirt));
+    EXPECT_GT(shallow.share(TileType::Dirt), 0.2);
+    EXPECT_GT(deep.share(TileType::Rock), 0.05);
+    EXPECT_LT(deep.share(TileType::Rock), 0.95);
+}
+
+TEST(MapDraw, SamplesTheCanvasEvery16Pixels) {
+    const Map map(kSeed);
+    std::vector<Map::TileDraw> draws;
+    map.plan_draw(1280, 720, 0, 0, draws);
+    ASSERT_EQ(draws.size(), 81u * 46u);  // no food yet
+    EXPECT_EQ(draws.front(), (Map::TileDraw{map.get_sprite({0, 0}), -16, -16}));
+    const GridPoint last = Point{1280, 720}.to_grid();
+    const Point last_at = last.draw_point();
+    EXPECT_EQ(draws.back(), (Map::TileDraw{map.get_sprite(last), static_cast<int>(last_at.x),
+                                           static_cast<int>(last_at.y)}));
+    // The second sample (16, 0) falls in tile (1, 0).
+    EXPECT_EQ(draws[1], (Map::TileDraw{map.get_sprite({1, 0}), 16, -16}));
+}
+
+TEST(MapDraw, FoodFollowsEachDrawOfItsTile) {
+    Map map(kSeed);
+    const long x0 = -1000;
+    const long y0 = 500;
+    const GridPoint fed = Point{x0 + 100, y0 + 100}.to_grid();
+    map.food[fed] = 2;
+    std::vector<Map::TileDraw> draws;
+    map.plan_draw(1280, 720, x0, y0, draws);
+    const Point at = fed.draw_point();
+    const Map::TileDraw tile{map.get_sprite(fed), static_cast<int>(at.x - x0),
+                             static_cast<int>(at.y - y0)};
+    int tile_draws = 0;
+    for (size_t i = 0; i < draws.size(); ++i) {
+        if (draws[i].frame == 21) {
+            ASSERT_GT(i, 0u);
+            EXPECT_EQ(draws[i - 1], tile);
+            EXPECT_EQ(draws[i].x, tile.x);
+            EXPECT_EQ(draws[i].y, tile.y);
+        }
+        if (draws[i] == tile) ++tile_draws;
+    }
+    EXPECT_GE(tile_draws, 2);
+    EXPECT_LE(tile_draws, 4);
+    EXPECT_EQ(draws.size(), 81u * 46u + tile_draws);
+}
+
+TEST(MapDraw, BlitsThePlannedFramesOnTheGraphicsCanvas) {
+    auto graphics = test::make_graphics(64, 32);
+    std::vector<Graphics::BlitRecord> log;
+    graphics->blit_log = &log;
+    graphics->blit_log_only = true;
+    Map map(kSeed);
+    map.food[Point{176, 486}.to_grid()] = 3;
+    map.draw(*graphics, 160, 470);
+
+    std::vector<Map::TileDraw> planned;
+    map.plan_draw(64, 32, 160, 470, planned);
+    ASSERT_EQ(planned.size(), log.size());
+    EXPECT_GE(log.size(), 5u * 3u + 1u);
+    for (size_t i = 0; i < log.size(); ++i) {
+        const SDL_Rect source = map.sprites.frame_rect(planned[i].frame);
+        EXPECT_EQ(log[i].image, "tiles.png");
+        EXPECT_EQ(log[i].source.x, source.x);
+        EXPECT_EQ(log[i].source.y, source.y);
+        EXPECT_EQ(log[i].destination.x, planned[i].x);
+        EXPECT_EQ(log[i].destination.y, planned[i].y);
+        EXPECT_EQ(log[i].destination.w, 32);
+        EXPECT_EQ(log[i].destination.h, 32);
+    }
+    const SDL_Rect food_frame = map.sprites.frame_rect(3 * 8 + 5);
+    EXPECT_TRUE(std::any_of(log.begin(), log.end(), [&](const Graphics::BlitRecord& b) {
+        return b.source.x == food_frame.x && b.source.y == food_frame.y;
+    }));
+}
+
+TEST(MapCache, AgreesWithTheNoiseOverALargeRegion) {
+    Map map(kSeed);
+    const Map reference(kSeed);
+    // The second sweep runs the columns the other way round, so slots are refilled over again.
+    for (int sweep = 0; sweep < 2; ++sweep) {
+        for (int64_t r = -40; r < 300; r += 1 + sweep) {
+            for (int64_t q = -r / 2 - 150; q < -r / 2 + 150; q += 1 + sweep) {
+                const GridPoint p{sweep == 0 ? q : -q, r};
+                const int expected = reference.get_sprite_direct(p);
+                ASSERT_EQ(map.get_tile(p), static_cast<TileType>(expected % 8)) << q << ", " << r;
+                ASSERT_EQ(map.get_sprite(p), expected) << q << ", " << r;
+            }
+        }
+    }
+}
+
+TEST(MapCache, DrawsMatchTheDirectEvaluationAlongACameraPath) {
+    Map map(kSeed);
+    std::mt19937 path(3);
+    long x = -3000;
+    long y = -200;
+    std::vector<Map::TileDraw> cached;
+    std::vector<Map::TileDraw> direct;
+    for (int frame = 0; frame < 40; ++frame) {
+        // Mostly small steps, sometimes a jump; digging and food change under the camera.
+        x += static_cast<long>(path() % 15) - 5;
+        y += static_cast<long>(path() % 9) - 2;
+        if (frame % 20 == 19) x += 5000, y += 700;
+        const GridPoint near = Point{x + 640, y + 360}.to_grid();
+        map.tile_overrides.try_emplace(near, Map::TileType::Tunnel);
+        map.food[near.apply(Direction::E)] = frame % 4;
+        if (frame % 3 == 0) map.eat_food(near.apply(Direction::E));
+        if (frame % 7 == 0) map.get_tile({near.q + 64, near.r + 32});  // evicts a visible slot
+
+        cached.clear();
+        direct.clear();
+        map.plan_draw(1280, 720, x, y, cached);
+        map.plan_draw_direct(1280, 720, x, y, direct);
+        ASSERT_EQ(cached, direct) << "frame " << frame << " at " << x << ", " << y;
+    }
+}
+
+TEST(MapCache, FollowsANewNoiseSlice) {
+    Map map(kSeed);
+    const Map other(kSeed + 9);
+    map.get_sprite({5, 30});
+    map.noise_z = other.noise_z;
+    for (int64_t r = 0; r < 60; ++r) {
+        EXPECT_EQ(map.get_sprite({5, r}), other.get_sprite_direct({5, r})) << r;
+    }
+}
