@@ -1,6 +1,20 @@
 #include "engine/rect.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "engine/graphics.h"
+
+namespace {
+
+// A canvas is a few thousand pixels wide, so an edge this far out is off it whichever way it is
+// clamped. The bound keeps the width and height that draw_rect forms within an int, and exact in
+// the floats that SDL's renderer turns them into.
+constexpr double kFarEdge = 1 << 22;
+
+int canvas_coordinate(double v) { return static_cast<int>(std::clamp(v, -kFarEdge, kFarEdge)); }
+
+}  // namespace
 
 Rect::Rect(double left_, double top_, double right_, double bottom_)
     : top(top_), left(left_), right(right_), bottom(bottom_) {}
@@ -15,7 +29,9 @@ bool Rect::contains(double x, double y) const {
 
 void Rect::draw(Graphics& graphics, int offset_x, int offset_y, unsigned int color,
                 bool filled) const {
-    graphics.draw_rect({static_cast<int>(left - offset_x), static_cast<int>(top - offset_y)},
-                       {static_cast<int>(right - offset_x), static_cast<int>(bottom - offset_y)},
-                       color, filled);
+    const double x0 = left - offset_x, y0 = top - offset_y;
+    const double x1 = right - offset_x, y1 = bottom - offset_y;
+    if (std::isnan(x0) || std::isnan(y0) || std::isnan(x1) || std::isnan(y1)) return;
+    graphics.draw_rect({canvas_coordinate(x0), canvas_coordinate(y0)},
+                       {canvas_coordinate(x1), canvas_coordinate(y1)}, color, filled);
 }

@@ -1,8 +1,8 @@
 #include "game/centipede.h"
 
 #include <algorithm>
-#include <cstdlib>
 #include <limits>
+#include <optional>
 
 #include "engine/graphics.h"
 #include "game/map.h"
@@ -42,9 +42,13 @@ GridPoint lower_flank(const GridPoint& head, Direction facing) {
     return head.apply(facing == Direction::W ? Direction::SE : Direction::SW);
 }
 
-// How far `cell` lies behind `start` towards the tail; meaningful only on start's row.
-int64_t cells_behind(const GridPoint& start, const GridPoint& cell, int b) {
-    return (cell.q - start.q) * b;
+// How far `cell` lies behind `start` towards the tail; meaningful only on start's row. Cells so
+// far apart that their q difference overflows are out of any centipede's reach.
+std::optional<int64_t> cells_behind(const GridPoint& start, const GridPoint& cell, int b) {
+    int64_t d = 0;
+    if (__builtin_sub_overflow(cell.q, start.q, &d) || d == std::numeric_limits<int64_t>::min())
+        return std::nullopt;
+    return d * b;
 }
 
 }  // namespace
@@ -75,14 +79,16 @@ bool Centipede::touching(const GridPoint& cell) const {
     const GridPoint rows[] = {head, upper_flank(head, facing), lower_flank(head, facing)};
     for (const GridPoint& start : rows) {
         if (cell.r != start.r) continue;
-        const int64_t k = cells_behind(start, cell, b);
-        if (k >= 0 && k < length) return true;
+        const std::optional<int64_t> k = cells_behind(start, cell, b);
+        if (k && *k >= 0 && *k < length) return true;
     }
     return cell.r == head.r && cells_behind(head, cell, b) == static_cast<int64_t>(length) + 1;
 }
 
 void Centipede::draw_legs(Graphics& graphics, long x, long y, int k) const {
-    const int64_t phase = 11 * std::llabs(head.q + head.r);
+    // Formed wide: q + r of a far cell does not fit in 64 bits, and the frame needs it exactly.
+    const __int128 sum = static_cast<__int128>(head.q) + head.r;
+    const __int128 phase = 11 * (sum < 0 ? -sum : sum);
     const int frame = static_cast<int>((phase + k) % 8) + (k <= 7 ? 0 : 8);
     sprites.draw_ex(graphics, frame, static_cast<int>(x), static_cast<int>(y),
                     facing != Direction::W, 0.0f, 0, 0);

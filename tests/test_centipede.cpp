@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include <limits>
 #include <set>
 #include <tuple>
 #include <vector>
@@ -148,6 +149,37 @@ TEST(Centipede, WithoutLengthTouchesOnlyTheCellPastTheTail) {
     EXPECT_TRUE(pede.touching({1, 0}));
     EXPECT_FALSE(pede.touching({0, 0}));
     EXPECT_FALSE(pede.touching({1, -1}));
+}
+
+TEST(Centipede, CellsAtTheFarEndsOfTheGridAreNotTouching) {
+    constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
+    constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
+    for (Direction facing : {Direction::W, Direction::E}) {
+        SCOPED_TRACE(facing.value);
+        const Centipede pede({5, 0}, 6, facing);
+        for (int64_t r : {-1, 0, 1}) {
+            EXPECT_FALSE(pede.touching({kMin, r}));
+            EXPECT_FALSE(pede.touching({kMax, r}));
+        }
+        const Centipede far({kMin + 20, 0}, 6, facing);
+        EXPECT_FALSE(far.touching({kMax, 0}));
+    }
+}
+
+TEST(Centipede, LegFramesStayDefinedAtTheFarEndsOfTheGrid) {
+    auto graphics = test::make_graphics();
+    std::vector<Graphics::BlitRecord> log;
+    graphics->blit_log = &log;
+    graphics->blit_log_only = true;
+    // |q + r| is 2^63 + 1 here, beyond int64_t; 11 × that leaves 3 modulo 8.
+    const Centipede pede({std::numeric_limits<int64_t>::min(), -1}, 6, Direction::W);
+    pede.draw_legs(*graphics, 0, 0, 0);
+    pede.draw_legs(*graphics, 0, 0, 9);
+    ASSERT_EQ(log.size(), 2u);
+    EXPECT_EQ(log[0].source.x, 3 * 32);
+    EXPECT_EQ(log[0].source.y, 0);
+    EXPECT_EQ(log[1].source.x, 4 * 32);
+    EXPECT_EQ(log[1].source.y, 32);
 }
 
 // Drawing: checked against the blit log.

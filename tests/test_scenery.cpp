@@ -2,6 +2,7 @@
 #include <SDL_image.h>
 #include <gtest/gtest.h>
 
+#include <cmath>
 #include <cstdint>
 #include <limits>
 #include <string>
@@ -239,6 +240,28 @@ TEST(Rect, DrawsTruncatedRelativeToTheView) {
     EXPECT_EQ(test::read_pixel(*graphics, 19, 14), 0xFF0000FFu);
     EXPECT_EQ(test::read_pixel(*graphics, 15, 10), kBlack);  // outline only
     EXPECT_EQ(test::read_pixel(*graphics, 20, 14), kBlack);
+}
+
+TEST(Rect, EdgesBeyondTheIntRangeStillDrawTheVisiblePart) {
+    auto graphics = test::make_graphics(64, 48);
+    ASSERT_TRUE(graphics->ok()) << graphics->error;
+    graphics->clear();
+    // A long bar in world pixels whose ends lie billions of pixels off either side.
+    Rect(-3e9, 10, 5e9, 20).draw(*graphics, 0, 0, 0xFFFFFFFF, true);
+    EXPECT_EQ(test::read_pixel(*graphics, 0, 10), 0xFFFFFFFFu);
+    EXPECT_EQ(test::read_pixel(*graphics, 63, 19), 0xFFFFFFFFu);
+    EXPECT_EQ(test::read_pixel(*graphics, 30, 20), kBlack);
+
+    // Both ends inside the int range, yet too far apart for a width.
+    graphics->clear();
+    Rect(-2e9, 30, 2e9, 32).draw(*graphics, 0, 0, 0xFF0000FF, true);
+    EXPECT_EQ(test::read_pixel(*graphics, 0, 30), 0xFF0000FFu);
+    EXPECT_EQ(test::read_pixel(*graphics, 63, 31), 0xFF0000FFu);
+
+    // No position at all: nothing is drawn.
+    graphics->clear();
+    Rect(std::nan(""), 0, 10, 10).draw(*graphics, 0, 0, 0xFFFFFFFF, true);
+    EXPECT_EQ(test::read_pixel(*graphics, 5, 5), kBlack);
 }
 
 Menu three_entries() {
