@@ -4,11 +4,13 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <utility>
 
 namespace {
 
@@ -36,9 +38,29 @@ bool invisible_driver_unasked() {
 
 // Edge slope in pixels per row. A flat edge spans one row, where its slope is never used;
 // zero keeps the edge positions finite, so their conversion to int stays defined.
-float slope(int dx, int dy) {
+float slope(int64_t dx, int64_t dy) {
     if (dy == 0) return 0.0f;
     return static_cast<float>(dx) / static_cast<float>(dy);
+}
+
+// Positions past the int range pin to its ends: they are off the canvas either way, and a
+// segment pinned so keeps the same visible part.
+int pinned(int64_t value) { return static_cast<int>(std::clamp<int64_t>(value, INT_MIN, INT_MAX)); }
+
+int rounded(float value) {
+    const float r = std::roundf(value);
+    if (r != r) return 0;
+    if (r >= 2147483648.0f) return INT_MAX;
+    if (r < -2147483648.0f) return INT_MIN;
+    return static_cast<int>(r);
+}
+
+// The steps i = 0 ... span of a line from `start` whose position start + i lies within
+// [0, extent): only those can show. An extent of 0 or less means no known canvas.
+std::pair<int64_t, int64_t> visible_steps(int start, int64_t span, int extent) {
+    if (extent <= 0) return {0, span};
+    return {std::max<int64_t>(0, -int64_t{start}),
+            std::min<int64_t>(span, extent - 1 - int64_t{start})};
 }
 
 }  // namespace
@@ -126,33 +148,52 @@ void Graphics::draw_line(Point a, Point b, unsigned int color) {
         SDL_RenderDrawLine(renderer, a.x, a.y, b.x, b.y);
         return;
     }
-    const int dx = std::abs(a.x - b.x);
-    const int dy = std::abs(a.y - b.y);
+    // Differences in 64 bits: ends at opposite extremes of the int range stay defined. Only the
+    // steps that land on the canvas are plotted, so such a line costs no more than a short one.
+    const int64_t dx = std::abs(int64_t{a.x} - b.x);
+    const int64_t dy = std::abs(int64_t{a.y} - b.y);
     // Single precision, divide then multiply then add: the pixels depend on this exact order.
     if (dx >= dy) {
         const Point s = a.x < b.x ? a : b;
         const Point e = a.x < b.x ? b : a;
-        const float run = static_cast<float>(e.x - s.x);
-        const float rise = static_cast<float>(e.y - s.y);
-        for (int i = 0; i <= e.x - s.x; ++i) {
+        const int64_t span = int64_t{e.x} - s.x;
+        const float run = static_cast<float>(span);
+        const float rise = static_cast<float>(int64_t{e.y} - s.y);
+        const auto [first, last] = visible_steps(s.x, span, config.width);
+        for (int64_t i = first; i <= last; ++i) {
             const float y = static_cast<float>(i) / run * rise + static_cast<float>(s.y);
-            SDL_RenderDrawPoint(renderer, s.x + i, static_cast<int>(std::roundf(y)));
+            SDL_RenderDrawPoint(renderer, static_cast<int>(s.x + i), rounded(y));
         }
     } else {
         const Point s = a.y < b.y ? a : b;
         const Point e = a.y < b.y ? b : a;
-        const float run = static_cast<float>(e.y - s.y);
-        const float rise = static_cast<float>(e.x - s.x);
-        for (int i = 0; i <= e.y - s.y; ++i) {
+        const int64_t span = int64_t{e.y} - s.y;
+        const float run = static_cast<float>(span);
+        const float rise = static_cast<float>(int64_t{e.x} - s.x);
+        const auto [first, last] = visible_steps(s.y, span, config.height);
+        for (int64_t i = first; i <= last; ++i) {
             const float x = static_cast<float>(i) / run * rise + static_cast<float>(s.x);
-            SDL_RenderDrawPoint(renderer, static_cast<int>(std::roundf(x)), s.y + i);
+            SDL_RenderDrawPoint(renderer, rounded(x), static_cast<int>(s.y + i));
         }
     }
 }
 
 void Graphics::draw_rect(Point a, Point b, unsigned int color, bool filled) {
     set_color(static_cast<int>(color));
-    const SDL_Rect rect{a.x, a.y, b.x - a.x, b.y - a.y};
+    int64_t x0 = a.x, y0 = a.y, x1 = b.x, y1 = b.y;
+    // A size past the int range (corners at opposite extremes): the corners move to just off
+    // the canvas, which keeps every visible pixel, the border's included.
+    if (x1 - x0 > INT_MAX || x1 - x0 < INT_MIN || y1 - y0 > INT_MAX || y1 - y0 < INT_MIN) {
+        const auto off_canvas = [](int64_t v, int extent) {
+            return std::clamp<int64_t>(v, -1, int64_t{std::max(extent, 0)} + 1);
+        };
+        x0 = off_canvas(x0, config.width);
+        x1 = off_canvas(x1, config.width);
+        y0 = off_canvas(y0, config.height);
+        y1 = off_canvas(y1, config.height);
+    }
+    const SDL_Rect rect{static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0),
+                        static_cast<int>(y1 - y0)};
     if (filled) {
         SDL_RenderFillRect(renderer, &rect);
     } else {
@@ -163,24 +204,25 @@ void Graphics::draw_rect(Point a, Point b, unsigned int color, bool filled) {
 void Graphics::draw_circle(Point c, int r, unsigned int color, bool filled) {
     set_color(static_cast<int>(color));
     if (r < 0) return;
-    int x = r;
-    int y = 0;
-    int err = 0;
+    // 64 bits for the loop and the positions, which pin to the int range far off the canvas.
+    int64_t x = r;
+    int64_t y = 0;
+    int64_t err = 0;
+    const auto at = [c](int64_t dx, int64_t dy) {
+        return SDL_Point{pinned(c.x + dx), pinned(c.y + dy)};
+    };
+    const auto row = [this](SDL_Point from, SDL_Point to) {
+        SDL_RenderDrawLine(renderer, from.x, from.y, to.x, to.y);
+    };
     while (y <= x) {
         if (filled) {
-            SDL_RenderDrawLine(renderer, c.x - x, c.y + y, c.x + x, c.y + y);
-            SDL_RenderDrawLine(renderer, c.x - y, c.y + x, c.x + y, c.y + x);
-            SDL_RenderDrawLine(renderer, c.x - x, c.y - y, c.x + x, c.y - y);
-            SDL_RenderDrawLine(renderer, c.x - y, c.y - x, c.x + y, c.y - x);
+            row(at(-x, y), at(x, y));
+            row(at(-y, x), at(y, x));
+            row(at(-x, -y), at(x, -y));
+            row(at(-y, -x), at(y, -x));
         } else {
-            const std::array<SDL_Point, 8> points{{{c.x + x, c.y + y},
-                                                   {c.x + y, c.y + x},
-                                                   {c.x - y, c.y + x},
-                                                   {c.x - x, c.y + y},
-                                                   {c.x - x, c.y - y},
-                                                   {c.x - y, c.y - x},
-                                                   {c.x + y, c.y - x},
-                                                   {c.x + x, c.y - y}}};
+            const std::array<SDL_Point, 8> points{{at(x, y), at(y, x), at(-y, x), at(-x, y),
+                                                   at(-x, -y), at(-y, -x), at(y, -x), at(x, -y)}};
             SDL_RenderDrawPoints(renderer, points.data(), static_cast<int>(points.size()));
         }
         y = y + 1;
@@ -192,17 +234,22 @@ void Graphics::draw_circle(Point c, int r, unsigned int color, bool filled) {
     }
 }
 
+// Rows off the canvas are not drawn but still advance the edges, so the visible rows round
+// exactly as they would; the loop ends once the rows have passed the canvas.
 void Graphics::draw_triangle_top(Point p1, Point p2, Point p3, unsigned int color) {
     set_color(static_cast<int>(color));
     if (p1.y > p2.y) return;
     // Accumulated, not recomputed per row: the rounding of each row depends on it.
-    const float sa = slope(p2.x - p1.x, p2.y - p1.y);
-    const float sb = slope(p3.x - p1.x, p3.y - p1.y);
+    const float sa = slope(int64_t{p2.x} - p1.x, int64_t{p2.y} - p1.y);
+    const float sb = slope(int64_t{p3.x} - p1.x, int64_t{p3.y} - p1.y);
     float a = static_cast<float>(p1.x);
     float b = static_cast<float>(p1.x);
-    for (int row = p1.y; row <= p2.y; ++row) {
-        draw_line({static_cast<int>(std::roundf(a)), row}, {static_cast<int>(std::roundf(b)), row},
-                  color);
+    for (int64_t row = p1.y; row <= p2.y; ++row) {
+        if (config.height > 0 && row >= config.height) break;
+        if (row >= 0 || config.height <= 0) {
+            const int y = static_cast<int>(row);
+            draw_line({rounded(a), y}, {rounded(b), y}, color);
+        }
         a += sa;
         b += sb;
     }
@@ -211,13 +258,16 @@ void Graphics::draw_triangle_top(Point p1, Point p2, Point p3, unsigned int colo
 void Graphics::draw_triangle_bottom(Point p1, Point p2, Point p3, unsigned int color) {
     set_color(static_cast<int>(color));
     if (p2.y >= p3.y) return;
-    const float sa = slope(p3.x - p2.x, p3.y - p2.y);
-    const float sb = slope(p3.x - p1.x, p3.y - p1.y);
+    const float sa = slope(int64_t{p3.x} - p2.x, int64_t{p3.y} - p2.y);
+    const float sb = slope(int64_t{p3.x} - p1.x, int64_t{p3.y} - p1.y);
     float a = static_cast<float>(p3.x);
     float b = static_cast<float>(p3.x);
-    for (int row = p3.y; row > p2.y; --row) {
-        draw_line({static_cast<int>(std::roundf(a)), row}, {static_cast<int>(std::roundf(b)), row},
-                  color);
+    for (int64_t row = p3.y; row > p2.y; --row) {
+        if (config.height > 0 && row < 0) break;
+        if (row < config.height || config.height <= 0) {
+            const int y = static_cast<int>(row);
+            draw_line({rounded(a), y}, {rounded(b), y}, color);
+        }
         a -= sa;
         b -= sb;
     }
@@ -240,10 +290,12 @@ void Graphics::draw_triangle(Point p1, Point p2, Point p3, unsigned int color, b
     } else if (top.y == mid.y) {
         draw_triangle_bottom(top, mid, bottom, color);
     } else {
-        // Product first, then a division truncating toward zero; 64 bits only keep the
-        // product from overflowing far off the canvas.
-        const int64_t product = int64_t{bottom.x - top.x} * (mid.y - top.y);
-        const Point split{top.x + static_cast<int>(product / (bottom.y - top.y)), mid.y};
+        // Product first, then a division truncating toward zero. Wide enough for any vertices;
+        // the split lies between the top and bottom x, so it fits an int again.
+        const __int128 product =
+            static_cast<__int128>(int64_t{bottom.x} - top.x) * (int64_t{mid.y} - top.y);
+        const int64_t shift = static_cast<int64_t>(product / (int64_t{bottom.y} - top.y));
+        const Point split{static_cast<int>(top.x + shift), mid.y};
         draw_triangle_top(top, mid, split, color);
         draw_triangle_bottom(mid, split, bottom, color);
     }

@@ -1,8 +1,10 @@
 #include "engine/screen.h"
 
 void Screen::count_frame(unsigned int ms) {
-    frame_times[frame_index] = ms;
-    frame_index = (frame_index + 1) % frame_times.size();
+    // The index is a public member: whatever it was set to, the write stays inside the ring.
+    const uint32_t slot = frame_index % frame_times.size();
+    frame_times[slot] = ms;
+    frame_index = (slot + 1) % frame_times.size();
 }
 
 float Screen::fps() const {

@@ -28,6 +28,8 @@ struct GridPoint {
     int64_t q = 0;
     int64_t r = 0;
 
+    // At the ends of the 64-bit range, far beyond anything reachable in play, the grid wraps
+    // round, pixel positions pin to the range's ends and distances to its largest value.
     GridPoint apply(Direction d) const;  // the neighbour in that direction
     Point center() const;                // world pixel at the tile's centre
     Point draw_point() const;            // top-left corner of the tile's 32x32 sprite

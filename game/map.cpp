@@ -24,6 +24,28 @@ float ratio(int64_t value, double divisor) {
     return static_cast<float>(static_cast<double>(value) / divisor);
 }
 
+// The noise lattice repeats every 256 units, and from 2^24 on a float holds no fraction, so
+// there the noise depends only on the coordinate modulo 256 (octave frequencies are powers of
+// two). Folding such coordinates gives the same noise wherever the library could compute it,
+// and keeps its conversions to int within range for the tiles far beyond.
+float noise_coordinate(float value) {
+    constexpr float kWhole = 16777216.0f;  // 2^24
+    if (std::fabs(value) < kWhole) return value;
+    return std::isfinite(value) ? std::fmod(value, 256.0f) : 0.0f;
+}
+
+// Grid and pixel sums wrap round at the ends of the 64-bit range, as the grid does.
+int64_t wrapping_add(int64_t a, int64_t b) {
+    return static_cast<int64_t>(static_cast<uint64_t>(a) + static_cast<uint64_t>(b));
+}
+
+int64_t wrapping_sub(int64_t a, int64_t b) {
+    return static_cast<int64_t>(static_cast<uint64_t>(a) - static_cast<uint64_t>(b));
+}
+
+// -q - r, the diagonal coordinate of the noise lookups.
+int64_t diagonal(const GridPoint& p) { return wrapping_sub(wrapping_sub(0, p.q), p.r); }
+
 }  // namespace
 
 int Map::strength_of(TileType type) {
@@ -55,18 +77,18 @@ double Map::uniform() {
 }
 
 Map::TileType Map::generated_tile(const GridPoint& p) const {
-    const float z = static_cast<float>(noise_z);
+    const float z = noise_coordinate(static_cast<float>(noise_z));
     const int64_t q = p.q;
     const int64_t r = p.r;
 
     const float surface_noise =
-        stb_perlin_turbulence_noise3(ratio(q, 60.0), 0.0f, z, 2.0f, 0.5f, 6);
+        stb_perlin_turbulence_noise3(noise_coordinate(ratio(q, 60.0)), 0.0f, z, 2.0f, 0.5f, 6);
     const int surface = 12 + static_cast<int>(12.0 * static_cast<double>(surface_noise));
     if (surface >= r) return TileType::Sky;
 
     const double depth = static_cast<double>(p.draw_point().y);
-    const float s = ratio(-q - r, 60.0);
-    const float t = ratio(r, 60.0);
+    const float s = noise_coordinate(ratio(diagonal(p), 60.0));
+    const float t = noise_coordinate(ratio(r, 60.0));
 
     const double ridge = static_cast<double>(stb_perlin_ridge_noise3(t, s, z, 4.0f, 0.5f, 1.0f, 4));
     if (std::min(0.65, depth / 25600.0 + 0.05) > ridge) return TileType::Rock;
@@ -79,9 +101,10 @@ Map::TileType Map::generated_tile(const GridPoint& p) const {
 }
 
 int Map::variant(const GridPoint& p) const {
-    const float x = static_cast<float>(static_cast<double>(-p.q - p.r) * 37.0 / 11.0);
+    const float x = static_cast<float>(static_cast<double>(diagonal(p)) * 37.0 / 11.0);
     const float y = static_cast<float>(static_cast<double>(p.r) * 41.0 / 7.0);
-    const float n = stb_perlin_noise3(x, y, static_cast<float>(noise_z), 0, 0, 0);
+    const float n = stb_perlin_noise3(noise_coordinate(x), noise_coordinate(y),
+                                      noise_coordinate(static_cast<float>(noise_z)), 0, 0, 0);
     const int magnitude = static_cast<int>(std::fabs(static_cast<double>(n) * 1000.0));
     return static_cast<int>(static_cast<unsigned>(magnitude) % kVariants);
 }
@@ -148,10 +171,11 @@ void Map::plan_draw_direct(int width, int height, long x_offset, long y_offset,
                            std::vector<TileDraw>& out) const {
     for (int sy = 0; sy < height + kSampleStep; sy += kSampleStep) {
         for (int sx = 0; sx < width + kSampleStep; sx += kSampleStep) {
-            const GridPoint p = Point{x_offset + sx, y_offset + sy}.to_grid();
+            const GridPoint p =
+                Point{wrapping_add(x_offset, sx), wrapping_add(y_offset, sy)}.to_grid();
             const Point dp = p.draw_point();
-            const int x = static_cast<int>(dp.x - x_offset);
-            const int y = static_cast<int>(dp.y - y_offset);
+            const int x = static_cast<int>(wrapping_sub(dp.x, x_offset));
+            const int y = static_cast<int>(wrapping_sub(dp.y, y_offset));
             out.push_back({get_sprite_direct(p), x, y});
             if (auto item = food.find(p); item != food.end()) {
                 out.push_back({item->second * kSheetColumns + kFoodColumn, x, y});
@@ -166,7 +190,8 @@ void Map::plan_draw(int width, int height, long x_offset, long y_offset,
     const uint64_t pass = ++draw_pass;
     for (int sy = 0; sy < height + kSampleStep; sy += kSampleStep) {
         for (int sx = 0; sx < width + kSampleStep; sx += kSampleStep) {
-            const GridPoint p = Point{x_offset + sx, y_offset + sy}.to_grid();
+            const GridPoint p =
+                Point{wrapping_add(x_offset, sx), wrapping_add(y_offset, sy)}.to_grid();
             CachedTile& tile = cached(p);
             if (tile.pass != pass) {
                 tile.pass = pass;
@@ -176,8 +201,8 @@ void Map::plan_draw(int width, int height, long x_offset, long y_offset,
                 tile.food_frame =
                     item == food.end() ? kNoFood : item->second * kSheetColumns + kFoodColumn;
             }
-            const int x = static_cast<int>(tile.draw_at.x - x_offset);
-            const int y = static_cast<int>(tile.draw_at.y - y_offset);
+            const int x = static_cast<int>(wrapping_sub(tile.draw_at.x, x_offset));
+            const int y = static_cast<int>(wrapping_sub(tile.draw_at.y, y_offset));
             out.push_back({tile.frame, x, y});
             if (tile.food_frame != kNoFood) out.push_back({tile.food_frame, x, y});
         }
@@ -214,8 +239,8 @@ void Map::spawn_food(const GridPoint& origin) {
     const double angle = (u1 * 4.0 + 1.0) * std::numbers::pi / 6.0;
     const double distance = (u2 * 10.0 + 15.0) * 16.0;
     const Point c = origin.center();
-    const Point target{c.x + static_cast<int64_t>(std::cos(angle) * distance),
-                       c.y + static_cast<int64_t>(distance * std::sin(angle))};
+    const Point target{wrapping_add(c.x, static_cast<int64_t>(std::cos(angle) * distance)),
+                       wrapping_add(c.y, static_cast<int64_t>(distance * std::sin(angle)))};
     const GridPoint g = target.to_grid();
     const int kind = static_cast<int>(std::floor(4.0 * u3 * u3 * u3));
 

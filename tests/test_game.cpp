@@ -242,6 +242,19 @@ TEST(ScreenFps, AveragesTheLastThirtyFrames) {
     EXPECT_EQ(screen.frame_index, 1U);
 }
 
+TEST(ScreenFps, SlotIndexOutsideTheRingWrapsInsteadOfWritingPastIt) {
+    Recorder seen;
+    RecordingScreen screen("A", seen);
+    screen.frame_index = 30;
+    screen.count_frame(16);
+    EXPECT_EQ(screen.frame_times[0], 16u);
+    EXPECT_EQ(screen.frame_index, 1u);
+    screen.frame_index = 3999999997u;  // 7 modulo 30
+    screen.count_frame(20);
+    EXPECT_EQ(screen.frame_times[7], 20u);
+    EXPECT_EQ(screen.frame_index, 8u);
+}
+
 // ---- Construction ----
 
 TEST(GameSetup, TitleAndSizeConstructorKeepsEveryOtherDefault) {

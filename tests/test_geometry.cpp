@@ -1,6 +1,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdint>
+#include <limits>
 #include <unordered_map>
 
 #include "game/camera.h"
@@ -73,6 +75,56 @@ TEST(GridPoint, HashFollowsTheMixingFormula) {
     map[{2, -1}] = 6;
     EXPECT_EQ(map.at({-1, 2}), 5);
     EXPECT_EQ(map.at({2, -1}), 6);
+}
+
+TEST(GridPoint, FarEndsOfTheGridStayDefined) {
+    constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
+    constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
+    // Distances too large for 64 bits pin to the largest value instead of wrapping to "near".
+    EXPECT_EQ((GridPoint{kMin, 0}.dist({kMax, 0})), kMax);
+    EXPECT_EQ((GridPoint{kMax, kMin}.dist({kMin, kMax})), kMax);
+    EXPECT_EQ((GridPoint{0, 0}.dist({kMin, 0})), kMax);
+    EXPECT_EQ((GridPoint{kMax, 0}.dist({kMax - 5, 2})), 5);
+    // A distance that still fits is exact, even where the sum of the three terms would not.
+    EXPECT_EQ((GridPoint{0, 0}.dist({kMax / 2, kMax / 2})), kMax / 2 * 2);
+
+    // Pixel positions beyond the 64-bit range pin to its ends, keeping their direction.
+    EXPECT_EQ((GridPoint{kMax, 0}.center()), (Point{kMax, 0}));
+    EXPECT_EQ((GridPoint{kMin, 0}.center()), (Point{kMin, 0}));
+    EXPECT_EQ((GridPoint{int64_t{1} << 61, 0}.center().x), kMax);
+    EXPECT_EQ((GridPoint{0, kMin}.center()), (Point{kMin, kMin}));
+    EXPECT_EQ((GridPoint{0, kMax / 2}.center()), (Point{kMax, kMax}));
+    EXPECT_EQ((GridPoint{kMin, 0}.draw_point()), (Point{kMin, -16}));
+    // Where the exact product still fits, the double formula is kept as it is.
+    const int64_t far = int64_t{1} << 50;
+    EXPECT_EQ((GridPoint{far, -far}.center()), (Point{16 * far, -24 * far}));
+
+    // Stepping off either end wraps round, so every step can be undone.
+    EXPECT_EQ((GridPoint{kMax, 0}.apply(Direction::E)), (GridPoint{kMin, 0}));
+    EXPECT_EQ((GridPoint{0, kMin}.apply(Direction::NW)), (GridPoint{0, kMax}));
+    for (const GridPoint corner :
+         {GridPoint{kMax, kMax}, GridPoint{kMin, kMin}, GridPoint{kMax, kMin}}) {
+        for (Direction::Value d : kAll) {
+            EXPECT_EQ(corner.apply(d).apply(Direction(d).opposite()), corner);
+        }
+    }
+
+    // Any pixel at all has a tile, and the rounding stays half away from zero out there.
+    for (const Point p :
+         {Point{kMax, kMax}, Point{kMin, kMin}, Point{kMin, kMax}, Point{kMax, 0}}) {
+        const double yu = static_cast<double>(p.y) * 0.0625;
+        const GridPoint expected{std::llround(static_cast<double>(p.x) * 0.0625 * 0.5 - yu / 3.0),
+                                 std::llround((yu + yu) / 3.0)};
+        EXPECT_EQ(p.to_grid(), expected);
+    }
+}
+
+TEST(Direction, AnglesOfUnknownValuesStayDefined) {
+    const auto low = static_cast<Direction::Value>(std::numeric_limits<int32_t>::min());
+    const auto high = static_cast<Direction::Value>(std::numeric_limits<int32_t>::max());
+    EXPECT_EQ(Direction(Direction::NW).angle(static_cast<Direction::Value>(7)), 60 * (6 - 7));
+    EXPECT_EQ(Direction(low).angle(Direction::NW), Direction(Direction::NW).angle(low));
+    EXPECT_EQ(Direction(high).angle(low), Direction(low).angle(high));
 }
 
 TEST(Direction, OppositePairsAndOutOfRange) {

@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <climits>
 #include <map>
 #include <set>
 #include <string>
@@ -174,6 +175,17 @@ TEST_F(GraphicsTest, StraightLinesIncludeBothEnds) {
     EXPECT_EQ(lit(), (std::set<Pixel>{{1, 1}, {1, 2}, {1, 3}, {1, 4}}));
 }
 
+TEST_F(GraphicsTest, LinesFromFarOffTheCanvasDrawTheirVisiblePart) {
+    // Halfway along, in single precision, the minor coordinate is exactly x.5 and rounds up.
+    graphics->draw_line({INT_MIN, 7}, {INT_MAX, 8}, kWhite);
+    EXPECT_EQ(lit(), row(8, 0, kWidth - 1));
+    graphics->clear();
+    graphics->draw_line({7, INT_MAX}, {8, INT_MIN}, kWhite);
+    std::set<Pixel> column;
+    for (int y = 0; y < kHeight; ++y) column.insert({8, y});
+    EXPECT_EQ(lit(), column);
+}
+
 // ---- Rectangles ----
 
 TEST_F(GraphicsTest, RectangleEndsJustInsideItsSecondCorner) {
@@ -187,6 +199,16 @@ TEST_F(GraphicsTest, RectangleEndsJustInsideItsSecondCorner) {
     std::set<Pixel> border = joined({row(10, 10, 19), row(14, 10, 19)});
     for (int y = 11; y <= 13; ++y) border.insert({{10, y}, {19, y}});
     EXPECT_EQ(lit(), border);
+}
+
+TEST_F(GraphicsTest, RectangleAsWideAsTheIntRangeCoversTheCanvas) {
+    graphics->draw_rect({INT_MIN, 2}, {INT_MAX, 6}, kWhite, true);
+    EXPECT_EQ(lit(), joined({row(2, 0, kWidth - 1), row(3, 0, kWidth - 1), row(4, 0, kWidth - 1),
+                             row(5, 0, kWidth - 1)}));
+    graphics->clear();
+    // Its border: the top and bottom rows only, the sides being far away.
+    graphics->draw_rect({INT_MIN, 2}, {INT_MAX, 6}, kWhite, false);
+    EXPECT_EQ(lit(), joined({row(2, 0, kWidth - 1), row(5, 0, kWidth - 1)}));
 }
 
 // ---- Circles ----
@@ -249,6 +271,13 @@ TEST_F(GraphicsTest, CircleOutlineFollowsTheMidpointSteps) {
     EXPECT_EQ(lit(), expected);
 }
 
+TEST_F(GraphicsTest, CircleAtTheEndOfTheIntRangeStaysOffTheCanvas) {
+    graphics->draw_circle({INT_MIN + 5, 10}, 20, kWhite, true);
+    graphics->draw_circle({INT_MAX - 5, 10}, 20, kWhite, true);
+    graphics->draw_circle({10, INT_MIN + 5}, 20, kWhite, false);
+    EXPECT_TRUE(lit().empty());
+}
+
 // ---- Triangles ----
 
 TEST_F(GraphicsTest, TriangleOutlineIsItsThreeEdges) {
@@ -279,6 +308,23 @@ TEST_F(GraphicsTest, SplitPointTruncatesTowardZero) {
     // S.x = 10 + (-7 * 1) / 3 = 10 - 2 = 8; flooring would make it 7 and narrow rows 1 and 2.
     graphics->draw_triangle({10, 0}, {0, 1}, {3, 3}, kWhite, true);
     EXPECT_EQ(lit(), joined({{{10, 0}}, row(1, 0, 8), row(2, 2, 6), {{3, 3}}}));
+}
+
+TEST_F(GraphicsTest, SplitPointOfAVeryWideTriangleIsExact) {
+    // S = (w + (-2w * 16) / 32, 16) = (0, 16): only that corner reaches the canvas. The
+    // width 2w does not fit an int; the edges step by exact multiples of 2^25.
+    const int w = 3 << 29;
+    graphics->draw_triangle({w, 0}, {0, 16}, {-w, 32}, kWhite, true);
+    EXPECT_EQ(lit(), (std::set<Pixel>{{0, 16}}));
+}
+
+TEST_F(GraphicsTest, TrianglesReachingTheEndOfTheIntRangeStopBelowTheCanvas) {
+    // Apexes on column 20, the far edges spread out only far above or below the canvas.
+    graphics->draw_triangle({20, 0}, {0, INT_MAX}, {40, INT_MAX}, kWhite, true);
+    graphics->draw_triangle({20, 40}, {0, INT_MIN}, {40, INT_MIN}, kWhite, true);
+    std::set<Pixel> column;
+    for (int y = 0; y < kHeight; ++y) column.insert({20, y});
+    EXPECT_EQ(lit(), column);
 }
 
 TEST_F(GraphicsTest, FlatTopTriangleLeavesItsTopRowOut) {

@@ -1,7 +1,12 @@
 #include <gtest/gtest.h>
 
+#include <stb/stb_perlin.h>
+
 #include <algorithm>
 #include <array>
+#include <cmath>
+#include <cstdint>
+#include <limits>
 #include <random>
 #include <set>
 #include <vector>
@@ -25,6 +30,33 @@ GridPoint find_tile(const Map& map, TileType kind) {
     }
     ADD_FAILURE() << "no tile of kind " << static_cast<int>(kind);
     return {0, 0};
+}
+
+float quotient(int64_t value, double divisor) {
+    return static_cast<float>(static_cast<double>(value) / divisor);
+}
+
+// The generated kind and variant of a tile, straight from the noise library.
+TileType reference_tile(const Map& map, GridPoint p) {
+    const float z = static_cast<float>(map.noise_z);
+    const float height = stb_perlin_turbulence_noise3(quotient(p.q, 60), 0, z, 2, 0.5f, 6);
+    if (12 + static_cast<int>(12.0 * height) >= p.r) return TileType::Sky;
+    const double depth = static_cast<double>(24 * p.r - 16);
+    const float s = quotient(-p.q - p.r, 60);
+    const float t = quotient(p.r, 60);
+    const double ridge = stb_perlin_ridge_noise3(t, s, z, 4, 0.5f, 1, 4);
+    if (std::min(0.65, depth / 25600 + 0.05) > ridge) return TileType::Rock;
+    if (std::max(0.05, 0.25 - depth / 51200) > stb_perlin_turbulence_noise3(s, t, z, 4, 0.5f, 4)) {
+        return TileType::Tunnel;
+    }
+    return std::min(0.8, 0.1 + depth / 10240) > ridge ? TileType::HardDirt : TileType::Dirt;
+}
+
+int reference_variant(const Map& map, GridPoint p) {
+    const float n = stb_perlin_noise3(static_cast<float>(static_cast<double>(-p.q - p.r) * 37 / 11),
+                                      static_cast<float>(static_cast<double>(p.r) * 41 / 7),
+                                      static_cast<float>(map.noise_z), 0, 0, 0);
+    return static_cast<int>(std::fabs(static_cast<double>(n) * 1000)) % 6;
 }
 
 }  // namespace
@@ -127,6 +159,48 @@ TEST(Map, VariantDependsOnlyOnTheTile) {
         }
     }
     EXPECT_EQ(variants, (std::set<int>{0, 1, 2, 3, 4, 5}));
+}
+
+TEST(Map, TilesFollowTheNoiseNearAndFar) {
+    Map map(kSeed);
+    // Near the start, and far enough out that the noise coordinates no longer hold fractions
+    // (the variant from about 5 million tiles, the kinds from about a billion).
+    const std::array<GridPoint, 4> corners{
+        {{-40, 0}, {6'000'000, 20}, {-9'000'000, 40}, {1'200'000'000, 10}}};
+    for (const GridPoint corner : corners) {
+        for (int64_t r = corner.r; r < corner.r + 60; r += 3) {
+            for (int64_t q = corner.q; q < corner.q + 60; q += 2) {
+                const GridPoint p{q, r};
+                const TileType kind = reference_tile(map, p);
+                ASSERT_EQ(map.get_tile_direct(p), kind) << q << ", " << r;
+                ASSERT_EQ(map.get_tile(p), kind) << q << ", " << r;
+                if (corner.q > 100'000'000) continue;  // too far out for the library's variant
+                const int sprite = static_cast<int>(kind) + 8 * reference_variant(map, p);
+                ASSERT_EQ(map.get_sprite_direct(p), sprite) << q << ", " << r;
+                ASSERT_EQ(map.get_sprite(p), sprite) << q << ", " << r;
+            }
+        }
+    }
+}
+
+TEST(Map, FarAwayTilesKeepTheirVariety) {
+    // Where the noise library would overflow its lattice, the world still varies instead of
+    // turning into one kind and one look.
+    const Map map(kSeed);
+    for (const int64_t q0 : {int64_t{3'000'000'000}, int64_t{-700'000'000'000},
+                             std::numeric_limits<int64_t>::max() - 500}) {
+        std::set<int> kinds;
+        std::set<int> variants;
+        for (int64_t r = 13; r < 400; r += 5) {
+            for (int64_t q = q0; q < q0 + 400; q += 7) {
+                const int sprite = map.get_sprite({q, r});
+                kinds.insert(sprite % 8);
+                variants.insert(sprite / 8);
+            }
+        }
+        EXPECT_GE(kinds.size(), 2u) << "near column " << q0;
+        EXPECT_EQ(variants.size(), 6u) << "near column " << q0;
+    }
 }
 
 TEST(Map, KindsOccurInPlausibleProportions) {
@@ -282,5 +356,36 @@ TEST(MapCache, FollowsANewNoiseSlice) {
     map.noise_z = other.noise_z;
     for (int64_t r = 0; r < 60; ++r) {
         EXPECT_EQ(map.get_sprite({5, r}), other.get_sprite_direct({5, r})) << r;
+    }
+}
+
+TEST(MapCache, AgreesWithTheNoiseAtTheEndsOfTheGrid) {
+    constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
+    constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
+    Map map(kSeed);
+    for (const GridPoint corner : {GridPoint{kMax, kMax}, GridPoint{kMin, kMin},
+                                   GridPoint{kMax, kMin}, GridPoint{kMin, kMax}}) {
+        // A patch around the corner, wrapping round the ends as the grid does.
+        GridPoint row_start = corner.apply(Direction::NW).apply(Direction::W);
+        for (int j = 0; j < 4; ++j, row_start = row_start.apply(Direction::SE)) {
+            GridPoint p = row_start;
+            for (int i = 0; i < 4; ++i, p = p.apply(Direction::E)) {
+                ASSERT_EQ(map.get_sprite(p), map.get_sprite_direct(p)) << p.q << ", " << p.r;
+                map.tile_overrides.try_emplace(p, TileType::Tunnel);
+                map.food[p] = i % 4;
+                ASSERT_EQ(map.get_sprite(p), map.get_sprite_direct(p)) << p.q << ", " << p.r;
+            }
+        }
+    }
+    for (const auto& [x, y] : {std::pair<long, long>{kMax - 100, kMax - 100},
+                               {kMin + 50, kMin},
+                               {kMax, kMin},
+                               {kMin, kMax}}) {
+        std::vector<Map::TileDraw> cached;
+        std::vector<Map::TileDraw> direct;
+        map.plan_draw(1280, 720, x, y, cached);
+        map.plan_draw_direct(1280, 720, x, y, direct);
+        ASSERT_EQ(cached, direct) << x << ", " << y;
+        EXPECT_GE(cached.size(), 81u * 46u);
     }
 }
