@@ -7,55 +7,16 @@ set -euo pipefail
 
 build=$(realpath "$1")
 root=$(cd "$(dirname "$0")/.." && pwd)
-work=$(realpath "$(mktemp -d)")
+# shellcheck source=scripts/e2e_lib.sh
+source "$root/scripts/e2e_lib.sh"
 prefix="$work/prefix"
-xvfb_pid=""
-game_pid=""
-
-cleanup() {
-    if [[ -n "$game_pid" ]] && kill -0 "$game_pid" 2>/dev/null; then kill -KILL "$game_pid"; fi
-    if [[ -n "$xvfb_pid" ]] && kill -0 "$xvfb_pid" 2>/dev/null; then kill -TERM "$xvfb_pid"; fi
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    if [[ -s "$work/stderr" ]]; then
-        echo "--- the program's stderr:" >&2
-        cat "$work/stderr" >&2
-    fi
-    exit 1
-}
-
-for tool in Xvfb xdpyinfo xdotool xprop import /usr/bin/convert /usr/bin/compare; do
-    command -v "$tool" >/dev/null || fail "$tool is missing: run scripts/setup.sh --test"
-done
+require_tools Xvfb xdpyinfo xdotool xprop import /usr/bin/convert /usr/bin/compare
 
 "${CMAKE:-cmake}" --install "$build" --prefix "$prefix" >"$work/install.log" ||
     fail "cmake --install failed: $(cat "$work/install.log")"
 
-Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [[ -s "$work/display" ]] && break
-    sleep 0.1
-done
-[[ -s "$work/display" ]] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-DISPLAY=":$(head -n1 "$work/display")"
-export DISPLAY
-xdpyinfo >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer"
-
-# A sanitizer build: keep Mesa's software driver resident, as the other end-to-end test explains.
-preload=""
-asan=$(ldd "$prefix/lib/burrowgale/burrowgale" | awk '/libasan/ { print $3; exit }')
-if [[ -n "$asan" ]]; then
-    preload="$asan"
-    for driver in /usr/lib/*/dri/swrast_dri.so; do
-        [[ -e "$driver" ]] && preload+=" $driver"
-    done
-fi
+start_xvfb
+preload=$(sanitizer_preload "$prefix/lib/burrowgale/burrowgale")
 
 # Started by name through PATH, as a desktop menu does, from a directory with no content/.
 mkdir "$work/elsewhere"
@@ -64,9 +25,7 @@ env -u SDL_VIDEODRIVER PATH="$prefix/bin:$PATH" LD_PRELOAD="$preload" \
     SDL_RENDER_DRIVER=software SDL_AUDIODRIVER=dummy burrowgale 2>"$work/stderr" &
 game_pid=$!
 
-window=$(timeout 60 xdotool search --sync --name '^Burrowgale$' | head -n1) ||
-    fail "no Burrowgale window appeared"
-kill -0 "$game_pid" 2>/dev/null || fail "the program ended on its own"
+window=$(wait_for_window)
 
 # The launcher replaces itself with the game, so the process is the game itself.
 exe=$(readlink "/proc/$game_pid/exe")
@@ -102,11 +61,7 @@ for _ in $(seq 40); do
 done
 [[ "$shown" == yes ]] || fail "the window never showed the installed title picture"
 
-kill -TERM "$game_pid"
-status=0
-wait "$game_pid" || status=$?
-game_pid=""
-[[ "$status" -eq 0 ]] || fail "exit status $status after SIGTERM, not 0"
+stop_game
 
 # Every file the source tree has must have been found in the installed tree.
 while IFS= read -r line; do

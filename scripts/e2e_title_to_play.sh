@@ -6,53 +6,11 @@ set -euo pipefail
 
 binary=$(realpath "$1")
 root=$(cd "$(dirname "$0")/.." && pwd)
-work=$(mktemp -d)
-xvfb_pid=""
-game_pid=""
-
-cleanup() {
-    if [[ -n "$game_pid" ]] && kill -0 "$game_pid" 2>/dev/null; then kill -KILL "$game_pid"; fi
-    if [[ -n "$xvfb_pid" ]] && kill -0 "$xvfb_pid" 2>/dev/null; then kill -TERM "$xvfb_pid"; fi
-    wait 2>/dev/null || true
-    rm -rf "$work"
-}
-trap cleanup EXIT
-
-fail() {
-    echo "FAIL: $*" >&2
-    if [[ -s "$work/stderr" ]]; then
-        echo "--- the program's stderr:" >&2
-        cat "$work/stderr" >&2
-    fi
-    exit 1
-}
-
-for tool in Xvfb xdpyinfo xdotool import /usr/bin/convert; do
-    command -v "$tool" >/dev/null || fail "$tool is missing: run scripts/setup.sh --test"
-done
-
-# Xvfb picks a free display itself, so parallel test runs never collide.
-Xvfb -displayfd 3 -screen 0 1280x720x24 -nolisten tcp 3>"$work/display" 2>"$work/xvfb.log" &
-xvfb_pid=$!
-for _ in $(seq 100); do
-    [[ -s "$work/display" ]] && break
-    sleep 0.1
-done
-[[ -s "$work/display" ]] || fail "Xvfb did not start: $(cat "$work/xvfb.log")"
-export DISPLAY=":$(head -n1 "$work/display")"
-xdpyinfo >/dev/null 2>&1 || fail "Xvfb on $DISPLAY does not answer"
-
-# A sanitizer build: the window's OpenGL flag makes SDL load Mesa's software driver, which
-# keeps some memory until it is unloaded at exit; LeakSanitizer then reports it from an
-# <unknown module> that no suppression can name. Kept resident, the memory stays reachable.
-preload=""
-asan=$(ldd "$binary" | awk '/libasan/ && !seen { print $3; seen = 1 }')
-if [[ -n "$asan" ]]; then
-    preload="$asan"
-    for driver in /usr/lib/*/dri/swrast_dri.so; do
-        [[ -e "$driver" ]] && preload+=" $driver"
-    done
-fi
+# shellcheck source=scripts/e2e_lib.sh
+source "$root/scripts/e2e_lib.sh"
+require_tools Xvfb xdpyinfo xdotool import /usr/bin/convert
+start_xvfb
+preload=$(sanitizer_preload "$binary")
 
 # From the repository root, so that content/ is found as players find it.
 cd "$root"
@@ -60,9 +18,7 @@ env -u SDL_VIDEODRIVER LD_PRELOAD="$preload" SDL_RENDER_DRIVER=software SDL_AUDI
     "$binary" 2>"$work/stderr" &
 game_pid=$!
 
-window=$(timeout 60 xdotool search --sync --name '^Burrowgale$' | awk 'NR == 1') ||
-    fail "no Burrowgale window appeared"
-kill -0 "$game_pid" 2>/dev/null || fail "the program ended on its own"
+window=$(wait_for_window)
 
 shot() { import -window "$window" "$work/$1.png"; }
 # Compares the part above the blinking prompt, which alone changes on the title.
@@ -100,11 +56,7 @@ if ! differs title play; then
     echo "note: content/ lacks the images; the play screen was recognised by its asset requests"
 fi
 
-kill -TERM "$game_pid"
-status=0
-wait "$game_pid" || status=$?
-game_pid=""
-[[ "$status" -eq 0 ]] || fail "exit status $status after SIGTERM, not 0"
+stop_game
 
 if grep -v -e '^Unable to load ' -e "^Couldn't load " "$work/stderr" >"$work/unexpected"; then
     fail "unexpected lines on stderr: $(cat "$work/unexpected")"
