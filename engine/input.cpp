@@ -17,6 +17,15 @@ Input::Button bound(const std::unordered_map<int, Input::Button>& binds, int key
     return found == binds.end() ? Input::Button::None : found->second;
 }
 
+// The scancode as the number it is: an event pushed by anyone may carry a value outside SDL's
+// enumeration, and loading that as the enumeration is undefined.
+int raw_scancode(const SDL_Event& event) {
+    int32_t raw = 0;
+    static_assert(sizeof raw == sizeof event.key.keysym.scancode);
+    std::memcpy(&raw, &event.key.keysym.scancode, sizeof raw);
+    return raw;
+}
+
 constexpr int kAxisCount = 64;
 // Stick values from -kDeadZone to kDeadZone inclusive count as centred.
 constexpr int kDeadZone = 16000;
@@ -75,12 +84,25 @@ void Input::init() {
 }
 
 void Input::process_controllers() {
-    // The handles are deliberately not kept: an open controller keeps sending events, and SDL
-    // closes everything at SDL_Quit.
+    // One handle per device: opening an open device again would take another reference that is
+    // never given back, and a controller plugged in and out all evening would pile them up.
+    // SDL closes whatever is still open at SDL_Quit.
     const int count = SDL_NumJoysticks();
     for (int index = 0; index < count; ++index) {
-        if (SDL_IsGameController(index)) SDL_GameControllerOpen(index);
+        if (!SDL_IsGameController(index)) continue;
+        const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(index);
+        if (controllers.count(id) != 0) continue;
+        if (SDL_GameController* controller = SDL_GameControllerOpen(index)) {
+            controllers[id] = controller;
+        }
     }
+}
+
+void Input::close_controller(SDL_JoystickID id) {
+    const auto found = controllers.find(id);
+    if (found == controllers.end()) return;
+    SDL_GameControllerClose(found->second);
+    controllers.erase(found);
 }
 
 bool Input::process() {
@@ -115,8 +137,11 @@ bool Input::process() {
             case SDL_CONTROLLERBUTTONUP:
                 pad_up(event);
                 break;
-            case SDL_CONTROLLERDEVICEADDED:
             case SDL_CONTROLLERDEVICEREMOVED:
+                close_controller(event.cdevice.which);
+                process_controllers();
+                break;
+            case SDL_CONTROLLERDEVICEADDED:
                 process_controllers();
                 break;
             default:
@@ -134,9 +159,9 @@ Button Input::keybind(SDL_Scancode key) const { return bound(key_binds, key); }
 
 Button Input::padbind(SDL_GameControllerButton button) const { return bound(pad_binds, button); }
 
-void Input::key_down(const SDL_Event& event) { press(keybind(event.key.keysym.scancode)); }
+void Input::key_down(const SDL_Event& event) { press(bound(key_binds, raw_scancode(event))); }
 
-void Input::key_up(const SDL_Event& event) { release(keybind(event.key.keysym.scancode)); }
+void Input::key_up(const SDL_Event& event) { release(bound(key_binds, raw_scancode(event))); }
 
 void Input::pad_down(const SDL_Event& event) { press(bound(pad_binds, event.cbutton.button)); }
 

@@ -45,6 +45,8 @@ public:
     // After SDL_Init: registers kGamepadDB, opens the controllers, zeroes axis_state.
     void init();
     void process_controllers();
+    // Closes the handle of a controller that was unplugged.
+    void close_controller(SDL_JoystickID id);
 
     // Once per main-loop step: clears the per-frame sets and consumes all pending events.
     // Returns false as soon as a quit event is seen (the rest stays queued).
@@ -85,4 +87,5 @@ public:
     std::unordered_map<int, Button> key_binds;
     std::unordered_map<int, Button> pad_binds;
     std::unordered_map<int, std::pair<Button, Button>> axis_binds;  // negative, positive
+    std::unordered_map<SDL_JoystickID, SDL_GameController*> controllers;  // open, by instance
 };

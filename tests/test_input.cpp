@@ -428,6 +428,37 @@ TEST_F(InputEvents, PluggedInControllerIsOpenedAndFeedsTheButtons) {
     EXPECT_EQ(SDL_NumJoysticks(), 0);
 }
 
+// Plugged in and out all evening, a pad holds one handle while it is there and none after.
+TEST_F(InputEvents, ReplugingKeepsOneHandlePerController) {
+    for (int round = 0; round < 10; ++round) {
+        const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 6, 15, 0);
+        ASSERT_GE(index, 0) << SDL_GetError();
+        const SDL_JoystickID id = SDL_JoystickGetDeviceInstanceID(index);
+        push_type(SDL_CONTROLLERDEVICEADDED);  // a second scan while it is plugged in
+        ASSERT_TRUE(input.process());
+        EXPECT_EQ(input.controllers.size(), 1u);
+        EXPECT_EQ(input.controllers.count(id), 1u);
+
+        ASSERT_EQ(SDL_JoystickDetachVirtual(index), 0);
+        ASSERT_TRUE(input.process());
+        EXPECT_TRUE(input.controllers.empty());
+        EXPECT_EQ(SDL_GameControllerFromInstanceID(id), nullptr);
+    }
+}
+
+TEST_F(InputEvents, ScancodesOutsideSdlsRangeAreIgnored) {
+    SDL_Event event{};
+    event.type = SDL_KEYDOWN;
+    const int32_t stray = 0x7FFFFF00;
+    std::memcpy(&event.key.keysym.scancode, &stray, sizeof stray);
+    SDL_PushEvent(&event);
+    event.type = SDL_KEYUP;
+    SDL_PushEvent(&event);
+    ASSERT_TRUE(input.process());
+    EXPECT_TRUE(input.pressed_buttons.empty());
+    EXPECT_TRUE(input.released_buttons.empty());
+}
+
 TEST_F(InputEvents, DeviceEventsWithoutDevicesAreHarmless) {
     push_type(SDL_CONTROLLERDEVICEADDED);
     push_type(SDL_CONTROLLERDEVICEREMOVED);

@@ -1,0 +1,286 @@
+// Headless play of seeded games back to back: the options of a run, its summary and the loop
+// that checks every frame. Shared by tools/simulate.cpp, tools/bench_frame.cpp and the soak
+// tests; header-only because every tools/*.cpp becomes a program of its own.
+#pragma once
+
+#include <sys/resource.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdint>
+#include <cstdio>
+#include <cstring>
+#include <functional>
+#include <memory>
+#include <random>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "engine/audio.h"
+#include "engine/graphics.h"
+#include "engine/input.h"
+#include "game/game_screen.h"
+#include "tools/invariants.h"
+#include "tools/pilot.h"
+
+namespace sim {
+
+struct Options {
+    unsigned int seed = 1;
+    double minutes = 1.0;
+    unsigned int frame_ms_min = 16;  // each frame's time is drawn from this range
+    unsigned int frame_ms_max = 16;
+    Policy policy = Policy::Autopilot;
+    int draw_every = 0;         // 0: never draw; n: every n-th frame
+    double sample_minutes = 0;  // memory samples every so many simulated minutes; 0: none
+};
+
+struct Timing {
+    double total_us = 0.0;
+    double worst_us = 0.0;
+    long count = 0;
+
+    void add(double us) {
+        total_us += us;
+        worst_us = std::max(worst_us, us);
+        ++count;
+    }
+    double mean_us() const { return count == 0 ? 0.0 : total_us / static_cast<double>(count); }
+};
+
+// One memory sample: resident size beside what the current game's map must remember.
+struct MemorySample {
+    double minute;
+    long rss_kib;
+    size_t dug;
+    size_t food;
+    long games;
+};
+
+struct Summary {
+    // Decided by the options alone: the same for every run with the same options.
+    long games = 0;  // finished games; the one still running at the end is not counted
+    long frames = 0;
+    double deepest = 0.0;                      // metres
+    double longest = 0.0;                      // centimetres
+    long centipedes = 0;                       // spawned
+    long tiles_dug = 0;                        // over all games, the running one included
+    long food_eaten = 0;                       // by the worm
+    uint64_t digest = 1469598103934665603ull;  // of every frame's world state
+    std::string violation;                     // empty when every check held
+    long violation_frame = -1;
+
+    // Measured on this machine.
+    Timing update;
+    Timing draw;     // GameScreen::draw, copies queued
+    Timing present;  // rasterising and presenting
+    double real_seconds = 0.0;
+    long peak_rss_kib = 0;
+    std::vector<MemorySample> memory;
+
+    // The part that must replay exactly.
+    std::string replayable(const Options& options) const {
+        std::ostringstream out;
+        out << "seed " << options.seed << ", policy " << policy_name(options.policy) << ", frame "
+            << options.frame_ms_min;
+        if (options.frame_ms_max != options.frame_ms_min) out << "-" << options.frame_ms_max;
+        out << " ms, " << options.minutes << " simulated minutes\n";
+        char line[512];
+        std::snprintf(line, sizeof line,
+                      "games played: %ld\nframes: %ld\ndeepest depth: %.2f m\n"
+                      "greatest length: %.2f cm\ncentipedes spawned: %ld\ntiles dug: %ld\n"
+                      "food eaten: %ld\nreplay digest: %016llx\n",
+                      games, frames, deepest, longest, centipedes, tiles_dug, food_eaten,
+                      static_cast<unsigned long long>(digest));
+        out << line;
+        if (!violation.empty())
+            out << "VIOLATION at frame " << violation_frame << ": " << violation << "\n";
+        return out.str();
+    }
+};
+
+inline long peak_rss_kib() {
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    return usage.ru_maxrss;  // KiB on Linux
+}
+
+inline long current_rss_kib() {
+    long pages_total = 0;
+    long pages_resident = 0;
+    if (std::FILE* statm = std::fopen("/proc/self/statm", "r")) {
+        if (std::fscanf(statm, "%ld %ld", &pages_total, &pages_resident) != 2) pages_resident = 0;
+        std::fclose(statm);
+    }
+    return pages_resident * (sysconf(_SC_PAGESIZE) / 1024);
+}
+
+// Plays seeded games back to back for the simulated time of `options`, checking the invariants
+// after every update, and stops at the first violation. `graphics` may be null (no drawing).
+class Simulation {
+public:
+    using Clock = std::chrono::steady_clock;
+    using Button = Input::Button;
+
+    Simulation(const Options& options_, Audio& audio_, Graphics* graphics_)
+        : options(options_),
+          audio(audio_),
+          graphics(graphics_),
+          rng(options_.seed),
+          pilot(options_.policy, rng()),
+          frame_rng(rng()) {}
+
+    Summary run(const std::function<void(const MemorySample&)>& on_sample = {}) {
+        const auto start = Clock::now();
+        const uint64_t total_ms = static_cast<uint64_t>(options.minutes * 60000.0);
+        const uint64_t sample_ms = static_cast<uint64_t>(options.sample_minutes * 60000.0);
+        uint64_t next_sample = sample_ms;
+        uint64_t simulated = 0;
+        new_game();
+        while (simulated < total_ms && summary.violation.empty()) {
+            const unsigned int ms = frame_time();
+            frame(ms);
+            simulated += ms;
+            if (sample_ms > 0 && simulated >= next_sample) {
+                next_sample += sample_ms;
+                const MemorySample m{static_cast<double>(simulated) / 60000.0, current_rss_kib(),
+                                     screen->map.tile_overrides.size(), screen->map.food.size(),
+                                     summary.games};
+                summary.memory.push_back(m);
+                if (on_sample) on_sample(m);
+            }
+        }
+        if (screen) summary.tiles_dug += static_cast<long>(screen->map.tile_overrides.size());
+        summary.real_seconds = std::chrono::duration<double>(Clock::now() - start).count();
+        summary.peak_rss_kib = peak_rss_kib();
+        return summary;
+    }
+
+    const GameScreen& current() const { return *screen; }
+
+private:
+    unsigned int frame_time() {
+        if (options.frame_ms_min >= options.frame_ms_max) return options.frame_ms_min;
+        return std::uniform_int_distribution<unsigned int>(options.frame_ms_min,
+                                                           options.frame_ms_max)(frame_rng);
+    }
+
+    void new_game() {
+        if (screen) {
+            summary.tiles_dug += static_cast<long>(screen->map.tile_overrides.size());
+            // The successor a player would see; built and dropped to exercise it.
+            std::unique_ptr<Screen>(screen->next_screen()).reset();
+            screen.reset();
+        }
+        game_seed = static_cast<unsigned int>(rng());
+        screen = std::make_unique<GameScreen>(game_seed);
+    }
+
+    Button choose() {
+        // The simulator itself leaves the results, so that every policy plays game after game.
+        if (screen->state == GameScreen::State::GameOver &&
+            screen->fader.elapsed >= screen->fader.duration) {
+            return Button::Start;
+        }
+        return pilot.choose(*screen);
+    }
+
+    void mix(uint64_t value) {
+        for (int i = 0; i < 8; ++i) {
+            summary.digest ^= (value >> (8 * i)) & 0xFF;
+            summary.digest *= 1099511628211ull;
+        }
+    }
+
+    void frame(unsigned int ms) {
+        input.pressed_buttons.clear();
+        input.released_buttons.clear();
+        input.held_buttons.clear();
+        input.press(choose());
+
+        const Snapshot before = take_snapshot(*screen);
+        const auto t0 = Clock::now();
+        const bool keep = screen->update(input, audio, ms);
+        const auto t1 = Clock::now();
+        summary.update.add(std::chrono::duration<double, std::micro>(t1 - t0).count());
+        ++summary.frames;
+        if (!keep) {
+            summary.deepest = std::max(summary.deepest, screen->max_depth);
+            summary.longest = std::max(summary.longest, screen->max_length);
+            ++summary.games;
+            new_game();
+            return;
+        }
+
+        const std::string broken = check_invariants(*screen, before, ms);
+        if (!broken.empty()) {
+            const GridPoint head = screen->player.segments.front().position;
+            std::ostringstream where;
+            where << broken << "\n  in game " << summary.games + 1 << " (GameScreen seed "
+                  << game_seed << "), a frame of " << ms << " ms, state "
+                  << static_cast<int>(screen->state) << ", head (" << head.q << ", " << head.r
+                  << "), length " << screen->player.length << ", " << screen->player.segments.size()
+                  << " segments, " << screen->centipedes.size() << " centipedes";
+            summary.violation = where.str();
+            summary.violation_frame = summary.frames;
+            return;
+        }
+        count(before);
+
+        if (graphics != nullptr && options.draw_every > 0 &&
+            summary.frames % options.draw_every == 0) {
+            const auto d0 = Clock::now();
+            graphics->clear();
+            screen->draw(*graphics);
+            const auto d1 = Clock::now();
+            graphics->flip();
+            const auto d2 = Clock::now();
+            summary.draw.add(std::chrono::duration<double, std::micro>(d1 - d0).count());
+            summary.present.add(std::chrono::duration<double, std::micro>(d2 - d1).count());
+        }
+    }
+
+    void count(const Snapshot& before) {
+        const GameScreen& s = *screen;
+        const GridPoint head = s.player.segments.front().position;
+        summary.deepest = std::max(summary.deepest, s.max_depth);
+        summary.longest = std::max(summary.longest, s.max_length);
+        if (before.state == GameScreen::State::Playing && s.spawn_timer > before.spawn_timer) {
+            ++summary.centipedes;
+        }
+        // Eaten by the worm: gone from its new head tile, and no centipede was there to take it
+        // first (they step before the worm eats).
+        const bool had_food = std::find(before.food_near_head.begin(), before.food_near_head.end(),
+                                        head) != before.food_near_head.end();
+        if (had_food && s.map.food.count(head) == 0 &&
+            std::none_of(s.centipedes.begin(), s.centipedes.end(), [&](const Centipede& c) {
+                return c.head == head || c.head.apply(Direction::NE) == head ||
+                       c.head.apply(Direction::NW) == head || c.head.apply(Direction::SE) == head ||
+                       c.head.apply(Direction::SW) == head;
+            })) {
+            ++summary.food_eaten;
+        }
+        mix(static_cast<uint64_t>(head.q));
+        mix(static_cast<uint64_t>(head.r));
+        uint64_t bits = 0;
+        static_assert(sizeof bits == sizeof s.player.length);
+        std::memcpy(&bits, &s.player.length, sizeof bits);
+        mix(bits);
+        mix(s.centipedes.size() * 4 + static_cast<uint64_t>(s.state));
+    }
+
+    Options options;
+    Audio& audio;
+    Graphics* graphics;
+    std::mt19937 rng;  // seeds of the games and of the pilot
+    Pilot pilot;
+    std::mt19937 frame_rng;
+    Input input;
+    std::unique_ptr<GameScreen> screen;
+    unsigned int game_seed = 0;
+    Summary summary;
+};
+
+}  // namespace sim
