@@ -12,6 +12,9 @@
 #include <string>
 #include <utility>
 
+#include <fcntl.h>
+#include <unistd.h>
+
 namespace {
 
 // SDL falls back to these when there is no display; a game window nobody can see or close
@@ -61,6 +64,23 @@ std::pair<int64_t, int64_t> visible_steps(int start, int64_t span, int extent) {
     if (extent <= 0) return {0, span};
     return {std::max<int64_t>(0, -int64_t{start}),
             std::min<int64_t>(span, extent - 1 - int64_t{start})};
+}
+
+// libpng writes its own complaint about a damaged file straight to stderr; our one line per
+// failed image says all a player needs, so the decoder's stderr goes to /dev/null meanwhile.
+SDL_Surface* load_quietly(const std::string& path) {
+    std::fflush(stderr);
+    const int saved = dup(STDERR_FILENO);
+    const int null = open("/dev/null", O_WRONLY | O_CLOEXEC);
+    if (saved >= 0 && null >= 0) dup2(null, STDERR_FILENO);
+    SDL_Surface* surface = IMG_Load(path.c_str());
+    std::fflush(stderr);
+    if (saved >= 0) {
+        dup2(saved, STDERR_FILENO);
+        close(saved);
+    }
+    if (null >= 0) close(null);
+    return surface;
 }
 
 }  // namespace
@@ -302,9 +322,18 @@ void Graphics::draw_triangle(Point p1, Point p2, Point p3, unsigned int color, b
 }
 
 SDL_Texture* Graphics::load_image(const std::string& name) {
+    if (last_entry != nullptr && name == last_name) return *last_entry;
+    return find_image(name);
+}
+
+SDL_Texture* Graphics::find_image(const std::string& name) {
     const std::string path = "content/" + name;
-    if (auto found = textures.find(path); found != textures.end()) return found->second;
-    SDL_Surface* surface = IMG_Load(path.c_str());
+    if (auto found = textures.find(path); found != textures.end()) {
+        last_name = name;
+        last_entry = &found->second;
+        return found->second;
+    }
+    SDL_Surface* surface = load_quietly(path);
     if (surface == nullptr) {
         std::fprintf(stderr, "Unable to load %s: %s\n", name.c_str(), SDL_GetError());
     }
@@ -312,7 +341,10 @@ SDL_Texture* Graphics::load_image(const std::string& name) {
     if (surface != nullptr && renderer != nullptr) {
         texture = SDL_CreateTextureFromSurface(renderer, surface);
     }
-    textures[path] = texture;
+    SDL_Texture*& entry = textures[path];
+    entry = texture;
+    last_name = name;
+    last_entry = &entry;
     SDL_FreeSurface(surface);
     return texture;
 }

@@ -80,4 +80,15 @@ public:
     // then not handed to SDL at all (to measure the CPU side of drawing alone).
     std::vector<BlitRecord>* blit_log = nullptr;
     bool blit_log_only = false;
+
+private:
+    // load_image past the memo below: the cache by path, then the file. Out of line, so that
+    // the memo's check stays small enough to be inlined into every blit.
+    [[gnu::noinline]] SDL_Texture* find_image(const std::string& name);
+
+    // The last image asked for and its entry in `textures`: nearly every copy of a frame names
+    // the same sheet, so most lookups end here without building a path. Map entries keep their
+    // address, and none is erased before the destructor.
+    std::string last_name;
+    SDL_Texture* const* last_entry = nullptr;
 };

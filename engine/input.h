@@ -86,6 +86,6 @@ public:
     std::array<int32_t, 64> axis_state{};  // last side per axis number: -1, 0 or +1
     std::unordered_map<int, Button> key_binds;
     std::unordered_map<int, Button> pad_binds;
-    std::unordered_map<int, std::pair<Button, Button>> axis_binds;  // negative, positive
+    std::unordered_map<int, std::pair<Button, Button>> axis_binds;        // negative, positive
     std::unordered_map<SDL_JoystickID, SDL_GameController*> controllers;  // open, by instance
 };

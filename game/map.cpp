@@ -139,12 +139,16 @@ void Map::check_cache() const {
     slot.variant = static_cast<int8_t>(variant(p));
 }
 
-Map::CachedTile& Map::cached(const GridPoint& p) const {
+std::size_t Map::slot_index(const GridPoint& p) {
     constexpr uint64_t kColumnMask = (uint64_t{1} << kCacheColumnBits) - 1;
     constexpr uint64_t kRowMask = (uint64_t{1} << kCacheRowBits) - 1;
     const uint64_t column = static_cast<uint64_t>(p.q) & kColumnMask;
     const uint64_t row = static_cast<uint64_t>(p.r) & kRowMask;
-    CachedTile& slot = tile_cache[(row << kCacheColumnBits) | column];
+    return static_cast<std::size_t>((row << kCacheColumnBits) | column);
+}
+
+Map::CachedTile& Map::cached(const GridPoint& p) const {
+    CachedTile& slot = tile_cache[slot_index(p)];
     // Compared field by field: GCC would otherwise reload p as one 16-byte value right after
     // it was stored as two halves, a stall that cost more than the rest of the lookup.
     if (slot.kind == kEmptySlot || slot.q != p.q || slot.r != p.r) fill(slot, p);
@@ -186,25 +190,76 @@ void Map::plan_draw_direct(int width, int height, long x_offset, long y_offset,
 
 void Map::plan_draw(int width, int height, long x_offset, long y_offset,
                     std::vector<TileDraw>& out) const {
+    if (!plan_pass(width, height, x_offset, y_offset)) {
+        plan_draw_direct(width, height, x_offset, y_offset, out);
+        return;
+    }
+    for (const CachedTile* tile : draw_samples) {
+        const int x = static_cast<int>(wrapping_sub(tile->draw_at.x, x_offset));
+        const int y = static_cast<int>(wrapping_sub(tile->draw_at.y, y_offset));
+        out.push_back({tile->frame, x, y});
+        if (tile->food_frame != kNoFood) out.push_back({tile->food_frame, x, y});
+    }
+}
+
+bool Map::plan_pass(int width, int height, long x_offset, long y_offset) const {
     check_cache();
     const uint64_t pass = ++draw_pass;
+    draw_samples.clear();
+    draw_tiles.clear();
     for (int sy = 0; sy < height + kSampleStep; sy += kSampleStep) {
+        // Samples are half a tile apart, so most share the tile of the one before.
+        CachedTile* tile = nullptr;
         for (int sx = 0; sx < width + kSampleStep; sx += kSampleStep) {
             const GridPoint p =
                 Point{wrapping_add(x_offset, sx), wrapping_add(y_offset, sy)}.to_grid();
-            CachedTile& tile = cached(p);
-            if (tile.pass != pass) {
-                tile.pass = pass;
-                const TileType kind = with_override(p, static_cast<TileType>(tile.kind));
-                tile.frame = static_cast<int>(kind) + kSheetColumns * tile.variant;
-                const auto item = food.find(p);
-                tile.food_frame =
-                    item == food.end() ? kNoFood : item->second * kSheetColumns + kFoodColumn;
+            if (tile == nullptr || tile->q != p.q || tile->r != p.r) {
+                const CachedTile& slot = tile_cache[slot_index(p)];
+                // Another tile of this pass holds the slot: the samples kept so far would change.
+                if (slot.pass == pass && (slot.q != p.q || slot.r != p.r)) return false;
+                tile = &cached(p);
+                if (tile->pass != pass) {
+                    tile->pass = pass;
+                    tile->frame = tile->kind + kSheetColumns * tile->variant;
+                    tile->food_frame = kNoFood;
+                    draw_tiles.push_back(tile);
+                }
             }
-            const int x = static_cast<int>(wrapping_sub(tile.draw_at.x, x_offset));
-            const int y = static_cast<int>(wrapping_sub(tile.draw_at.y, y_offset));
-            out.push_back({tile.frame, x, y});
-            if (tile.food_frame != kNoFood) out.push_back({tile.food_frame, x, y});
+            draw_samples.push_back(tile);
+        }
+    }
+    apply_overrides_and_food(pass);
+    return true;
+}
+
+void Map::apply_overrides_and_food(uint64_t pass) const {
+    // The slot of p when this pass reached p, or null.
+    const auto drawn = [this, pass](const GridPoint& p) -> CachedTile* {
+        CachedTile& slot = tile_cache[slot_index(p)];
+        return slot.pass == pass && slot.q == p.q && slot.r == p.r ? &slot : nullptr;
+    };
+    if (tile_overrides.size() < draw_tiles.size()) {
+        for (const auto& [p, kind] : tile_overrides) {
+            if (CachedTile* tile = drawn(p)) {
+                tile->frame = static_cast<int>(kind) + kSheetColumns * tile->variant;
+            }
+        }
+    } else {
+        for (CachedTile* tile : draw_tiles) {
+            const auto found = tile_overrides.find({tile->q, tile->r});
+            if (found != tile_overrides.end()) {
+                tile->frame = static_cast<int>(found->second) + kSheetColumns * tile->variant;
+            }
+        }
+    }
+    if (food.size() < draw_tiles.size()) {
+        for (const auto& [p, kind] : food) {
+            if (CachedTile* tile = drawn(p)) tile->food_frame = kind * kSheetColumns + kFoodColumn;
+        }
+    } else {
+        for (CachedTile* tile : draw_tiles) {
+            const auto item = food.find({tile->q, tile->r});
+            if (item != food.end()) tile->food_frame = item->second * kSheetColumns + kFoodColumn;
         }
     }
 }

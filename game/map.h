@@ -89,6 +89,14 @@ private:
     void check_cache() const;
     // The slot of p, filled from the noise unless it already holds p.
     CachedTile& cached(const GridPoint& p) const;
+    static std::size_t slot_index(const GridPoint& p);
+    // Fills draw_samples with the slot of every sample, their frames complete. False when two
+    // tiles of the view share a slot (a canvas far larger than the game's, or the ends of the
+    // grid, where the pixel arithmetic loses precision): plan_draw then asks the noise directly.
+    bool plan_pass(int width, int height, long x_offset, long y_offset) const;
+    // Dug tiles and food for the tiles of this pass, from whichever is smaller, the maps or the
+    // tiles: a hash lookup per tile was most of the cost of a frame's tiles.
+    void apply_overrides_and_food(uint64_t pass) const;
     void fill(CachedTile& slot, const GridPoint& p) const;
     TileType with_override(const GridPoint& p, TileType generated) const;
     double uniform();  // [0, 1) from two outputs of rng
@@ -98,4 +106,7 @@ private:
     mutable double cache_z = 0.0;  // the noise_z that tile_cache was filled for
     mutable uint64_t draw_pass = 0;
     mutable std::vector<TileDraw> draw_scratch;  // kept to spare an allocation per frame
+    // The slot of each sample of the last pass, and of each tile it reached first, in order.
+    mutable std::vector<CachedTile*> draw_samples;
+    mutable std::vector<CachedTile*> draw_tiles;
 };

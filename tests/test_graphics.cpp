@@ -3,6 +3,8 @@
 #include <SDL_image.h>
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include <algorithm>
 #include <array>
 #include <climits>
@@ -376,6 +378,22 @@ TEST_F(GraphicsImageTest, MissingImageIsReportedOnceAndCachedAsNull) {
     ASSERT_EQ(graphics->textures.size(), 1U);
     EXPECT_EQ(graphics->textures.count("content/nothing.png"), 1U);
     EXPECT_TRUE(lit().empty());
+}
+
+// A damaged file makes the PNG decoder complain on its own; the player sees only our line.
+TEST_F(GraphicsImageTest, DamagedImageGivesOnlyOurOneLine) {
+    {
+        std::ofstream file(content.content() / "broken.png", std::ios::binary);
+        const char header[] = "\x89PNG\r\n\x1a\n\0\0\0\x0dIHDR\0\0\0\x10\0\0\0\x10\x08\x06";
+        file.write(header, sizeof header - 1);
+        file << "not the rest of a picture";
+    }
+    ::testing::internal::CaptureStderr();
+    EXPECT_EQ(graphics->load_image("broken.png"), nullptr);
+    const std::string printed = ::testing::internal::GetCapturedStderr();
+    const std::string prefix = "Unable to load broken.png: ";
+    ASSERT_EQ(printed.compare(0, prefix.size(), prefix), 0) << printed;
+    EXPECT_EQ(printed.find('\n'), printed.size() - 1) << printed;
 }
 
 TEST_F(GraphicsImageTest, ImageIsLoadedOnceAndDrawn) {

@@ -349,6 +349,46 @@ TEST(MapCache, DrawsMatchTheDirectEvaluationAlongACameraPath) {
     }
 }
 
+TEST(MapCache, DrawsMatchTheDirectEvaluationWithMoreDugTilesAndFoodThanTheViewHolds) {
+    Map map(kSeed);
+    // A dug and stocked block wider than the view, so that drawing looks tiles up one by one
+    // instead of sweeping over the maps.
+    for (int64_t r = -10; r < 60; ++r) {
+        for (int64_t q = -60; q < 60; ++q) {
+            if ((q + r) % 3 != 0) map.tile_overrides.try_emplace(GridPoint{q, r}, TileType::Tunnel);
+            if ((q * 7 + r) % 2 == 0) map.food[GridPoint{q, r}] = static_cast<int>((q + 99) % 4);
+        }
+    }
+    ASSERT_GT(map.tile_overrides.size(), 2000u);
+    ASSERT_GT(map.food.size(), 2000u);
+    std::vector<Map::TileDraw> cached;
+    std::vector<Map::TileDraw> direct;
+    for (const auto& [x, y] : {std::pair<long, long>{-700, -100}, {-690, -95}, {-200, 300}}) {
+        cached.clear();
+        direct.clear();
+        map.plan_draw(1280, 720, x, y, cached);
+        map.plan_draw_direct(1280, 720, x, y, direct);
+        ASSERT_EQ(cached, direct) << x << ", " << y;
+    }
+}
+
+TEST(MapCache, DrawsACanvasWiderThanTheCacheLikeTheNoise) {
+    Map map(kSeed);
+    map.tile_overrides.try_emplace(GridPoint{10, 5}, TileType::Tunnel);
+    map.food[GridPoint{11, 5}] = 2;
+    std::vector<Map::TileDraw> cached;
+    std::vector<Map::TileDraw> direct;
+    map.plan_draw(5000, 2400, -100, -100, cached);
+    map.plan_draw_direct(5000, 2400, -100, -100, direct);
+    EXPECT_EQ(cached, direct);
+    // And the game's own canvas right after, from a cache the wide one has overwritten.
+    cached.clear();
+    direct.clear();
+    map.plan_draw(1280, 720, 0, 0, cached);
+    map.plan_draw_direct(1280, 720, 0, 0, direct);
+    EXPECT_EQ(cached, direct);
+}
+
 TEST(MapCache, FollowsANewNoiseSlice) {
     Map map(kSeed);
     const Map other(kSeed + 9);
