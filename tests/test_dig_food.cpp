@@ -11,19 +11,11 @@
 
 namespace {
 
+using test::find_tile;
+
 using TileType = Map::TileType;
 
 constexpr unsigned kSeed = 77031;
-
-GridPoint find_tile(const Map& map, TileType kind) {
-    for (int64_t r = 13; r < 2000; ++r) {
-        for (int64_t q = -r / 2; q < 60 - r / 2; ++q) {
-            if (map.get_tile({q, r}) == kind) return {q, r};
-        }
-    }
-    ADD_FAILURE() << "no tile of kind " << static_cast<int>(kind);
-    return {0, 0};
-}
 
 // A real mixer on the dummy driver, in an empty content directory: the sample cache then
 // records every sound asked for.

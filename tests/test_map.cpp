@@ -17,20 +17,11 @@
 
 namespace {
 
+using test::find_tile;
+
 using TileType = Map::TileType;
 
 constexpr unsigned kSeed = 20240611;
-
-// The first tile of the given kind found scanning rows downwards from r = 13.
-GridPoint find_tile(const Map& map, TileType kind) {
-    for (int64_t r = 13; r < 2000; ++r) {
-        for (int64_t q = -r / 2; q < 60 - r / 2; ++q) {
-            if (map.get_tile({q, r}) == kind) return {q, r};
-        }
-    }
-    ADD_FAILURE() << "no tile of kind " << static_cast<int>(kind);
-    return {0, 0};
-}
 
 float quotient(int64_t value, double divisor) {
     return static_cast<float>(static_cast<double>(value) / divisor);

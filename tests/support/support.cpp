@@ -1,5 +1,7 @@
 #include "tests/support/support.h"
 
+#include <gtest/gtest.h>
+
 #include <cstdlib>
 #include <string>
 
@@ -17,11 +19,20 @@ std::unique_ptr<Graphics> make_graphics(int width, int height) {
     return std::make_unique<Graphics>(config);
 }
 
+GridPoint find_tile(const Map& map, Map::TileType kind) {
+    for (int64_t r = 13; r < 2000; ++r) {
+        for (int64_t q = -r / 2; q < 60 - r / 2; ++q) {
+            if (map.get_tile({q, r}) == kind) return {q, r};
+        }
+    }
+    ADD_FAILURE() << "no tile of kind " << static_cast<int>(kind);
+    return {0, 0};
+}
+
 uint32_t read_pixel(Graphics& graphics, int x, int y) {
     uint32_t pixel = 0;
     const SDL_Rect rect{x, y, 1, 1};
-    SDL_RenderReadPixels(graphics.renderer, &rect, SDL_PIXELFORMAT_RGBA8888, &pixel,
-                         sizeof pixel);
+    SDL_RenderReadPixels(graphics.renderer, &rect, SDL_PIXELFORMAT_RGBA8888, &pixel, sizeof pixel);
     return pixel;
 }
 
