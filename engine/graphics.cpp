@@ -359,6 +359,18 @@ void Graphics::blit(const std::string& name, const SDL_Rect* source, const SDL_R
     SDL_RenderCopy(renderer, load_image(name), source, destination);
 }
 
+void Graphics::blit_all(const std::string& name, std::span<const Copy> copies) {
+    if (blit_log != nullptr) {
+        for (const Copy& c : copies) {
+            blit_log->push_back(
+                {name, c.source, c.destination, false, false, 0.0, FlipDirection::None});
+        }
+        if (blit_log_only) return;
+    }
+    SDL_Texture* texture = load_image(name);
+    for (const Copy& c : copies) SDL_RenderCopy(renderer, texture, &c.source, &c.destination);
+}
+
 void Graphics::blit_ex(const std::string& name, const SDL_Rect* source, const SDL_Rect* destination,
                        float angle, const SDL_Point* center, FlipDirection flip) {
     // The product in single precision, widened for the division.

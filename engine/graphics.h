@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <map>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -38,6 +39,12 @@ public:
         FlipDirection flip;
     };
 
+    // One copy of part of an image to part of the canvas.
+    struct Copy {
+        SDL_Rect source;
+        SDL_Rect destination;
+    };
+
     // Creates the window and the renderer. When either cannot be made (or when SDL fell back
     // to an invisible driver nobody asked for), ok() is false and `error` holds the line to
     // report: "Unable to create window: ..." or "Unable to create renderer: ...".
@@ -69,6 +76,9 @@ public:
     void blit(const std::string& name, const SDL_Rect* source, const SDL_Rect* destination);
     void blit_ex(const std::string& name, const SDL_Rect* source, const SDL_Rect* destination,
                  float angle, const SDL_Point* center, FlipDirection flip);
+    // blit for each copy in turn, with the image looked up once: for the thousands of tile
+    // copies of a frame.
+    void blit_all(const std::string& name, std::span<const Copy> copies);
 
     Config config;
     std::map<std::string, SDL_Texture*> textures;  // by path; null marks a failed load

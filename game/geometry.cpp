@@ -27,17 +27,6 @@ int64_t saturating_sub(int64_t a, int64_t b) {
     return b > 0 ? std::numeric_limits<int64_t>::min() : std::numeric_limits<int64_t>::max();
 }
 
-// std::round followed by the conversion to int64_t, without the library call: this runs twice
-// for every tile sample of every frame. The difference from the truncated value is exact for
-// every double that converts to int64_t, so the result is the same.
-int64_t round_half_away(double value) {
-    const int64_t truncated = static_cast<int64_t>(value);
-    const double rest = value - static_cast<double>(truncated);
-    if (rest >= 0.5) return truncated + 1;
-    if (rest <= -0.5) return truncated - 1;
-    return truncated;
-}
-
 }  // namespace
 
 Direction Direction::opposite() const {
@@ -96,11 +85,12 @@ int64_t GridPoint::dist(const GridPoint& other) const {
     return static_cast<int64_t>(d > most ? most : d);
 }
 
-GridPoint Point::to_grid() const {
+PixelRow::PixelRow(int64_t y) {
     // The two axes are rounded independently (no cube rounding), halves away from zero, which
     // decides the boundary pixels.
     const double yu = static_cast<double>(y) * 0.0625;
-    const int64_t r = round_half_away((yu + yu) / 3.0);
-    const int64_t q = round_half_away(static_cast<double>(x) * 0.0625 * 0.5 - yu / 3.0);
-    return {q, r};
+    r = round_half_away((yu + yu) / 3.0);
+    third = yu / 3.0;
 }
+
+GridPoint Point::to_grid() const { return PixelRow(y).to_grid(x); }

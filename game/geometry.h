@@ -48,6 +48,31 @@ struct Point {
     bool operator==(const Point&) const = default;
 };
 
+// Point::to_grid for many pixels of one row, the row's share worked out once: drawing asks for
+// thousands of samples a frame, a few dozen per row.
+class PixelRow {
+public:
+    explicit PixelRow(int64_t y);
+    GridPoint to_grid(int64_t x) const {
+        return {round_half_away(static_cast<double>(x) * 0.0625 * 0.5 - third), r};
+    }
+
+    // std::round followed by the conversion to int64_t, without the library call. The
+    // difference from the truncated value is exact for every double that converts to int64_t,
+    // so the result is the same.
+    static int64_t round_half_away(double value) {
+        const int64_t truncated = static_cast<int64_t>(value);
+        const double rest = value - static_cast<double>(truncated);
+        if (rest >= 0.5) return truncated + 1;
+        if (rest <= -0.5) return truncated - 1;
+        return truncated;
+    }
+
+private:
+    double third;  // a third of the row in tile units, which q is measured from
+    int64_t r;
+};
+
 template <>
 struct std::hash<GridPoint> {
     std::size_t operator()(const GridPoint& p) const noexcept {

@@ -174,9 +174,9 @@ bool Map::open(const GridPoint& p) const { return strength(p) < kOpenBelow; }
 void Map::plan_draw_direct(int width, int height, long x_offset, long y_offset,
                            std::vector<TileDraw>& out) const {
     for (int sy = 0; sy < height + kSampleStep; sy += kSampleStep) {
+        const PixelRow row(wrapping_add(y_offset, sy));
         for (int sx = 0; sx < width + kSampleStep; sx += kSampleStep) {
-            const GridPoint p =
-                Point{wrapping_add(x_offset, sx), wrapping_add(y_offset, sy)}.to_grid();
+            const GridPoint p = row.to_grid(wrapping_add(x_offset, sx));
             const Point dp = p.draw_point();
             const int x = static_cast<int>(wrapping_sub(dp.x, x_offset));
             const int y = static_cast<int>(wrapping_sub(dp.y, y_offset));
@@ -210,9 +210,9 @@ bool Map::plan_pass(int width, int height, long x_offset, long y_offset) const {
     for (int sy = 0; sy < height + kSampleStep; sy += kSampleStep) {
         // Samples are half a tile apart, so most share the tile of the one before.
         CachedTile* tile = nullptr;
+        const PixelRow row(wrapping_add(y_offset, sy));
         for (int sx = 0; sx < width + kSampleStep; sx += kSampleStep) {
-            const GridPoint p =
-                Point{wrapping_add(x_offset, sx), wrapping_add(y_offset, sy)}.to_grid();
+            const GridPoint p = row.to_grid(wrapping_add(x_offset, sx));
             if (tile == nullptr || tile->q != p.q || tile->r != p.r) {
                 const CachedTile& slot = tile_cache[slot_index(p)];
                 // Another tile of this pass holds the slot: the samples kept so far would change.
@@ -265,9 +265,20 @@ void Map::apply_overrides_and_food(uint64_t pass) const {
 }
 
 void Map::draw(Graphics& graphics, long x_offset, long y_offset) const {
+    if (sprites.columns <= 0) return;  // a sheet without frames draws nothing
     draw_scratch.clear();
     plan_draw(graphics.config.width, graphics.config.height, x_offset, y_offset, draw_scratch);
-    for (const TileDraw& d : draw_scratch) sprites.draw(graphics, d.frame, d.x, d.y);
+    // The source rectangles of the frames a view uses, worked out once rather than per copy.
+    constexpr int kKnownFrames = kSheetColumns * 8;
+    SDL_Rect frames[kKnownFrames];
+    for (int f = 0; f < kKnownFrames; ++f) frames[f] = sprites.frame_rect(f);
+    copy_scratch.clear();
+    for (const TileDraw& d : draw_scratch) {
+        const bool known = d.frame >= 0 && d.frame < kKnownFrames;
+        copy_scratch.push_back({known ? frames[d.frame] : sprites.frame_rect(d.frame),
+                                {d.x, d.y, sprites.frame_width, sprites.frame_height}});
+    }
+    graphics.blit_all(sprites.image, copy_scratch);
 }
 
 void Map::dig(Audio& audio, const GridPoint& p) {

@@ -9,8 +9,9 @@
 #include "engine/spritemap.h"
 #include "game/geometry.h"
 
+#include "engine/graphics.h"
+
 class Audio;
-class Graphics;
 
 class Map {
 public:
@@ -105,7 +106,9 @@ private:
     mutable std::vector<CachedTile> tile_cache;
     mutable double cache_z = 0.0;  // the noise_z that tile_cache was filled for
     mutable uint64_t draw_pass = 0;
-    mutable std::vector<TileDraw> draw_scratch;  // kept to spare an allocation per frame
+    // Kept to spare two allocations per frame.
+    mutable std::vector<TileDraw> draw_scratch;
+    mutable std::vector<Graphics::Copy> copy_scratch;
     // The slot of each sample of the last pass, and of each tile it reached first, in order.
     mutable std::vector<CachedTile*> draw_samples;
     mutable std::vector<CachedTile*> draw_tiles;

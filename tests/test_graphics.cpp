@@ -408,6 +408,50 @@ TEST_F(GraphicsImageTest, ImageIsLoadedOnceAndDrawn) {
     EXPECT_EQ(test::read_pixel(*graphics, 4, 4), 0x00FF00FFu);
 }
 
+TEST_F(GraphicsImageTest, BlitAllDrawsAndLogsLikeOneBlitPerCopyInOrder) {
+    write_pair_image();
+    // The second copy overlaps the first, so the order of drawing shows.
+    const std::vector<Graphics::Copy> copies = {
+        {{0, 0, 2, 1}, {5, 6, 2, 1}}, {{1, 0, 1, 1}, {5, 6, 1, 1}}, {{0, 0, 1, 1}, {9, 2, 3, 2}}};
+    std::vector<Graphics::BlitRecord> batched;
+    graphics->blit_log = &batched;
+    graphics->blit_all("pair.png", copies);
+    EXPECT_EQ(test::read_pixel(*graphics, 5, 6), 0x00FF00FFu);
+    EXPECT_EQ(test::read_pixel(*graphics, 6, 6), 0x00FF00FFu);
+    EXPECT_EQ(test::read_pixel(*graphics, 11, 3), 0xFF0000FFu);
+    EXPECT_EQ(test::read_pixel(*graphics, 12, 3), 0x000000FFu);
+
+    std::vector<Graphics::BlitRecord> single;
+    graphics->blit_log = &single;
+    graphics->blit_log_only = true;
+    for (const Graphics::Copy& c : copies) graphics->blit("pair.png", &c.source, &c.destination);
+    ASSERT_EQ(batched.size(), single.size());
+    for (size_t i = 0; i < single.size(); ++i) {
+        EXPECT_EQ(batched[i].image, single[i].image);
+        EXPECT_TRUE(SDL_RectEquals(&batched[i].source, &single[i].source)) << i;
+        EXPECT_TRUE(SDL_RectEquals(&batched[i].destination, &single[i].destination)) << i;
+        EXPECT_EQ(batched[i].whole_source, single[i].whole_source);
+        EXPECT_EQ(batched[i].whole_destination, single[i].whole_destination);
+        EXPECT_EQ(batched[i].angle, single[i].angle);
+        EXPECT_EQ(batched[i].flip, single[i].flip);
+    }
+
+    // Logged only: nothing reaches the canvas.
+    graphics->clear();
+    graphics->blit_all("pair.png", copies);
+    EXPECT_TRUE(lit().empty());
+}
+
+TEST_F(GraphicsImageTest, BlitAllOfAMissingImageReportsItOnceAndDrawsNothing) {
+    ::testing::internal::CaptureStderr();
+    const std::vector<Graphics::Copy> copies(50, {{0, 0, 2, 2}, {1, 1, 2, 2}});
+    graphics->blit_all("nothing.png", copies);
+    graphics->blit_all("nothing.png", copies);
+    const std::string printed = ::testing::internal::GetCapturedStderr();
+    EXPECT_EQ(printed.find('\n'), printed.size() - 1) << printed;
+    EXPECT_TRUE(lit().empty());
+}
+
 TEST_F(GraphicsImageTest, FlipValuesOutsideTheThreeMirrorsDrawUnmirrored) {
     write_pair_image();
     const SDL_Rect destination{0, 0, 2, 1};

@@ -298,6 +298,52 @@ TEST(MapDraw, BlitsThePlannedFramesOnTheGraphicsCanvas) {
     }));
 }
 
+// The whole canvas, row by row, as 0xRRGGBBAA.
+std::vector<uint32_t> canvas(Graphics& graphics) {
+    const int w = graphics.config.width;
+    const int h = graphics.config.height;
+    std::vector<uint32_t> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
+    SDL_RenderReadPixels(graphics.renderer, nullptr, SDL_PIXELFORMAT_RGBA8888, pixels.data(),
+                         w * 4);
+    return pixels;
+}
+
+TEST(MapDraw, PaintsTheSameCanvasAsItsPlanDrawnOneSpriteAtATime) {
+    auto graphics = test::make_graphics(200, 120);
+    Map map(kSeed);
+    const long x_offset = 150;
+    const long y_offset = 380;  // across the surface: sky, soil and a dug tile
+    map.food[Point{190, 420}.to_grid()] = 2;
+    map.tile_overrides[Point{250, 450}.to_grid()] = TileType::Tunnel;
+
+    graphics->clear();
+    map.draw(*graphics, x_offset, y_offset);
+    const std::vector<uint32_t> drawn = canvas(*graphics);
+
+    graphics->clear();
+    std::vector<Map::TileDraw> planned;
+    map.plan_draw(200, 120, x_offset, y_offset, planned);
+    for (const Map::TileDraw& d : planned) map.sprites.draw(*graphics, d.frame, d.x, d.y);
+    const std::vector<uint32_t> expected = canvas(*graphics);
+
+    ASSERT_NE(graphics->load_image("tiles.png"), nullptr) << "run from the repository root";
+    EXPECT_EQ(drawn, expected);
+    EXPECT_GT(std::count(drawn.begin(), drawn.end(), drawn.front()), 0);
+    EXPECT_NE(std::count(drawn.begin(), drawn.end(), drawn.front()),
+              static_cast<long>(drawn.size()))
+        << "nothing was drawn";
+}
+
+TEST(MapDraw, ASheetWithoutColumnsDrawsNothing) {
+    auto graphics = test::make_graphics(64, 32);
+    std::vector<Graphics::BlitRecord> log;
+    graphics->blit_log = &log;
+    Map map(kSeed);
+    map.sprites.columns = 0;
+    map.draw(*graphics, 160, 470);
+    EXPECT_TRUE(log.empty());
+}
+
 TEST(MapCache, AgreesWithTheNoiseOverALargeRegion) {
     Map map(kSeed);
     const Map reference(kSeed);

@@ -171,7 +171,6 @@ int main(int argc, char** argv) {
     Series bare{"bare queueing of the same calls"};
     // Where the drawing time goes, for whoever tunes it.
     Series plan{"  of which Map::plan_draw (tile lookups)"};
-    Series lookups{"  of which Graphics::load_image, once a copy"};
     sim::Timing copies;
     sim::Timing primitives;
     long games = 1;
@@ -249,9 +248,6 @@ int main(int argc, char** argv) {
             screen->map.plan_draw(kWidth, kHeight, std::lround(screen->camera.x),
                                   std::lround(screen->camera.y), tiles);
             const double t_plan = us_since(t);
-            t = Clock::now();
-            for (const Graphics::BlitRecord& r : log) graphics->load_image(r.image);
-            const double t_lookups = us_since(t);
 
             update.add(frame, warm_up, t_update);
             draw.add(frame, warm_up, t_draw);
@@ -261,7 +257,6 @@ int main(int argc, char** argv) {
             whole.add(frame, warm_up, t_whole);
             bare.add(frame, warm_up, t_bare);
             plan.add(frame, warm_up, t_plan);
-            lookups.add(frame, warm_up, t_lookups);
             if (frame >= warm_up) {
                 copies.add(static_cast<double>(copy_count));
                 primitives.add(static_cast<double>(calls.size() - copy_count));
@@ -275,8 +270,7 @@ int main(int argc, char** argv) {
             kSeed, frames, kFrameMs, warm_up, static_cast<int>(games), kWidth, kHeight);
         std::printf("%-44s %10s %10s %10s %10s   (microseconds)\n", "", "mean", "median", "worst",
                     "first");
-        for (const Series* s :
-             {&update, &draw, &cpu, &plan, &lookups, &rasterise, &present, &whole, &bare}) {
+        for (const Series* s : {&update, &draw, &cpu, &plan, &rasterise, &present, &whole, &bare}) {
             s->print();
         }
         std::printf(
