@@ -57,6 +57,7 @@ public:
         return {round_half_away(static_cast<double>(x) * 0.0625 * 0.5 - third), r};
     }
 
+private:
     // std::round followed by the conversion to int64_t, without the library call. The
     // difference from the truncated value is exact for every double that converts to int64_t,
     // so the result is the same.
@@ -68,7 +69,6 @@ public:
         return truncated;
     }
 
-private:
     double third;  // a third of the row in tile units, which q is measured from
     int64_t r;
 };

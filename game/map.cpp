@@ -268,8 +268,9 @@ void Map::draw(Graphics& graphics, long x_offset, long y_offset) const {
     if (sprites.columns <= 0) return;  // a sheet without frames draws nothing
     draw_scratch.clear();
     plan_draw(graphics.config.width, graphics.config.height, x_offset, y_offset, draw_scratch);
-    // The source rectangles of the frames a view uses, worked out once rather than per copy.
-    constexpr int kKnownFrames = kSheetColumns * 8;
+    // The source rectangles of the frames a view uses (a row per variant), worked out once
+    // rather than per copy.
+    constexpr int kKnownFrames = kSheetColumns * kVariants;
     SDL_Rect frames[kKnownFrames];
     for (int f = 0; f < kKnownFrames; ++f) frames[f] = sprites.frame_rect(f);
     copy_scratch.clear();

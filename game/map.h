@@ -6,10 +6,9 @@
 #include <unordered_map>
 #include <vector>
 
+#include "engine/graphics.h"
 #include "engine/spritemap.h"
 #include "game/geometry.h"
-
-#include "engine/graphics.h"
 
 class Audio;
 
