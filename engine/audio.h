@@ -13,8 +13,8 @@ public:
         int frequency = 22050;
         int channels = 2;
         int chunksize = 1024;
-        uint16_t format = 0x8010;  // AUDIO_S16LSB
-        int fade_time = 500;       // music fade in and out, ms
+        uint16_t format = AUDIO_S16LSB;
+        int fade_time = 500;  // music fade in and out, ms
     };
 
     // Opens the audio device; a failure is not detected and the mixer calls then do nothing.

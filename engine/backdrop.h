@@ -8,6 +8,7 @@ class Graphics;
 class Backdrop {
 public:
     explicit Backdrop(const std::string& image);
+    virtual ~Backdrop() = default;
     void draw(Graphics& graphics) const;
     virtual void update() {}
 

@@ -5,8 +5,6 @@
 
 namespace {
 
-constexpr Uint32 kInitEverything = 0xF231;  // SDL_INIT_EVERYTHING
-
 Game::Config config_for(std::string title, int width, int height) {
     Game::Config config;
     config.graphics.title = std::move(title);
@@ -31,7 +29,7 @@ Game::~Game() {
 }
 
 void Game::init() {
-    SDL_Init(kInitEverything);
+    SDL_Init(SDL_INIT_EVERYTHING);
     // Controllers keep reporting while another window has the focus.
     SDL_SetHint(SDL_HINT_JOYSTICK_ALLOW_BACKGROUND_EVENTS, "1");
     input.init();

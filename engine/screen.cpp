@@ -2,9 +2,9 @@
 
 void Screen::count_frame(unsigned int ms) {
     // The index is a public member: whatever it was set to, the write stays inside the ring.
-    const uint32_t slot = frame_index % frame_times.size();
+    const auto slot = static_cast<uint32_t>(frame_index % frame_times.size());
     frame_times[slot] = ms;
-    frame_index = (slot + 1) % frame_times.size();
+    frame_index = static_cast<uint32_t>((slot + 1) % frame_times.size());
 }
 
 float Screen::fps() const {

@@ -3,8 +3,6 @@
 #include <algorithm>
 #include <cmath>
 
-#include "game/player.h"
-
 namespace {
 
 // Shares of the view, written as the doubles they were tuned as: 426.23999999999995 is one
@@ -41,9 +39,8 @@ Rect Camera::outer_focus() const {
     return Rect(x + kOuterLeft, y + kOuterTop, x + kOuterRight, y + kOuterBottom);
 }
 
-void Camera::update(const Player& player, unsigned int elapsed_ms) {
+void Camera::update(Point head, unsigned int elapsed_ms) {
     double step = elapsed_ms * kPixelsPerMs;
-    const Point head = player.segments.front().position.center();
     const double hx = static_cast<double>(head.x);
     const double hy = static_cast<double>(head.y);
     const Rect inner = inner_focus();

@@ -6,8 +6,6 @@
 #include "engine/rect.h"
 #include "game/geometry.h"
 
-class Player;
-
 // low when low > value, else high when high < value, else value: the low test comes first.
 double clamp(double value, double low, double high);
 
@@ -20,8 +18,9 @@ public:
 
     Rect inner_focus() const;  // the dead zone
     Rect outer_focus() const;  // outside it the camera follows twice as fast
-    // Every playing frame after the worm's update: follows the head and clears the shake.
-    void update(const Player& player, unsigned int elapsed_ms);
+    // Every playing frame after the worm's update: follows the head (the centre of the worm's
+    // head tile, world pixels) and clears the shake.
+    void update(Point head, unsigned int elapsed_ms);
     void shake(double amount);  // keeps the largest amount of the frame, at most 1.0
     // The view offset for one drawn object: one jitter sample for y, then one for x.
     Point shaken_offset() const;

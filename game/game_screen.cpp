@@ -100,9 +100,9 @@ GameScreen::GameScreen() : GameScreen(Util::random_seed()) {}
 GameScreen::GameScreen(unsigned int seed)
     : rng(seed),
       gameover("gameover.png"),
-      map(rng()),
+      map(static_cast<unsigned int>(rng())),
       player(map),
-      camera(rng(), player.segments.front().position.center()),
+      camera(static_cast<unsigned int>(rng()), player.segments.front().position.center()),
       text("text.png", 8, 16),
       bigtext("bigtext.png", 24, 48) {}
 
@@ -132,7 +132,8 @@ bool GameScreen::update(const Input& input, Audio& audio, unsigned int elapsed) 
     }
 
     player.update(audio, map, elapsed);
-    camera.update(player, elapsed);  // clears the shake; the centipedes raise it again below
+    camera.update(player.segments.front().position.center(),
+                  elapsed);  // clears the shake; the centipedes raise it again below
     // The worm moves only in its own update: this is its head for the rest of the frame.
     const GridPoint head = player.segments.front().position;
 

@@ -4,21 +4,17 @@
 #include <random>
 
 #include "game/camera.h"
-#include "game/map.h"
-#include "game/player.h"
+#include "game/geometry.h"
 
 namespace {
 
-// The camera only reads the head, so one segment anywhere will do.
+// The camera follows the centre of the worm's head tile.
 class CameraTest : public ::testing::Test {
 protected:
-    void put_head(GridPoint p) {
-        worm.segments.assign(1, Player::Segment{p, Direction::SE, Direction::NW});
-    }
-    Point head() const { return worm.segments.front().position.center(); }
+    void put_head(GridPoint p) { cell = p; }
+    Point head() const { return cell.center(); }
 
-    Map map{7};
-    Player worm{map};
+    GridPoint cell{0, 0};
 };
 
 TEST(Camera, StartsWithThePointInTheMiddleOfTheView) {
@@ -53,7 +49,7 @@ TEST_F(CameraTest, HeadInsideTheDeadZoneLeavesTheViewAlone) {
     camera.x -= 100.5;  // still inside: the zone spans x + 426.24 to x + 853.76
     camera.y += 180.0;  // exactly on the top edge, which belongs to the zone
     const double x = camera.x, y = camera.y;
-    camera.update(worm, 1000);
+    camera.update(head(), 1000);
     EXPECT_EQ(camera.x, x);
     EXPECT_EQ(camera.y, y);
 }
@@ -65,15 +61,15 @@ TEST_F(CameraTest, FollowsAt70PixelsASecondAndTwiceThatOutsideTheOuterRectangle)
     camera.y = static_cast<double>(h.y) - 270.0;  // vertically in the middle of the zone
 
     camera.x = static_cast<double>(h.x) + 100.0 - 426.24;  // head 100 px left of the zone
-    ASSERT_TRUE(camera.outer_focus().contains(h.x, h.y));
+    ASSERT_TRUE(camera.outer_focus().contains(static_cast<double>(h.x), static_cast<double>(h.y)));
     double before = camera.x;
-    camera.update(worm, 16);
+    camera.update(head(), 16);
     EXPECT_NEAR(before - camera.x, 1.12, 1e-9);
 
     camera.x = static_cast<double>(h.x) + 200.0 - 426.24;  // 200 px: outside the outer one
-    ASSERT_FALSE(camera.outer_focus().contains(h.x, h.y));
+    ASSERT_FALSE(camera.outer_focus().contains(static_cast<double>(h.x), static_cast<double>(h.y)));
     before = camera.x;
-    camera.update(worm, 16);
+    camera.update(head(), 16);
     EXPECT_NEAR(before - camera.x, 2.24, 1e-9);
     EXPECT_EQ(camera.y, static_cast<double>(h.y) - 270.0);
 
@@ -81,7 +77,7 @@ TEST_F(CameraTest, FollowsAt70PixelsASecondAndTwiceThatOutsideTheOuterRectangle)
     camera.x = static_cast<double>(h.x) - 640.0;
     camera.y = static_cast<double>(h.y) - 360.0 - 100.0;
     before = camera.y;
-    camera.update(worm, 16);
+    camera.update(head(), 16);
     EXPECT_NEAR(camera.y - before, 1.12, 1e-9);
 }
 
@@ -90,7 +86,7 @@ TEST_F(CameraTest, StopsRightAtTheZoneEdgeInsteadOfOvershooting) {
     const Point h = head();
     Camera camera(1, h);
     camera.y = static_cast<double>(h.y) - 180.0 + 0.5;  // head 0.5 px above the zone
-    camera.update(worm, 16);
+    camera.update(head(), 16);
     EXPECT_EQ(camera.y, static_cast<double>(h.y) - 180.0);
     EXPECT_EQ(camera.x, static_cast<double>(h.x) - 640.0);
 }
@@ -107,7 +103,7 @@ TEST_F(CameraTest, KeepsTheHeadInViewAfterEveryUpdate) {
         const int scale = i % 97 == 0 ? 1 : 50;
         p = GridPoint{p.q + jump(rng) / scale, p.r + jump(rng) / scale};
         put_head(p);
-        camera.update(worm, ms(rng));
+        camera.update(head(), ms(rng));
         const Point h = head();
         ASSERT_LE(camera.x, static_cast<double>(h.x)) << i;
         ASSERT_GE(camera.x + Camera::kViewWidth, static_cast<double>(h.x)) << i;
@@ -125,7 +121,7 @@ TEST_F(CameraTest, ShakeKeepsTheLargestAmountUntilTheNextUpdate) {
     EXPECT_EQ(camera.shake_amount, 0.5);
     camera.shake(2.0);
     EXPECT_EQ(camera.shake_amount, 1.0);
-    camera.update(worm, 16);
+    camera.update(head(), 16);
     EXPECT_EQ(camera.shake_amount, 0.0);
 }
 

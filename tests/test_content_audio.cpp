@@ -55,7 +55,7 @@ double rms(const std::vector<int16_t>& samples, size_t first, size_t count) {
     double sum = 0;
     for (size_t i = first; i < first + count; ++i)
         sum += static_cast<double>(samples[i]) * samples[i];
-    return std::sqrt(sum / count) / 32768.0;
+    return std::sqrt(sum / static_cast<double>(count)) / 32768.0;
 }
 
 class ContentAudio : public ::testing::Test {

@@ -42,8 +42,8 @@ protected:
 TEST_F(Play, ConstructionSeedsMapThenCameraFromTheScreenEngine) {
     GameScreen screen(1234);
     std::mt19937 engine(1234);
-    const unsigned int map_seed = engine();
-    const unsigned int camera_seed = engine();
+    const auto map_seed = static_cast<unsigned int>(engine());
+    const auto camera_seed = static_cast<unsigned int>(engine());
     const Map map(map_seed);
     const Player player(map);
     const Camera camera(camera_seed, player.segments.front().position.center());
@@ -265,8 +265,8 @@ TEST_F(Play, SameSeedInputsAndFrameTimesReplayTheSameGame) {
             a->max_depth = b->max_depth = 1.0;
             ++games;
         }
-        const unsigned int ms = 10 + script() % 30;
-        const unsigned int roll = script() % 400;
+        const auto ms = static_cast<unsigned int>(10 + script() % 30);
+        const auto roll = static_cast<unsigned int>(script() % 400);
         const Button button = roll < 20   ? Button::Left
                               : roll < 40 ? Button::Right
                               : roll < 42 ? Button::Start

@@ -177,9 +177,9 @@ bool picture_centipedes(Graphics& g, const std::string& dir_name) {
         SDL_RenderSetClipRect(g.renderer, &band);
         Centipede at = walker;
         at.head = GridPoint{walker.head.q - step, walker.head.r};
-        const Point view = view_on(at.head, 40, 48 + 90 * step);
-        tunnel.draw(g, static_cast<long>(view.x), static_cast<long>(view.y));
-        at.draw(g, static_cast<long>(view.x), static_cast<long>(view.y));
+        const Point step_view = view_on(at.head, 40, 48 + 90 * step);
+        tunnel.draw(g, static_cast<long>(step_view.x), static_cast<long>(step_view.y));
+        at.draw(g, static_cast<long>(step_view.x), static_cast<long>(step_view.y));
     }
     SDL_RenderSetClipRect(g.renderer, nullptr);
     return save(g, {0, 0, 280, 720}, 2, dir_name + "/centipede_walk.png");

@@ -129,7 +129,7 @@ public:
           audio(audio_),
           graphics(graphics_),
           rng(options_.seed),
-          pilot(options_.policy, rng()),
+          pilot(options_.policy, static_cast<unsigned int>(rng())),
           frame_rng(rng()) {}
 
     Summary run(const std::function<void(const MemorySample&)>& on_sample = {}) {

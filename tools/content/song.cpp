@@ -39,8 +39,9 @@ std::vector<std::string_view> split(std::string_view text, char separator) {
 
 }  // namespace
 
-Track::Track(instruments::Voice voice, int steps_per_bar, double gain, double pan, double reverb)
-    : voice(voice), steps_per_bar(steps_per_bar), gain(gain), pan(pan), reverb(reverb) {}
+Track::Track(instruments::Voice voice_, int steps_per_bar_, double gain_, double pan_,
+             double reverb_)
+    : voice(voice_), steps_per_bar(steps_per_bar_), gain(gain_), pan(pan_), reverb(reverb_) {}
 
 bool Track::check_bar_line() {
     double bar = cursor / steps_per_bar;
