@@ -16,7 +16,10 @@ constexpr int kSheetColumns = 8;
 constexpr int kTileSize = 32;
 constexpr int kFoodColumn = 5;
 constexpr int kVariants = 6;
-constexpr int kSampleStep = 16;  // half a tile: every tile gets at least two samples
+// Half a tile: every tile gets at least two samples. Samples run from one step before the
+// canvas to one step past it, so a tile whose only visible part is a tip between two samples
+// along an edge is still reached from outside.
+constexpr int kSampleStep = 16;
 constexpr int kOpenBelow = 200;
 
 // A quotient of a grid coordinate, formed in double and handed to the noise in single precision.
@@ -173,9 +176,9 @@ bool Map::open(const GridPoint& p) const { return strength(p) < kOpenBelow; }
 
 void Map::plan_draw_direct(int width, int height, long x_offset, long y_offset,
                            std::vector<TileDraw>& out) const {
-    for (int sy = 0; sy < height + kSampleStep; sy += kSampleStep) {
+    for (int sy = -kSampleStep; sy < height + 2 * kSampleStep; sy += kSampleStep) {
         const PixelRow row(wrapping_add(y_offset, sy));
-        for (int sx = 0; sx < width + kSampleStep; sx += kSampleStep) {
+        for (int sx = -kSampleStep; sx < width + 2 * kSampleStep; sx += kSampleStep) {
             const GridPoint p = row.to_grid(wrapping_add(x_offset, sx));
             const Point dp = p.draw_point();
             const int x = static_cast<int>(wrapping_sub(dp.x, x_offset));
@@ -207,11 +210,11 @@ bool Map::plan_pass(int width, int height, long x_offset, long y_offset) const {
     const uint64_t pass = ++draw_pass;
     draw_samples.clear();
     draw_tiles.clear();
-    for (int sy = 0; sy < height + kSampleStep; sy += kSampleStep) {
+    for (int sy = -kSampleStep; sy < height + 2 * kSampleStep; sy += kSampleStep) {
         // Samples are half a tile apart, so most share the tile of the one before.
         CachedTile* tile = nullptr;
         const PixelRow row(wrapping_add(y_offset, sy));
-        for (int sx = 0; sx < width + kSampleStep; sx += kSampleStep) {
+        for (int sx = -kSampleStep; sx < width + 2 * kSampleStep; sx += kSampleStep) {
             const GridPoint p = row.to_grid(wrapping_add(x_offset, sx));
             if (tile == nullptr || tile->q != p.q || tile->r != p.r) {
                 const CachedTile& slot = tile_cache[slot_index(p)];

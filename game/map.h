@@ -79,7 +79,7 @@ private:
     static constexpr int8_t kEmptySlot = -1;
     static constexpr int32_t kNoFood = -1;
     // The table is direct-mapped on the low bits of q and r: no two tiles of a 1280 by 720 view
-    // (57 values of q, 32 of r) share a slot, and its size never grows.
+    // (58 values of q, 33 of r) share a slot, and its size never grows.
     static constexpr int kCacheColumnBits = 7;
     static constexpr int kCacheRowBits = 6;
 

@@ -1,3 +1,4 @@
+#include <SDL_image.h>
 #include <gtest/gtest.h>
 
 #include <stb/stb_perlin.h>
@@ -233,14 +234,18 @@ TEST(MapDraw, SamplesTheCanvasEvery16Pixels) {
     const Map map(kSeed);
     std::vector<Map::TileDraw> draws;
     map.plan_draw(1280, 720, 0, 0, draws);
-    ASSERT_EQ(draws.size(), 81u * 46u);  // no food yet
-    EXPECT_EQ(draws.front(), (Map::TileDraw{map.get_sprite({0, 0}), -16, -16}));
-    const GridPoint last = Point{1280, 720}.to_grid();
+    // From one step before the canvas to one step past it: x = -16 to 1296, y = -16 to 736.
+    ASSERT_EQ(draws.size(), 83u * 48u);  // no food yet
+    const GridPoint first = Point{-16, -16}.to_grid();
+    const Point first_at = first.draw_point();
+    EXPECT_EQ(draws.front(), (Map::TileDraw{map.get_sprite(first), static_cast<int>(first_at.x),
+                                            static_cast<int>(first_at.y)}));
+    const GridPoint last = Point{1296, 736}.to_grid();
     const Point last_at = last.draw_point();
     EXPECT_EQ(draws.back(), (Map::TileDraw{map.get_sprite(last), static_cast<int>(last_at.x),
                                            static_cast<int>(last_at.y)}));
-    // The second sample (16, 0) falls in tile (1, 0).
-    EXPECT_EQ(draws[1], (Map::TileDraw{map.get_sprite({1, 0}), 16, -16}));
+    // The sample (16, 0), second of the canvas's own first row, falls in tile (1, 0).
+    EXPECT_EQ(draws[83 + 2], (Map::TileDraw{map.get_sprite({1, 0}), 16, -16}));
 }
 
 TEST(MapDraw, FoodFollowsEachDrawOfItsTile) {
@@ -266,7 +271,7 @@ TEST(MapDraw, FoodFollowsEachDrawOfItsTile) {
     }
     EXPECT_GE(tile_draws, 2);
     EXPECT_LE(tile_draws, 4);
-    EXPECT_EQ(draws.size(), 81u * 46u + tile_draws);
+    EXPECT_EQ(draws.size(), 83u * 48u + tile_draws);
 }
 
 TEST(MapDraw, BlitsThePlannedFramesOnTheGraphicsCanvas) {
@@ -463,6 +468,51 @@ TEST(MapCache, AgreesWithTheNoiseAtTheEndsOfTheGrid) {
         map.plan_draw(1280, 720, x, y, cached);
         map.plan_draw_direct(1280, 720, x, y, direct);
         ASSERT_EQ(cached, direct) << x << ", " << y;
-        EXPECT_GE(cached.size(), 81u * 46u);
+        EXPECT_GE(cached.size(), 83u * 48u);
+    }
+}
+
+// Clears a canvas to a colour no tile uses, draws the map, and returns how many pixels are still
+// that colour.
+int uncovered_pixels(Graphics& graphics, const Map& map, long x, long y, uint32_t background) {
+    graphics.clear(background);
+    map.draw(graphics, x, y);
+    const std::vector<uint32_t> pixels = canvas(graphics);
+    return static_cast<int>(std::count(pixels.begin(), pixels.end(), background));
+}
+
+TEST(MapDraw, EveryCanvasPixelIsCoveredWhereverTheCameraIs) {
+    constexpr uint32_t kMagenta = 0xFF00FFFF;
+    // The tile lattice repeats every 32 pixels across and 48 down, the samples every 16, so a
+    // canvas whose size matches the game's modulo those draws the same edges as the game's.
+    static_assert(1280 % 32 == 0 && 720 % 48 == 0);
+    auto small = test::make_graphics(96, 48);
+    ASSERT_NE(small->load_image("tiles.png"), nullptr) << "run from the repository root";
+    {
+        SDL_Surface* sheet = IMG_Load("content/tiles.png");
+        ASSERT_NE(sheet, nullptr);
+        SDL_Surface* rgba = SDL_ConvertSurfaceFormat(sheet, SDL_PIXELFORMAT_RGBA8888, 0);
+        const auto* texels = static_cast<const uint32_t*>(rgba->pixels);
+        for (int i = 0; i < rgba->w * rgba->h; ++i) {
+            ASSERT_NE(texels[i] | 0xFF, kMagenta) << "the sheet uses the background colour";
+        }
+        SDL_FreeSurface(rgba);
+        SDL_FreeSurface(sheet);
+    }
+    const Map map(kSeed);
+    std::mt19937 rng(11);
+    std::uniform_int_distribution<long> offset(-5000, 5000);
+    int failures = 0;
+    for (int i = 0; i < 10'000 && failures < 5; ++i) {
+        const long x = offset(rng);
+        const long y = offset(rng);
+        const int left = uncovered_pixels(*small, map, x, y, kMagenta);
+        if (left != 0) ++failures;
+        EXPECT_EQ(left, 0) << "camera at " << x << ", " << y;
+    }
+    auto full = test::make_graphics(1280, 720);
+    for (const auto& [x, y] : {std::pair<long, long>{0, 0}, {-9, 23}, {517, 1202}}) {
+        EXPECT_EQ(uncovered_pixels(*full, map, x, y, kMagenta), 0)
+            << "camera at " << x << ", " << y;
     }
 }

@@ -153,7 +153,7 @@ int main(int argc, char** argv) {
         std::set<std::pair<int, int>> distinct;
         for (const Map::TileDraw& d : cached_plan) distinct.insert({d.x, d.y});
         tiles += static_cast<long>(distinct.size());
-        samples += static_cast<long>((kHeight / 16 + 1) * (kWidth / 16 + 1));
+        samples += static_cast<long>((kHeight / 16 + 3) * (kWidth / 16 + 3));
     }
 
     std::printf("seed %u, %d frames of %dx%d, camera moving %.1f px a frame\n", kSeed, frames,
