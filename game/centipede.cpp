@@ -56,7 +56,7 @@ std::optional<int64_t> cells_behind(const GridPoint& start, const GridPoint& cel
 Centipede::Centipede(GridPoint head_, int length_, Direction facing_)
     : sprites("pedes.png", 8, 32, 32), head(head_), facing(facing_), length(length_) {}
 
-void Centipede::update(Audio& audio, Map& map, unsigned int elapsed_ms) {
+void Centipede::update(GameEvents& events, Map& map, unsigned int elapsed_ms) {
     // Widened so that an absurdly long frame saturates instead of overflowing.
     const int64_t timer = static_cast<int64_t>(step_timer) + elapsed_ms;
     step_timer =
@@ -66,7 +66,7 @@ void Centipede::update(Audio& audio, Map& map, unsigned int elapsed_ms) {
     head = head.apply(facing);
     // Whatever lies there, Map::dig decides what digging it means.
     for (const GridPoint& cell : {head, upper_flank(head, facing), lower_flank(head, facing)}) {
-        map.dig(audio, cell);
+        if (map.dig(cell) == Map::TileType::Rock) events.push_back(GameEvent::RockDug);
         map.eat_food(cell);
     }
     // One step per update at most: a centipede that fell behind catches up a frame at a time.

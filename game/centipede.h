@@ -4,9 +4,9 @@
 #include <cstdint>
 
 #include "engine/spritemap.h"
+#include "game/events.h"
 #include "game/geometry.h"
 
-class Audio;
 class Graphics;
 class Map;
 
@@ -16,7 +16,7 @@ public:
 
     // Once per playing frame. At most one step per call; the excess time is kept. Each step
     // digs and clears food in the new head cell and its two flank cells.
-    void update(Audio& audio, Map& map, unsigned int elapsed_ms);
+    void update(GameEvents& events, Map& map, unsigned int elapsed_ms);
     // (cam_x, cam_y) is the world pixel at the canvas's top-left corner.
     void draw(Graphics& graphics, long cam_x, long cam_y) const;
     // One leg sprite at screen (x, y); the frame follows the head cell, so legs move per step.

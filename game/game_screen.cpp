@@ -30,6 +30,9 @@ constexpr int kSpawnDistanceMax = 35;
 constexpr int kSpawnRowsBelowMax = 2;
 constexpr int kSpawnHalfLengthMin = 3;  // centipede lengths 6 to 14, always even
 constexpr int kSpawnHalfLengthMax = 7;
+constexpr int kCronchVariants = 8;
+constexpr int kYumVariants = 8;
+constexpr int kOuchVariants = 4;
 constexpr int kBoomVariants = 6;
 constexpr double kSpawnDepth = 1.0;  // metres
 
@@ -104,42 +107,95 @@ GameScreen::GameScreen(unsigned int seed)
       player(map),
       camera(static_cast<unsigned int>(rng()), player.segments.front().position.center()),
       text("text.png", 8, 16),
-      bigtext("bigtext.png", 24, 48) {}
+      bigtext("bigtext.png", 24, 48) {
+    recording.seed = seed;
+    recording.game_version = Replay::current_game_version();
+}
+
+Replay::Step step_of(const Input& input, unsigned int elapsed) {
+    Replay::Step step{elapsed, 0, 0};
+    for (Input::Button b : input.pressed_buttons) step.pressed |= Replay::bit(static_cast<int>(b));
+    for (Input::Button b : input.released_buttons) {
+        step.released |= Replay::bit(static_cast<int>(b));
+    }
+    return step;
+}
+
+void play_events(const GameEvents& events, Audio& audio) {
+    for (GameEvent event : events) {
+        switch (event) {
+            case GameEvent::RockDug:
+                audio.play_random_sample("cronch.wav", kCronchVariants);
+                break;
+            case GameEvent::FoodEaten:
+                audio.play_random_sample("yum.wav", kYumVariants);
+                break;
+            case GameEvent::Bitten:
+                audio.play_random_sample("ouch.wav", kOuchVariants);
+                break;
+            case GameEvent::Spawned:
+                audio.play_random_sample("boom.wav", kBoomVariants);
+                break;
+            case GameEvent::Paused:
+                audio.music_volume(kPausedMusicVolume);
+                break;
+            case GameEvent::Resumed:
+                audio.music_volume(kFullMusicVolume);
+                break;
+            case GameEvent::GameOver:
+                audio.play_music("wormfood.ogg", true);
+                break;
+        }
+    }
+}
 
 bool GameScreen::update(const Input& input, Audio& audio, unsigned int elapsed) {
+    const bool keep = advance(step_of(input, elapsed));
+    play_events(events, audio);
+    return keep;
+}
+
+bool GameScreen::advance(const Replay::Step& step) {
     using Button = Input::Button;
+    auto pressed = [&step](Button b) {
+        return (step.pressed & Replay::bit(static_cast<int>(b))) != 0;
+    };
+    const unsigned int elapsed = step.ms;
+    events.clear();
+    if (state != State::GameOver) recording.steps.push_back(step);
+
     if (state == State::Paused) {
-        if (input.key_pressed(Button::Start)) {
+        if (pressed(Button::Start)) {
             state = State::Playing;
-            audio.music_volume(kFullMusicVolume);
+            events.push_back(GameEvent::Resumed);
         }
         fader.update(elapsed);
         return true;
     }
     if (state == State::GameOver) {
-        if (input.key_pressed(Button::Start)) return false;
+        if (pressed(Button::Start)) return false;
         fader.update(elapsed);
         return true;
     }
 
-    if (input.key_pressed(Button::Left)) player.turn_left();
-    if (input.key_pressed(Button::Right)) player.turn_right();
+    if (pressed(Button::Left)) player.turn_left();
+    if (pressed(Button::Right)) player.turn_right();
     // The pause starts after this frame's step, so the press frame still moves the world.
-    if (input.key_pressed(Button::Start)) {
+    if (pressed(Button::Start)) {
         state = State::Paused;
         fader.reset(kPauseColor, kPauseFade);
-        audio.music_volume(kPausedMusicVolume);
+        events.push_back(GameEvent::Paused);
     }
 
-    player.update(audio, map, elapsed);
+    player.update(events, map, elapsed);
     camera.update(player.segments.front().position.center(),
                   elapsed);  // clears the shake; the centipedes raise it again below
     // The worm moves only in its own update: this is its head for the rest of the frame.
     const GridPoint head = player.segments.front().position;
 
     for (Centipede& centipede : centipedes) {
-        centipede.update(audio, map, elapsed);
-        player.injure(audio, centipede);
+        centipede.update(events, map, elapsed);
+        player.injure(events, centipede);
         const int64_t off = head.dist(centipede.head) - kShakeCentre;
         camera.shake(1.0 - static_cast<double>(off * off) / kShakeSpread);
     }
@@ -159,25 +215,29 @@ bool GameScreen::update(const Input& input, Audio& audio, unsigned int elapsed) 
     if (spawn_timer < 0) {
         spawn_timer += uniform(rng, kSpawnIntervalMin, kSpawnIntervalMax);
         centipedes.push_back(new_centipede(rng, head));
-        audio.play_random_sample("boom.wav", kBoomVariants);
+        events.push_back(GameEvent::Spawned);
     }
 
     const int eaten = map.eat_food(head);
-    if (eaten > 0) player.eat(audio, eaten);
+    if (eaten > 0) player.eat(events, eaten);
 
     if (player.length <= kDeathLength) {
         // A pause pressed in this very frame never gets its resume, which alone would bring
         // the music back up.
-        if (state == State::Paused) audio.music_volume(kFullMusicVolume);
+        if (state == State::Paused) events.push_back(GameEvent::Resumed);
         state = State::GameOver;
         fader.reset(kGameOverColor, kGameOverFade);
-        audio.play_music("wormfood.ogg", true);
+        events.push_back(GameEvent::GameOver);
     }
 
     const double depth = static_cast<double>(head.center().y) * kMetresPerPixel;
     if (depth > max_depth) max_depth = depth;
     if (kCentimetresPerLength * player.length > max_length) {
         max_length = kCentimetresPerLength * player.length;
+    }
+    if (state == State::GameOver) {
+        recording.max_depth = max_depth;
+        recording.max_length = max_length;
     }
     return true;
 }

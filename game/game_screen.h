@@ -11,8 +11,10 @@
 #include "engine/text.h"
 #include "game/camera.h"
 #include "game/centipede.h"
+#include "game/events.h"
 #include "game/map.h"
 #include "game/player.h"
+#include "game/replay.h"
 
 class GameScreen : public Screen {
 public:
@@ -37,7 +39,13 @@ public:
     explicit GameScreen(unsigned int seed);
     ~GameScreen() override = default;
 
+    // Takes the step the input and the elapsed time make, runs it through `advance`, then
+    // plays what it did.
     bool update(const Input& input, Audio& audio, unsigned int elapsed) override;
+    // One step of the rules alone, live or from a recording: records the step, replaces
+    // `events` with what happened, and neither draws nor sounds. False when the player leaves
+    // the results.
+    bool advance(const Replay::Step& step);
     // Advances nothing but the camera's jitter source.
     void draw(Graphics& graphics) const override;
     Screen* next_screen() const override;  // a new TitleScreen
@@ -59,7 +67,15 @@ public:
     double max_length = 0.0;  // centimetres
     Fader fader;
     std::vector<Centipede> centipedes;  // in order of spawning
+    // Every step up to the one in which the game ended, with the results then reached.
+    Replay recording;
+    GameEvents events;  // what the latest step did
 };
+
+// The step of the play screen that a frame's input and elapsed time make.
+Replay::Step step_of(const Input& input, unsigned int elapsed);
+// The sounds and music changes of the events, in their order.
+void play_events(const GameEvents& events, Audio& audio);
 
 // "label: 1.25suffix", or "1.25suffix" for an empty label; always two decimals.
 std::string format(std::string label, double value, std::string suffix);

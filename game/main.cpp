@@ -1,7 +1,16 @@
+#include <cstdio>
+#include <cstring>
+
 #include "engine/game.h"
 #include "game/title_screen.h"
+#include "game/verify.h"
 
-int main() {
+int main(int argc, char** argv) {
+    // A recording is checked headless: no window, no sound, not even SDL.
+    if (argc == 3 && std::strcmp(argv[1], "--verify") == 0) {
+        return verify_replay_file(argv[2], stdout, stderr);
+    }
+
     Game::Config config;
     config.graphics.title = "Burrowgale";
     config.graphics.fullscreen = false;

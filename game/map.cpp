@@ -7,7 +7,6 @@
 #define STB_PERLIN_IMPLEMENTATION
 #include <stb_perlin.h>
 
-#include "engine/audio.h"
 #include "engine/graphics.h"
 
 namespace {
@@ -285,11 +284,11 @@ void Map::draw(Graphics& graphics, long x_offset, long y_offset) const {
     graphics.blit_all(sprites.image, copy_scratch);
 }
 
-void Map::dig(Audio& audio, const GridPoint& p) {
+Map::TileType Map::dig(const GridPoint& p) {
     const TileType kind = get_tile(p);
-    if (kind == TileType::Sky || kind == TileType::Tunnel) return;
-    if (kind == TileType::Rock) audio.play_random_sample("cronch.wav", 8);
+    if (kind == TileType::Sky || kind == TileType::Tunnel) return kind;
     tile_overrides.try_emplace(p, TileType::Tunnel);
+    return kind;
 }
 
 int Map::eat_food(const GridPoint& p) {

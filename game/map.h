@@ -10,8 +10,6 @@
 #include "engine/spritemap.h"
 #include "game/geometry.h"
 
-class Audio;
-
 class Map {
 public:
     enum class TileType : int32_t { Sky = 0, HardDirt = 1, Dirt = 2, Tunnel = 3, Rock = 4 };
@@ -47,8 +45,9 @@ public:
     void plan_draw_direct(int width, int height, long x_offset, long y_offset,
                           std::vector<TileDraw>& out) const;
 
-    // Turns soil and rock into tunnel for good; rock makes a sound.
-    void dig(Audio& audio, const GridPoint& p);
+    // Turns soil and rock into tunnel for good. Returns the kind the tile had, so that the
+    // digger can report rock, which a player hears.
+    TileType dig(const GridPoint& p);
     // The value (kind + 1) of the food removed from p, or 0.
     int eat_food(const GridPoint& p);
     // One attempt to place food below origin; always six engine draws.

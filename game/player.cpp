@@ -5,7 +5,6 @@
 #include <cmath>
 #include <limits>
 
-#include "engine/audio.h"
 #include "engine/graphics.h"
 #include "game/centipede.h"
 #include "game/map.h"
@@ -84,12 +83,12 @@ void Player::turn_right() {
     if (candidate.angle(head.back) > 90) head.front = candidate;
 }
 
-void Player::eat(Audio& audio, int value) {
+void Player::eat(GameEvents& events, int value) {
     length += value * kFoodToLength;
-    audio.play_random_sample("yum.wav", 8);
+    events.push_back(GameEvent::FoodEaten);
 }
 
-void Player::injure(Audio& audio, const Centipede& centipede) {
+void Player::injure(GameEvents& events, const Centipede& centipede) {
     // Everything from the first bitten segment to the tail is lost.
     long n = 0;
     long remaining = static_cast<long>(segments.size());
@@ -101,7 +100,7 @@ void Player::injure(Audio& audio, const Centipede& centipede) {
         --remaining;
     }
     length = std::ceil(length - static_cast<double>(n));
-    if (n > 0) audio.play_random_sample("ouch.wav", 4);
+    if (n > 0) events.push_back(GameEvent::Bitten);
 }
 
 bool Player::occupying(const GridPoint& p) const {
@@ -136,7 +135,7 @@ bool Player::drop(const Map& map) {
     return check_and_move(map, first) || check_and_move(map, second);
 }
 
-void Player::update(Audio& audio, Map& map, unsigned int elapsed_ms) {
+void Player::update(GameEvents& events, Map& map, unsigned int elapsed_ms) {
     // Widened so that an absurdly long frame saturates instead of overflowing.
     const long long timer = static_cast<long long>(step_timer) + elapsed_ms;
     step_timer = static_cast<int>(std::min<long long>(timer, std::numeric_limits<int>::max()));
@@ -154,7 +153,7 @@ void Player::update(Audio& audio, Map& map, unsigned int elapsed_ms) {
     if (!occupying(target) && step_timer > map.strength(target)) {
         step_timer = 0;
         grow();
-        map.dig(audio, target);
+        if (map.dig(target) == Map::TileType::Rock) events.push_back(GameEvent::RockDug);
     }
 
     const double keep = std::ceil(length);

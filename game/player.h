@@ -4,9 +4,9 @@
 #include <list>
 
 #include "engine/spritemap.h"
+#include "game/events.h"
 #include "game/geometry.h"
 
-class Audio;
 class Centipede;
 class Graphics;
 class Map;
@@ -28,10 +28,10 @@ public:
     // The heading may only be opposite the back or next to that.
     void turn_left();
     void turn_right();
-    void eat(Audio& audio, int value);
+    void eat(GameEvents& events, int value);
     // Called for every centipede after `update`; cuts from the first bitten segment to the
     // tail (the segments go at the next update) and always rounds `length` up.
-    void injure(Audio& audio, const Centipede& centipede);
+    void injure(GameEvents& events, const Centipede& centipede);
     bool occupying(const GridPoint& p) const;
     // One step into a free open tile once the timer has passed its strength; a direction
     // back along the body turns the head instead. True when the worm moved.
@@ -39,7 +39,7 @@ public:
     bool drop(const Map& map);  // one step of falling; true when the worm moved
     // Once per playing frame, before the camera: starves, falls or steps and digs, then
     // shortens the body to `length` (never below the head).
-    void update(Audio& audio, Map& map, unsigned int elapsed_ms);
+    void update(GameEvents& events, Map& map, unsigned int elapsed_ms);
 
     SpriteMap sprites;
     std::list<Segment> segments;  // never empty

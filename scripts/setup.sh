@@ -6,9 +6,11 @@ set -euo pipefail
 packages=(build-essential cmake ninja-build pkg-config
           libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libstb-dev)
 if [[ "${1:-}" == "--test" ]]; then
-    # GoogleTest, plus a virtual X server and its tools for the end-to-end tests.
+    # GoogleTest, a virtual X server and its tools for the end-to-end tests, and clang with
+    # libFuzzer for the replay parser's fuzz target.
     packages+=(libgtest-dev libgmock-dev xvfb xauth x11-utils xdotool imagemagick
-               desktop-file-utils appstream dpkg-dev file)
+               desktop-file-utils appstream dpkg-dev file
+               clang libclang-rt-14-dev)
 fi
 
 missing=()

@@ -5,7 +5,6 @@
 #include <tuple>
 #include <vector>
 
-#include "engine/audio.h"
 #include "engine/graphics.h"
 #include "game/centipede.h"
 #include "game/map.h"
@@ -45,36 +44,36 @@ GridPoint find_solid_step(const Map& map, Direction facing) {
 
 class CentipedeWorld : public ::testing::Test {
 protected:
-    Audio audio{Audio::Config{}};
+    GameEvents events;
     Map map{kSeed};
 };
 
 TEST_F(CentipedeWorld, StepsOnlyAfterMoreThan100Ms) {
     Centipede pede({0, 2}, 6, Direction::W);
-    pede.update(audio, map, 100);
+    pede.update(events, map, 100);
     EXPECT_EQ(pede.head, (GridPoint{0, 2}));
     EXPECT_EQ(pede.step_timer, 100);
-    pede.update(audio, map, 1);
+    pede.update(events, map, 1);
     EXPECT_EQ(pede.head, (GridPoint{-1, 2}));
     EXPECT_EQ(pede.step_timer, 1);
 }
 
 TEST_F(CentipedeWorld, TakesOneStepPerUpdateAndKeepsTheExcess) {
     Centipede pede({0, 2}, 6, Direction::E);
-    pede.update(audio, map, 250);
+    pede.update(events, map, 250);
     EXPECT_EQ(pede.head, (GridPoint{1, 2}));
     EXPECT_EQ(pede.step_timer, 150);
-    pede.update(audio, map, 0);
+    pede.update(events, map, 0);
     EXPECT_EQ(pede.head, (GridPoint{2, 2}));
     EXPECT_EQ(pede.step_timer, 50);
-    pede.update(audio, map, 0);
+    pede.update(events, map, 0);
     EXPECT_EQ(pede.head, (GridPoint{2, 2}));
 }
 
 TEST_F(CentipedeWorld, HugeElapsedTimeDoesNotOverflowTheTimer) {
     Centipede pede({0, 2}, 6, Direction::E);
     pede.step_timer = 50;
-    pede.update(audio, map, 4'000'000'000u);
+    pede.update(events, map, 4'000'000'000u);
     EXPECT_EQ(pede.head, (GridPoint{1, 2}));
     EXPECT_GT(pede.step_timer, 100);
 }
@@ -89,7 +88,7 @@ TEST_F(CentipedeWorld, StepDigsAndClearsFoodInAllThreeCells) {
         map.food[elsewhere] = 1;
 
         Centipede pede(start, 8, facing);
-        pede.update(audio, map, 101);
+        pede.update(events, map, 101);
         for (const GridPoint& cell : cells) {
             EXPECT_EQ(map.get_tile(cell), Map::TileType::Tunnel);
             EXPECT_EQ(map.food.count(cell), 0u);
@@ -104,7 +103,7 @@ TEST_F(CentipedeWorld, StepThroughOpenCellsStillRemovesFood) {
     Centipede pede({5, 2}, 6, Direction::W);
     const std::vector<GridPoint> cells = three_cells({4, 2}, Direction::W);
     for (const GridPoint& cell : cells) map.food[cell] = 0;
-    pede.update(audio, map, 101);
+    pede.update(events, map, 101);
     EXPECT_TRUE(map.food.empty());
     EXPECT_TRUE(map.tile_overrides.empty());
 }
@@ -289,3 +288,19 @@ TEST(Centipede, LegFramesDependOnlyOnTheHeadCoordinateSum) {
 }
 
 }  // namespace
+
+TEST_F(CentipedeWorld, ReportsEachRockCellItDigsThrough) {
+    const GridPoint rock = test::find_tile(map, Map::TileType::Rock);
+    Centipede pede(rock.apply(Direction::E), 6, Direction::W);
+    long rocks = 0;
+    for (const GridPoint& cell : three_cells(rock, Direction::W)) {
+        rocks += map.get_tile(cell) == Map::TileType::Rock;
+    }
+    pede.update(events, map, 101);
+    ASSERT_EQ(pede.head, rock);
+    EXPECT_EQ(events, GameEvents(static_cast<size_t>(rocks), GameEvent::RockDug));
+
+    events.clear();
+    pede.update(events, map, 0);  // no step: nothing dug, nothing to hear
+    EXPECT_TRUE(events.empty());
+}

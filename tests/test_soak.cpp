@@ -5,8 +5,6 @@
 #include <limits>
 #include <string>
 
-#include "engine/audio.h"
-#include "engine/input.h"
 #include "game/game_screen.h"
 #include "tests/support/support.h"
 #include "tools/simulation.h"
@@ -17,19 +15,14 @@ using State = GameScreen::State;
 
 class Invariants : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { SDL_InitSubSystem(SDL_INIT_AUDIO); }
-
     // One 16 ms frame of play; `before` is what the checks compare against.
     void play_frame() {
         before = sim::take_snapshot(screen);
-        ASSERT_TRUE(screen.update(input, audio, 16));
+        ASSERT_TRUE(screen.advance(Replay::Step{16, 0, 0}));
     }
     std::string check() const { return sim::check_invariants(screen, before, 16); }
     GridPoint head() const { return screen.player.segments.front().position; }
 
-    test::TempContentDir content;
-    Audio audio{Audio::Config{}};
-    Input input;
     GameScreen screen{4242};
     sim::Snapshot before;
 };
@@ -142,15 +135,12 @@ TEST_F(Invariants, PausedFrameThatMovesTheWorldIsCaught) {
 
 class Simulation : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() { SDL_InitSubSystem(SDL_INIT_AUDIO); }
-
     sim::Summary run(const sim::Options& options, Graphics* graphics = nullptr) {
-        sim::Simulation simulation(options, audio, graphics);
+        sim::Simulation simulation(options, graphics);
         return simulation.run();
     }
 
     test::TempContentDir content;
-    Audio audio{Audio::Config{}};
 };
 
 TEST_F(Simulation, SameOptionsReplayTheSameSummary) {

@@ -18,7 +18,6 @@
 #include <memory>
 #include <string>
 
-#include "engine/audio.h"
 #include "engine/graphics.h"
 #include "tools/simulation.h"
 
@@ -105,10 +104,9 @@ int main(int argc, char** argv) {
         return 2;
     }
 
-    // Headless whatever the environment says: no window appears, no sound is heard.
+    // Headless whatever the environment says: no window appears. The rules make no sound.
     setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO | SDL_INIT_TIMER | SDL_INIT_EVENTS);
+    SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS);
 
     std::unique_ptr<Graphics> graphics;
     if (options.draw_every > 0) {
@@ -127,8 +125,7 @@ int main(int argc, char** argv) {
     }
     int status = 0;
     {
-        Audio audio{Audio::Config{}};
-        sim::Simulation simulation(options, audio, graphics.get());
+        sim::Simulation simulation(options, graphics.get());
         const sim::Summary summary = simulation.run([](const sim::MemorySample& m) {
             std::printf("minute %8.1f: resident %7ld KiB, dug tiles %7zu, food %6zu, games %ld\n",
                         m.minute, m.rss_kib, m.dug, m.food, m.games);

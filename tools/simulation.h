@@ -18,10 +18,10 @@
 #include <string>
 #include <vector>
 
-#include "engine/audio.h"
 #include "engine/graphics.h"
 #include "engine/input.h"
 #include "game/game_screen.h"
+#include "game/replay.h"
 #include "tools/invariants.h"
 #include "tools/pilot.h"
 
@@ -124,9 +124,10 @@ public:
     using Clock = std::chrono::steady_clock;
     using Button = Input::Button;
 
-    Simulation(const Options& options_, Audio& audio_, Graphics* graphics_)
+    // No sound: the rules run through GameScreen::advance, which only reports what a player
+    // would hear.
+    Simulation(const Options& options_, Graphics* graphics_)
         : options(options_),
-          audio(audio_),
           graphics(graphics_),
           rng(options_.seed),
           pilot(options_.policy, static_cast<unsigned int>(rng())),
@@ -195,14 +196,11 @@ private:
     }
 
     void frame(unsigned int ms) {
-        input.pressed_buttons.clear();
-        input.released_buttons.clear();
-        input.held_buttons.clear();
-        input.press(choose());
+        const Replay::Step step{ms, Replay::bit(static_cast<int>(choose())), 0};
 
         const Snapshot before = take_snapshot(*screen);
         const auto t0 = Clock::now();
-        const bool keep = screen->update(input, audio, ms);
+        const bool keep = screen->advance(step);
         const auto t1 = Clock::now();
         summary.update.add(std::chrono::duration<double, std::micro>(t1 - t0).count());
         ++summary.frames;
@@ -272,12 +270,10 @@ private:
     }
 
     Options options;
-    Audio& audio;
     Graphics* graphics;
     std::mt19937 rng;  // seeds of the games and of the pilot
     Pilot pilot;
     std::mt19937 frame_rng;
-    Input input;
     std::unique_ptr<GameScreen> screen;
     unsigned int game_seed = 0;
     Summary summary;

@@ -1,0 +1,51 @@
+// A recorded game: the seed, the elapsed time and the buttons that went down or up in every step
+// of the play screen, and the results the game ended with. A game is a pure function of these,
+// so a recording replays exactly. The file layout is described in replay.cpp.
+//
+// This unit knows nothing of SDL or of the game's classes, so that the parser can be fuzzed on
+// its own.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+class Replay {
+public:
+    // One step of the play screen as its rules see it.
+    struct Step {
+        uint32_t ms = 0;        // elapsed time, as the screen was given it
+        uint32_t pressed = 0;   // bit b: logical button b went down during the step
+        uint32_t released = 0;  // bit b: logical button b went up
+        bool operator==(const Step&) const = default;
+    };
+
+    static constexpr uint32_t kFormatVersion = 1;
+    static constexpr std::size_t kMaxGameVersion = 64;  // bytes
+    // Larger files are refused unread. A minute of play takes about a kilobyte.
+    static constexpr std::size_t kMaxFileSize = 4u << 20;
+
+    // The version of this build of the game, written into every recording.
+    static std::string current_game_version();
+
+    // The mask bit of a logical button; none for Button::None (0).
+    static uint32_t bit(int button) { return button > 0 && button < 32 ? 1u << button : 0u; }
+
+    // The file's bytes.
+    std::vector<uint8_t> encode() const;
+
+    uint32_t seed = 0;
+    std::string game_version;
+    std::vector<Step> steps;  // from the game's first step to the one in which it ended
+    double max_depth = 0.0;   // metres, at the end of the game
+    double max_length = 0.0;  // centimetres
+};
+
+// Decodes a whole file. On failure returns false and sets `error` to a short phrase saying what
+// is wrong ("truncated in step 12 of 300"); `out` is then unspecified. Allocates no more than
+// the size of the input allows: every step takes at least one bit of it.
+bool parse_replay(const uint8_t* data, std::size_t size, Replay& out, std::string& error);
+
+// Reads and decodes a file. On failure `error` is one line naming the file and the problem.
+bool load_replay(const std::string& path, Replay& out, std::string& error);

@@ -1,0 +1,285 @@
+#include "game/verify.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <cstring>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <random>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "engine/audio.h"
+#include "engine/input.h"
+#include "game/game_screen.h"
+#include "tests/support/support.h"
+#include "tools/pilot.h"
+
+namespace {
+
+using Button = Input::Button;
+using State = GameScreen::State;
+
+// Everything the rules keep, folded into one number: two frames with equal digests hold the
+// same world (the engines are compared by their next output).
+uint64_t digest(const GameScreen& s) {
+    uint64_t h = 1469598103934665603ull;
+    auto mix = [&h](uint64_t value) {
+        for (int i = 0; i < 8; ++i) {
+            h ^= (value >> (8 * i)) & 0xFF;
+            h *= 1099511628211ull;
+        }
+    };
+    auto mix_double = [&mix](double value) {
+        uint64_t bits = 0;
+        std::memcpy(&bits, &value, sizeof bits);
+        mix(bits);
+    };
+    std::mt19937 rng = s.rng;
+    std::mt19937 map_rng = s.map.rng;
+    std::mt19937 camera_rng = s.camera.rng;
+    mix(rng());
+    mix(map_rng());
+    mix(camera_rng());
+    mix(static_cast<uint64_t>(s.state));
+    for (const Player::Segment& segment : s.player.segments) {
+        mix(static_cast<uint64_t>(segment.position.q));
+        mix(static_cast<uint64_t>(segment.position.r));
+        mix(static_cast<uint64_t>(segment.front.value * 6 + segment.back.value));
+    }
+    mix_double(s.player.length);
+    mix(static_cast<uint64_t>(s.player.step_timer));
+    mix_double(s.camera.x);
+    mix_double(s.camera.y);
+    mix_double(s.camera.shake_amount);
+    for (const Centipede& c : s.centipedes) {
+        mix(static_cast<uint64_t>(c.head.q));
+        mix(static_cast<uint64_t>(c.head.r));
+        mix(static_cast<uint64_t>(c.length) << 32 | static_cast<uint32_t>(c.step_timer));
+    }
+    mix(s.map.tile_overrides.size());
+    mix(s.map.food.size());
+    mix(static_cast<uint64_t>(s.food_timer));
+    mix(static_cast<uint64_t>(s.spawn_timer));
+    mix_double(s.max_depth);
+    mix_double(s.max_length);
+    mix(uint64_t{s.fader.elapsed} << 32 | s.fader.duration);
+    for (GameEvent e : s.events) mix(static_cast<uint64_t>(e));
+    return h;
+}
+
+// A game played as the program plays it: input through Input, sound through a real mixer on
+// the dummy driver, frames of 5 to 40 ms, an autopilot at the keys that also pauses now and
+// then. Keeps the digest of every frame up to the end of the game.
+class Recorded : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { SDL_InitSubSystem(SDL_INIT_AUDIO); }
+
+    void play(unsigned int seed) {
+        GameScreen screen(seed);
+        sim::Pilot pilot(sim::Policy::Autopilot, seed + 1);
+        std::mt19937 frames(seed + 2);
+        Input input;
+        Button held = Button::None;
+        for (long frame = 0; screen.state != State::GameOver; ++frame) {
+            ASSERT_LT(frame, 200000) << "the game never ended";
+            input.pressed_buttons.clear();
+            input.released_buttons.clear();
+            input.release(held);
+            held = frame % 900 == 450 || frame % 900 == 560 ? Button::Start : pilot.choose(screen);
+            input.press(held);
+            const unsigned int ms = std::uniform_int_distribution<unsigned int>(5, 40)(frames);
+            ASSERT_TRUE(screen.update(input, audio, ms));
+            digests.push_back(digest(screen));
+        }
+        recording = screen.recording;
+    }
+
+    test::TempContentDir content;
+    Audio audio{Audio::Config{}};
+    Replay recording;
+    std::vector<uint64_t> digests;
+};
+
+std::string write_file(const std::filesystem::path& path, const std::vector<uint8_t>& bytes) {
+    std::ofstream(path, std::ios::binary)
+        .write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    return path.string();
+}
+
+// What the verify command prints on each stream, and its status.
+struct Verified {
+    int status;
+    std::string out;
+    std::string err;
+};
+
+Verified verify(const std::string& path) {
+    std::FILE* out = std::tmpfile();
+    std::FILE* err = std::tmpfile();
+    Verified result{verify_replay_file(path, out, err), "", ""};
+    for (auto [file, text] : {std::pair{out, &result.out}, std::pair{err, &result.err}}) {
+        std::rewind(file);
+        char buffer[4096];
+        while (std::fgets(buffer, sizeof buffer, file) != nullptr) *text += buffer;
+        std::fclose(file);
+    }
+    return result;
+}
+
+}  // namespace
+
+TEST_F(Recorded, ReplaysFrameForFrameThroughTheFile) {
+    play(31);
+    ASSERT_EQ(recording.steps.size(), digests.size());
+    EXPECT_EQ(recording.seed, 31u);
+    EXPECT_EQ(recording.game_version, Replay::current_game_version());
+    // The pauses are in it, and so is the autopilot's steering.
+    long starts = 0;
+    for (const Replay::Step& step : recording.steps) {
+        starts += (step.pressed & Replay::bit(static_cast<int>(Button::Start))) != 0;
+    }
+    EXPECT_GE(starts, 2);
+
+    const std::vector<uint8_t> bytes = recording.encode();
+    Replay back;
+    std::string error;
+    ASSERT_TRUE(parse_replay(bytes.data(), bytes.size(), back, error)) << error;
+
+    size_t frame = 0;
+    const ReplayOutcome outcome = run_replay(back, [&](const GameScreen& screen) {
+        ASSERT_LT(frame, digests.size());
+        ASSERT_EQ(digest(screen), digests[frame]) << "frame " << frame;
+        ++frame;
+    });
+    EXPECT_EQ(frame, digests.size());
+    EXPECT_TRUE(outcome.game_over);
+    EXPECT_TRUE(outcome.matches(back));
+    EXPECT_GT(back.max_depth, 0.0);
+}
+
+TEST_F(Recorded, AChangedStepOrResultIsCaught) {
+    play(32);
+    ASSERT_TRUE(run_replay(recording).matches(recording));
+
+    Replay changed_result = recording;
+    changed_result.max_length += 0.5;
+    EXPECT_FALSE(run_replay(changed_result).matches(changed_result));
+
+    // Steps beyond the end: the game ends before they run out.
+    Replay longer = recording;
+    longer.steps.push_back(Replay::Step{16, 0, 0});
+    const ReplayOutcome early = run_replay(longer);
+    EXPECT_TRUE(early.game_over);
+    EXPECT_EQ(early.frames, static_cast<long>(recording.steps.size()));
+    EXPECT_FALSE(early.matches(longer));
+
+    Replay shorter = recording;
+    shorter.steps.pop_back();
+    const ReplayOutcome unfinished = run_replay(shorter);
+    EXPECT_FALSE(unfinished.game_over);
+    EXPECT_FALSE(unfinished.matches(shorter));
+
+    // A pause that was never pressed shifts everything after it.
+    Replay paused = recording;
+    paused.steps[paused.steps.size() / 2].pressed = Replay::bit(static_cast<int>(Button::Start));
+    EXPECT_FALSE(run_replay(paused).matches(paused));
+}
+
+TEST_F(Recorded, VerifyCommandExitsZeroThreeOrTwo) {
+    play(33);
+    const std::filesystem::path dir = content.root;
+
+    const Verified same = verify(write_file(dir / "same.replay", recording.encode()));
+    EXPECT_EQ(same.status, kVerifyMatch);
+    EXPECT_EQ(same.err, "");
+    EXPECT_NE(same.out.find("same.replay: replays as recorded\n"), std::string::npos) << same.out;
+    EXPECT_NE(same.out.find(std::to_string(recording.steps.size()) + " frames"), std::string::npos);
+
+    Replay tampered = recording;
+    tampered.max_depth *= 2;
+    const Verified differs = verify(write_file(dir / "tampered.replay", tampered.encode()));
+    EXPECT_EQ(differs.status, kVerifyDiffers);
+    EXPECT_EQ(differs.err, "");
+    EXPECT_NE(differs.out.find("tampered.replay: differs from the recording\n"), std::string::npos)
+        << differs.out;
+
+    const std::string empty = write_file(dir / "empty.replay", {});
+    const Verified bad = verify(empty);
+    EXPECT_EQ(bad.status, kVerifyBadFile);
+    EXPECT_EQ(bad.out, "");
+    EXPECT_EQ(bad.err, empty + ": empty file\n");
+}
+
+// The rules make the same sounds as the world reports them, in order, and the recording stops
+// at the end of the game.
+TEST_F(Recorded, SoundsFollowTheReportedEventsAndRecordingStopsAtTheEnd) {
+    GameScreen screen(34);
+    Input input;
+    input.press(Button::Start);
+    ASSERT_TRUE(screen.update(input, audio, 16));
+    EXPECT_EQ(screen.events.front(), GameEvent::Paused);
+    EXPECT_EQ(Mix_VolumeMusic(-1), 128 * 3 / 10);
+    ASSERT_TRUE(screen.update(input, audio, 16));
+    EXPECT_EQ(screen.events, GameEvents{GameEvent::Resumed});
+    EXPECT_EQ(Mix_VolumeMusic(-1), 128);
+
+    input.pressed_buttons.clear();
+    screen.player.length = 0.5;
+    ASSERT_TRUE(screen.update(input, audio, 16));
+    EXPECT_EQ(screen.events.back(), GameEvent::GameOver);
+    EXPECT_EQ(audio.current_track, "wormfood.ogg");
+    EXPECT_EQ(screen.recording.steps.size(), 3u);
+    EXPECT_EQ(screen.recording.max_length, screen.max_length);
+    ASSERT_TRUE(screen.update(input, audio, 16));
+    EXPECT_EQ(screen.recording.steps.size(), 3u);
+
+    // Each world event plays its own sample.
+    play_events({GameEvent::RockDug, GameEvent::FoodEaten, GameEvent::Bitten, GameEvent::Spawned},
+                audio);
+    std::vector<std::string> names;  // the cache is sorted by path; variant numbers dropped
+    for (const auto& [path, chunk] : audio.samples) {
+        std::string name;
+        for (char c : path) {
+            if (c < '0' || c > '9') name += c;
+        }
+        names.push_back(name);
+    }
+    EXPECT_EQ(names, (std::vector<std::string>{"content/boom.wav", "content/cronch.wav",
+                                               "content/ouch.wav", "content/yum.wav"}));
+}
+
+// The golden replays must go on covering what they are there for, however often they are
+// re-recorded.
+TEST(GoldenReplays, CoverWhatTheyAreFor) {
+    std::set<uint32_t> seeds;
+    long files = 0, long_games = 0, shaken = 0;
+    std::map<GameEvent, long> seen;
+    for (const auto& entry : std::filesystem::directory_iterator("tests/replays")) {
+        if (entry.path().extension() != ".replay") continue;
+        ++files;
+        Replay replay;
+        std::string error;
+        ASSERT_TRUE(load_replay(entry.path().string(), replay, error)) << error;
+        seeds.insert(replay.seed);
+        uint64_t ms = 0;
+        for (const Replay::Step& step : replay.steps) ms += step.ms;
+        long_games += ms >= 3 * 60000;
+        const ReplayOutcome outcome = run_replay(replay, [&](const GameScreen& screen) {
+            for (GameEvent event : screen.events) ++seen[event];
+            shaken += screen.camera.shake_amount > 0.0;
+        });
+        EXPECT_TRUE(outcome.matches(replay)) << entry.path();
+    }
+    EXPECT_GE(files, 5);
+    EXPECT_GE(seeds.size(), 5u);
+    EXPECT_GE(long_games, 2);
+    EXPECT_GT(shaken, 0);
+    for (GameEvent event : {GameEvent::Spawned, GameEvent::Bitten, GameEvent::Paused,
+                            GameEvent::Resumed, GameEvent::RockDug, GameEvent::FoodEaten}) {
+        EXPECT_GT(seen[event], 0) << "no golden replay has event " << static_cast<int>(event);
+    }
+}
