@@ -181,7 +181,7 @@ bool GameScreen::advance(const Replay::Step& step) {
     if (pressed(Button::Left)) player.turn_left();
     if (pressed(Button::Right)) player.turn_right();
     // The pause starts after this frame's step, so the press frame still moves the world.
-    if (pressed(Button::Start)) {
+    if (pressed(Button::Start) || (step.pressed & Replay::kFocusLost) != 0) {
         state = State::Paused;
         fader.reset(kPauseColor, kPauseFade);
         events.push_back(GameEvent::Paused);

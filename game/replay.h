@@ -20,6 +20,10 @@ public:
         uint32_t released = 0;  // bit b: logical button b went up
         bool operator==(const Step&) const = default;
     };
+    // Bit 0 belongs to no button (Button::None is never pressed): in `pressed` it says that the
+    // window lost the focus during the step, which pauses a game as Start does. Recorded like a
+    // button, it replays like one.
+    static constexpr uint32_t kFocusLost = 1u << 0;
 
     static constexpr uint32_t kFormatVersion = 1;
     static constexpr std::size_t kMaxGameVersion = 64;  // bytes

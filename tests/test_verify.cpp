@@ -283,3 +283,24 @@ TEST(GoldenReplays, CoverWhatTheyAreFor) {
         EXPECT_GT(seen[event], 0) << "no golden replay has event " << static_cast<int>(event);
     }
 }
+
+// Losing the window's focus reaches the rules as a bit of the step, so a recording of a game
+// paused that way replays exactly.
+TEST(RecordedSteps, FocusLossPausesLikeStartAndOnlyStartResumes) {
+    GameScreen screen(35);
+    ASSERT_TRUE(screen.advance(Replay::Step{16, Replay::kFocusLost, 0}));
+    EXPECT_EQ(screen.state, State::Paused);
+    EXPECT_EQ(screen.events.front(), GameEvent::Paused);
+    const int32_t food_timer = screen.food_timer;
+    ASSERT_TRUE(screen.advance(Replay::Step{16, Replay::kFocusLost, 0}));
+    EXPECT_EQ(screen.state, State::Paused);
+    EXPECT_EQ(screen.food_timer, food_timer);
+    ASSERT_TRUE(screen.advance(Replay::Step{16, Replay::bit(static_cast<int>(Button::Start)), 0}));
+    EXPECT_EQ(screen.state, State::Playing);
+
+    const std::vector<uint8_t> bytes = screen.recording.encode();
+    Replay back;
+    std::string error;
+    ASSERT_TRUE(parse_replay(bytes.data(), bytes.size(), back, error)) << error;
+    EXPECT_EQ(back.steps, screen.recording.steps);
+}
