@@ -3,9 +3,10 @@
 # once as built for players, once under AddressSanitizer and UndefinedBehaviorSanitizer.
 # Builds go to build-asan/ and build-test/, never to ./play.sh's build/,
 # so switching between playing and testing rebuilds nothing.
+# The web version is built too, for the browser tests of the plain run.
 set -euo pipefail
 cd "$(dirname "$0")"
-scripts/setup.sh --test
+scripts/setup.sh --test --web
 
 jobs=$(nproc)
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=1
@@ -22,4 +23,5 @@ cmake --build build-asan -j "$jobs"
 
 cmake -S . -B build-test -G Ninja -DBURROWGALE_TESTS=ON >/dev/null
 cmake --build build-test -j "$jobs"
+./web.sh
 (cd build-test && ctest --output-on-failure --no-tests=error -j "$jobs")

@@ -3,6 +3,10 @@
 #include <cstdio>
 #include <utility>
 
+#ifdef __EMSCRIPTEN__
+#include "engine/web.h"
+#endif
+
 namespace {
 
 Game::Config config_for(std::string title, int width, int height) {
@@ -74,9 +78,19 @@ bool Game::step() {
 
 bool Game::loop(Screen* first) {
     if (!start(first)) return false;
+#ifdef __EMSCRIPTEN__
+    // A page may not block: the browser calls one step per animation frame instead. This does
+    // not return, so the Game must be a local of main, which outlives the unwinding.
+    Web::run_main_loop(
+        [](void* game) {
+            if (!static_cast<Game*>(game)->step()) Web::stop_main_loop();
+        },
+        this);
+#else
     while (step()) {
     }
     return true;
+#endif
 }
 
 void Game::set_screen(Screen* next) {

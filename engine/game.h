@@ -34,7 +34,8 @@ public:
     bool start(Screen* first);
     // One iteration of the main loop; false when the program should end.
     bool step();
-    // start, then step until it returns false. False when no window could be made.
+    // start, then step until it returns false. False when no window could be made. In a web
+    // page it does not return: the browser calls step once per animation frame.
     bool loop(Screen* first);
     // Installs `next` (owned from here on), destroys the current screen, switches the music.
     void set_screen(Screen* next);

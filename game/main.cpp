@@ -17,6 +17,11 @@ int main(int argc, char** argv) {
     config.graphics.scale = 1;
     config.graphics.width = 1280;
     config.graphics.height = 720;
+#ifdef __EMSCRIPTEN__
+    // The page sizes the canvas to the browser window; whole-number scaling would leave most
+    // of a window between one and two canvases wide black.
+    config.graphics.integer_scale = false;
+#endif
 
     Game game(config);
     // Game::loop has already said why when there was no window to play in.

@@ -1,0 +1,59 @@
+# The build for web browsers (emscripten): the game as burrowgale.js + burrowgale.wasm, its
+# content packed into burrowgale.data, and the page, all in one folder that any static web host
+# can serve. SDL2, SDL2_image and SDL2_mixer come from CMAKE_PREFIX_PATH (see ./web.sh).
+
+set(BURROWGALE_WEB_SITE ${CMAKE_BINARY_DIR}/site)
+
+# Static SDL_image and SDL_mixer packages name only their -static targets.
+foreach(lib SDL2_image SDL2_mixer)
+  if(NOT TARGET ${lib}::${lib})
+    add_library(${lib}::${lib} INTERFACE IMPORTED)
+    set_target_properties(${lib}::${lib} PROPERTIES INTERFACE_LINK_LIBRARIES ${lib}::${lib}-static)
+  endif()
+endforeach()
+
+target_sources(engine PRIVATE engine/web.cpp)
+# Without this a catch never catches: emscripten leaves exceptions off by default.
+target_compile_options(burrowgale_options INTERFACE -fexceptions)
+target_link_options(burrowgale_options INTERFACE -fexceptions)
+
+# SDL's audio needs these JavaScript helpers; a response file keeps the `$` away from Ninja.
+set(web_link_rsp ${CMAKE_BINARY_DIR}/web-link.rsp)
+file(WRITE ${web_link_rsp} "-sDEFAULT_LIBRARY_FUNCS_TO_INCLUDE=$autoResumeAudioContext,$dynCall\n")
+
+file(GLOB web_content CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/content/*)
+list(FILTER web_content EXCLUDE REGEX "/icons$")
+set(web_pre_js ${CMAKE_SOURCE_DIR}/packaging/web/pre.js)
+
+set_target_properties(burrowgale PROPERTIES
+  RUNTIME_OUTPUT_DIRECTORY ${BURROWGALE_WEB_SITE}
+  SUFFIX .js
+  LINK_DEPENDS "${web_content};${web_pre_js}")
+target_link_options(burrowgale PRIVATE
+  -sENVIRONMENT=web
+  -sALLOW_MEMORY_GROWTH=1
+  "@${web_link_rsp}"
+  "--pre-js=${web_pre_js}"
+  -lidbfs.js
+  # The game reads content/ relative to its working directory, the root of the page's files.
+  "--preload-file=${CMAKE_SOURCE_DIR}/content@content"
+  "--exclude-file=${CMAKE_SOURCE_DIR}/content/icons")
+
+# The page and its icon beside the script, and a zip of the folder for hosts that take one.
+set(web_zip ${CMAKE_BINARY_DIR}/burrowgale-web.zip)
+add_custom_command(
+  OUTPUT ${BURROWGALE_WEB_SITE}/index.html ${BURROWGALE_WEB_SITE}/icon.png
+  COMMAND ${CMAKE_COMMAND} -E copy
+          ${CMAKE_SOURCE_DIR}/packaging/web/index.html ${BURROWGALE_WEB_SITE}/index.html
+  COMMAND ${CMAKE_COMMAND} -E copy
+          ${CMAKE_SOURCE_DIR}/content/icons/burrowgale-32.png ${BURROWGALE_WEB_SITE}/icon.png
+  DEPENDS ${CMAKE_SOURCE_DIR}/packaging/web/index.html
+          ${CMAKE_SOURCE_DIR}/content/icons/burrowgale-32.png)
+add_custom_command(
+  OUTPUT ${web_zip}
+  COMMAND ${CMAKE_COMMAND} -E rm -f ${web_zip}
+  COMMAND ${CMAKE_COMMAND} -E chdir ${BURROWGALE_WEB_SITE}
+          ${CMAKE_COMMAND} -E tar cf ${web_zip} --format=zip
+          index.html icon.png burrowgale.js burrowgale.wasm burrowgale.data
+  DEPENDS burrowgale ${BURROWGALE_WEB_SITE}/index.html ${BURROWGALE_WEB_SITE}/icon.png)
+add_custom_target(web_page ALL DEPENDS ${web_zip})

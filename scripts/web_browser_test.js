@@ -1,0 +1,371 @@
+// The web build in headless chromium, driven through puppeteer-core: the page loads without
+// console errors, the title shows, a key (or a controller button) starts a game that moves,
+// and that key starts the sound. A failing check prints the browser's console.
+//
+// Usage: node scripts/web_browser_test.js SITE_FOLDER [--bench N]
+//   (NODE_PATH must reach puppeteer-core: see scripts/web_browser_test.sh)
+//   --bench N: only load the page N times and print the time to the first title frame.
+'use strict';
+
+const fs = require('fs');
+const http = require('http');
+const os = require('os');
+const path = require('path');
+const zlib = require('zlib');
+const puppeteer = require('puppeteer-core');
+
+const kWidth = 1280;   // the game's canvas
+const kHeight = 720;
+const kControlsLine = 28;  // the page's line under the canvas (index.html)
+const kPromptTop = 640;    // the title's blinking prompt is below this row
+
+// ---- PNG decoding (chromium's screenshots and the game's own title picture) ----
+
+function decodePng(buffer) {
+  let offset = 8;
+  let width = 0, height = 0, colorType = 0;
+  const idat = [];
+  while (offset < buffer.length) {
+    const length = buffer.readUInt32BE(offset);
+    const type = buffer.toString('ascii', offset + 4, offset + 8);
+    const data = buffer.subarray(offset + 8, offset + 8 + length);
+    if (type === 'IHDR') {
+      width = data.readUInt32BE(0);
+      height = data.readUInt32BE(4);
+      if (data[8] !== 8 || data[12] !== 0) throw new Error('only 8-bit non-interlaced PNGs');
+      colorType = data[9];
+    } else if (type === 'IDAT') {
+      idat.push(data);
+    }
+    offset += 12 + length;
+  }
+  const channels = {2: 3, 6: 4}[colorType];
+  if (!channels) throw new Error(`PNG colour type ${colorType} not handled`);
+  const raw = zlib.inflateSync(Buffer.concat(idat));
+  const stride = width * channels;
+  const out = Buffer.alloc(width * height * channels);
+  for (let y = 0; y < height; y++) {
+    const filter = raw[y * (stride + 1)];
+    const line = raw.subarray(y * (stride + 1) + 1, (y + 1) * (stride + 1));
+    for (let x = 0; x < stride; x++) {
+      const a = x >= channels ? out[y * stride + x - channels] : 0;
+      const b = y > 0 ? out[(y - 1) * stride + x] : 0;
+      const c = x >= channels && y > 0 ? out[(y - 1) * stride + x - channels] : 0;
+      let value;
+      switch (filter) {
+        case 0: value = line[x]; break;
+        case 1: value = line[x] + a; break;
+        case 2: value = line[x] + b; break;
+        case 3: value = line[x] + ((a + b) >> 1); break;
+        case 4: {
+          const p = a + b - c;
+          const pa = Math.abs(p - a), pb = Math.abs(p - b), pc = Math.abs(p - c);
+          value = line[x] + (pa <= pb && pa <= pc ? a : pb <= pc ? b : c);
+          break;
+        }
+        default: throw new Error(`PNG filter ${filter}`);
+      }
+      out[y * stride + x] = value & 0xff;
+    }
+  }
+  return {
+    width, height,
+    rgb(x, y) {
+      const i = (y * width + x) * channels;
+      return [out[i], out[i + 1], out[i + 2]];
+    },
+  };
+}
+
+// ---- what a frame shows ----
+
+function close(p, q, tolerance = 3) {
+  return p.every((v, i) => Math.abs(v - q[i]) <= tolerance);
+}
+
+// Share of a grid of sample points above the prompt where the frame shows the title picture
+// (drawn at twice its size).
+function titleLikeness(frame, title) {
+  let same = 0, all = 0;
+  for (let y = 4; y < kPromptTop; y += 16) {
+    for (let x = 4; x < kWidth; x += 16) {
+      all++;
+      if (close(frame.rgb(x, y), title.rgb(x >> 1, y >> 1))) same++;
+    }
+  }
+  return same / all;
+}
+
+// Share of sample points above the prompt that differ between two frames.
+function difference(p, q) {
+  let differ = 0, all = 0;
+  for (let y = 2; y < kPromptTop; y += 8) {
+    for (let x = 2; x < kWidth; x += 8) {
+      all++;
+      if (!close(p.rgb(x, y), q.rgb(x, y))) differ++;
+    }
+  }
+  return differ / all;
+}
+
+function distinctColours(frame) {
+  const seen = new Set();
+  for (let y = 0; y < kHeight; y += 8) {
+    for (let x = 0; x < kWidth; x += 8) seen.add(frame.rgb(x, y).join(','));
+  }
+  return seen.size;
+}
+
+// ---- a static server for the site folder ----
+
+function serve(folder) {
+  const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
+                 '.data': 'application/octet-stream', '.png': 'image/png'};
+  const server = http.createServer((request, response) => {
+    const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+    const file = path.join(folder, name === '/' ? 'index.html' : name);
+    if (!file.startsWith(folder) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
+      response.writeHead(404);
+      response.end();
+      return;
+    }
+    response.writeHead(200, {'Content-Type': types[path.extname(file)] || 'application/octet-stream',
+                             'Cache-Control': 'no-cache'});
+    fs.createReadStream(file).pipe(response);
+  });
+  return new Promise(resolve => server.listen(0, '127.0.0.1', () => resolve(server)));
+}
+
+// ---- the run ----
+
+class Failure extends Error {}
+
+function check(condition, message) {
+  if (!condition) throw new Failure(message);
+}
+
+async function launch(profile) {
+  return puppeteer.launch({
+    executablePath: '/usr/bin/chromium',
+    headless: true,
+    userDataDir: profile,
+    args: ['--no-sandbox', '--enable-unsafe-swiftshader',
+           // This machine's network is closed: nothing may try to reach out.
+           '--disable-background-networking', '--disable-component-update', '--disable-sync',
+           '--no-first-run',
+           // A browser's default for pages: silent until the player does something.
+           '--autoplay-policy=document-user-activation-required', `--window-size=${kWidth},${kHeight + kControlsLine}`],
+    defaultViewport: {width: kWidth, height: kHeight + kControlsLine},
+  });
+}
+
+// Console lines, uncaught errors and failed requests of one page, kept for the report.
+function watch(page, log) {
+  page.on('console', m => log.push({kind: m.type(), text: m.text()}));
+  page.on('pageerror', e => log.push({kind: 'pageerror', text: String(e)}));
+  page.on('requestfailed', r => log.push({kind: 'requestfailed', text: r.url()}));
+  page.on('response', r => {
+    if (r.status() >= 400) log.push({kind: 'http', text: `${r.status()} ${r.url()}`});
+  });
+}
+
+// Entries that mean something went wrong: errors, failed requests, anything the game wrote to
+// stderr (the page shows those as errors). Chromium's own deprecation notice for the audio
+// node SDL uses is a warning and passes.
+function problems(log) {
+  return log.filter(e => ['error', 'pageerror', 'requestfailed', 'http'].includes(e.kind));
+}
+
+// Puppeteer's own evaluations count as a user gesture, which would let the sound start before
+// any key; everything the test reads goes through the protocol without one.
+async function quiet(page) {
+  if (!page.quietSession) page.quietSession = await page.createCDPSession();
+  return page.quietSession;
+}
+
+async function read(page, expression) {
+  const session = await quiet(page);
+  const reply = await session.send('Runtime.evaluate',
+                                   {expression, returnByValue: true, userGesture: false});
+  if (reply.exceptionDetails) throw new Error(`${expression}: ${reply.exceptionDetails.text}`);
+  return reply.result.value;
+}
+
+// The canvas as shown (at 1:1: the window leaves exactly one canvas and the line of controls).
+async function frame(page) {
+  const session = await quiet(page);
+  const shot = await session.send('Page.captureScreenshot', {
+    format: 'png', clip: {x: 0, y: 0, width: kWidth, height: kHeight, scale: 1}});
+  return decodePng(Buffer.from(shot.data, 'base64'));
+}
+
+async function waitFor(what, test, timeoutMs) {
+  const deadline = Date.now() + timeoutMs;
+  for (;;) {
+    const result = await test();
+    if (result) return result;
+    check(Date.now() < deadline, `timed out after ${timeoutMs / 1000} s waiting for ${what}`);
+    await new Promise(r => setTimeout(r, 100));
+  }
+}
+
+// Loads the page and waits for the title; returns the milliseconds from navigation to the
+// first screenshot that showed it.
+async function loadTitle(page, url, title) {
+  const started = Date.now();
+  await page.goto(url, {waitUntil: 'load'});
+  await waitFor('the title picture', async () => {
+    const shot = await frame(page);
+    return titleLikeness(shot, title) > 0.97;
+  }, 60000);
+  return Date.now() - started;
+}
+
+async function main() {
+  const args = process.argv.slice(2);
+  const site = path.resolve(args[0] || '');
+  const benchIndex = args.indexOf('--bench');
+  const benchRuns = benchIndex >= 0 ? Number(args[benchIndex + 1]) : 0;
+  const root = path.resolve(__dirname, '..');
+  if (!fs.existsSync(path.join(site, 'index.html'))) {
+    console.error(`FAIL: no page in ${site}: build it with ./web.sh`);
+    return 1;
+  }
+  const title = decodePng(fs.readFileSync(path.join(root, 'content', 'title.png')));
+
+  const server = await serve(site);
+  const url = `http://127.0.0.1:${server.address().port}/index.html`;
+  const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'burrowgale-chromium-'));
+  const browser = await launch(profile);
+  const log = [];
+  let current = 'starting the browser';
+  try {
+    if (benchRuns > 0) {
+      const times = [];
+      for (let i = 0; i < benchRuns; i++) {
+        const page = await browser.newPage();
+        times.push(await loadTitle(page, url, title));
+        await page.close();
+      }
+      times.sort((a, b) => a - b);
+      console.log(`navigation to first title frame, ${benchRuns} loads: min ${times[0]} ms, ` +
+                  `median ${times[times.length >> 1]} ms, max ${times[times.length - 1]} ms`);
+      return 0;
+    }
+
+    const page = await browser.newPage();
+    watch(page, log);
+
+    current = 'the page loads and shows the title';
+    const loadMs = await loadTitle(page, url, title);
+    console.log(`ok: title shown (${loadMs} ms after navigation, screenshots polled)`);
+    const layout = await read(page, `JSON.stringify({
+        status: getComputedStyle(document.getElementById('status')).display,
+        controls: getComputedStyle(document.getElementById('controls')).visibility,
+        canvas: document.getElementById('canvas').getBoundingClientRect()})`);
+    const {status, controls, canvas} = JSON.parse(layout);
+    check(status === 'none', 'the loading line is still showing');
+    check(controls === 'visible', 'the line of controls is not showing');
+    check(canvas.x === 0 && canvas.y === 0 && canvas.width === kWidth && canvas.height === kHeight,
+          `the canvas is at ${JSON.stringify(canvas)}, not filling the window above the controls`);
+    const audioBefore = await read(page, 'Module.SDL2.audioContext.state');
+    check(audioBefore === 'suspended', `the audio context is ${audioBefore} before any key`);
+
+    current = 'a key starts a game';
+    const titleShot = await frame(page);
+    await page.keyboard.press('Enter');
+    const playShot = await waitFor('the play screen', async () => {
+      const shot = await frame(page);
+      return difference(titleShot, shot) > 0.5 && titleLikeness(shot, title) < 0.2 ? shot : null;
+    }, 20000);
+    check(distinctColours(playShot) >= 8, 'the play screen is nearly blank');
+    await new Promise(r => setTimeout(r, 1500));
+    const laterShot = await frame(page);
+    check(difference(playShot, laterShot) > 0.001, 'the play screen does not move');
+    console.log('ok: a key starts a game, and the game moves');
+
+    current = 'the key started the sound';
+    const audio = await waitFor('a running audio context', () => page.evaluate(() => {
+      const context = Module.SDL2 && Module.SDL2.audioContext;
+      return context && context.state === 'running' ? context.currentTime : 0;
+    }), 5000);
+    await new Promise(r => setTimeout(r, 500));
+    const audioLater = await page.evaluate(() => Module.SDL2.audioContext.currentTime);
+    check(audioLater > audio, 'the audio clock does not advance');
+    console.log('ok: the audio context runs after the key');
+
+    current = 'fullscreen on F';
+    await page.keyboard.press('f');
+    await waitFor('fullscreen', () => page.evaluate(() => document.fullscreenElement !== null), 5000);
+    await page.keyboard.press('f');
+    await waitFor('leaving fullscreen',
+                  () => page.evaluate(() => document.fullscreenElement === null), 5000);
+    console.log('ok: F enters and leaves fullscreen');
+
+    current = 'the canvas follows the window';
+    for (const [width, height] of [[1000, 1000], [2000, 600]]) {
+      await page.setViewport({width, height});
+      await new Promise(r => setTimeout(r, 300));
+      const box = JSON.parse(await read(page,
+          'JSON.stringify(document.getElementById("canvas").getBoundingClientRect())'));
+      const fits = Math.abs(box.width - Math.min(width, (height - kControlsLine) * 16 / 9)) < 1;
+      check(fits && Math.abs(box.width * 9 / 16 - box.height) < 1,
+            `in a ${width}x${height} window the canvas is ${box.width}x${box.height}`);
+    }
+    await page.setViewport({width: kWidth, height: kHeight + kControlsLine});
+    console.log('ok: the canvas fills the window at 16:9');
+
+    current = 'a controller';
+    // A page of its own, with a pretend standard controller behind the Gamepad API.
+    const padPage = await browser.newPage();
+    watch(padPage, log);
+    await padPage.evaluateOnNewDocument(() => {
+      const buttons = Array.from({length: 17}, () => ({pressed: false, touched: false, value: 0}));
+      const pad = {id: 'Pretend pad', index: 0, connected: true, mapping: 'standard',
+                   timestamp: performance.now(), axes: [0, 0, 0, 0], buttons};
+      navigator.getGamepads = () => [pad, null, null, null];
+      window.pressPadButton = (index, down) => {
+        buttons[index] = {pressed: down, touched: down, value: down ? 1 : 0};
+        pad.timestamp = performance.now();
+      };
+      window.plugInPad = () => {
+        const event = new Event('gamepadconnected');
+        event.gamepad = pad;
+        window.dispatchEvent(event);
+      };
+    });
+    await loadTitle(padPage, url, title);
+    await padPage.evaluate(() => window.plugInPad());
+    await new Promise(r => setTimeout(r, 500));
+    const padTitle = await frame(padPage);
+    await padPage.evaluate(() => window.pressPadButton(0, true));  // A, the bottom face button
+    await new Promise(r => setTimeout(r, 300));
+    await padPage.evaluate(() => window.pressPadButton(0, false));
+    await waitFor('the play screen after a controller button', async () => {
+      const shot = await frame(padPage);
+      return difference(padTitle, shot) > 0.5 && titleLikeness(shot, title) < 0.2;
+    }, 20000);
+    await padPage.close();
+    console.log('ok: a controller button starts a game');
+
+    current = 'the console stayed clean';
+    const bad = problems(log);
+    check(bad.length === 0, `${bad.length} console error(s) or failed request(s)`);
+    console.log('ok: no console errors');
+    return 0;
+  } catch (error) {
+    console.error(`FAIL (${current}): ${error instanceof Failure ? error.message : error.stack}`);
+    console.error('--- the browser console:');
+    for (const entry of log) console.error(`[${entry.kind}] ${entry.text}`);
+    return 1;
+  } finally {
+    await browser.close();
+    server.close();
+    fs.rmSync(profile, {recursive: true, force: true});
+  }
+}
+
+main().then(code => process.exit(code), error => {
+  console.error(`FAIL: ${error.stack}`);
+  process.exit(1);
+});
