@@ -5,7 +5,8 @@
 #                                   Debian's source packages; prints the install prefix
 #   scripts/web_deps.sh puppeteer   puppeteer-core from npm; prints its node_modules folder
 # The SDL build is kept while the Debian versions of emscripten and the three SDL source
-# packages and its build steps here stay the same. Progress goes to stderr; stdout is only the path.
+# packages and its build steps here (compile_sdl) stay the same. Progress goes to stderr;
+# stdout is only the path.
 # Needs what `scripts/setup.sh --web` installs.
 set -euo pipefail
 
@@ -17,10 +18,13 @@ jobs=$(nproc)
 
 say() { echo "web_deps: $*" >&2; }
 
-# Version of a source package that `apt-get source` fetches.
+# The newest version of a source package that the source entries offer.
 source_version() {
-    apt-get source --print-uris -qq "$1" |
-        sed -n "s/.* $1_\([^ ]*\)\.dsc .*/\1/p" | head -n1
+    local best="" version
+    for version in $(apt-cache showsrc --only-source "$1" 2>/dev/null | sed -n 's/^Version: //p'); do
+        if [[ -z "$best" ]] || dpkg --compare-versions "$version" gt "$best"; then best=$version; fi
+    done
+    echo "$best"
 }
 
 # One builder of a thing at a time; a second waits and then finds it finished.
@@ -29,8 +33,47 @@ lock() {
     flock 9
 }
 
+# The three libraries from unpacked sources in $1 (libsdl2-*, libsdl2-image-*, libsdl2-mixer-*)
+# into the prefix $2, with a log per library in $3. Its text is part of the cache key.
+compile_sdl() {
+    local work=$1 prefix=$2 logs=$3
+    local common=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix"
+                  -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_FIND_ROOT_PATH="$prefix")
+    # Configure and build quietly; the log is shown when a step fails.
+    step() {
+        local name=$1
+        shift
+        "$@" >>"$logs/$name.log" 2>&1 ||
+            { say "$name failed:"; tail -n 40 "$logs/$name.log" >&2; exit 1; }
+    }
+    build() {
+        local name=$1 src
+        src=$(echo "$work/$2"-[0-9]*)
+        shift 2
+        say "$name"
+        step "$name" emcmake cmake -S "$src" -B "$work/build-$name" "${common[@]}" "$@"
+        step "$name" cmake --build "$work/build-$name" -j "$jobs"
+        step "$name" cmake --install "$work/build-$name"
+    }
+
+    build sdl2 libsdl2 -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF
+    # PNG through stb_image; VENDORED only keeps its CMake package from asking for libpng.
+    local off=() format
+    for format in AVIF BMP GIF JPG JXL LBM PCX PNM QOI SVG TGA TIF WEBP XCF XPM XV; do
+        off+=("-DSDL2IMAGE_$format=OFF")
+    done
+    build sdl2-image libsdl2-image -DBUILD_SHARED_LIBS=OFF \
+        -DSDL2IMAGE_VENDORED=ON -DSDL2IMAGE_DEPS_SHARED=OFF -DSDL2IMAGE_SAMPLES=OFF \
+        -DSDL2IMAGE_TESTS=OFF -DSDL2IMAGE_BACKEND_STB=ON -DSDL2IMAGE_PNG=ON "${off[@]}"
+    # WAV, and OGG through stb_vorbis.
+    build sdl2-mixer libsdl2-mixer -DBUILD_SHARED_LIBS=OFF \
+        -DSDL2MIXER_VENDORED=OFF -DSDL2MIXER_DEPS_SHARED=OFF -DSDL2MIXER_SAMPLES=OFF \
+        -DSDL2MIXER_CMD=OFF -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF -DSDL2MIXER_MP3=OFF \
+        -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_VORBIS=STB -DSDL2MIXER_WAVE=ON
+}
+
 build_sdl() {
-    local emscripten sdl image mixer script key dir prefix work
+    local emscripten sdl image mixer key dir prefix
     emscripten=$(dpkg-query -W -f='${Version}' emscripten)
     sdl=$(source_version libsdl2)
     image=$(source_version libsdl2-image)
@@ -39,10 +82,8 @@ build_sdl() {
         say "no Debian source entries for the SDL packages: run scripts/setup.sh --web"
         exit 1
     fi
-    # The build steps as bash sees them: editing anything else here keeps the build.
-    script=$(declare -f source_version build_sdl | sha256sum | cut -c1-16)
-    key=$(printf 'emscripten %s\nlibsdl2 %s\nlibsdl2-image %s\nlibsdl2-mixer %s\nscript %s\n' \
-        "$emscripten" "$sdl" "$image" "$mixer" "$script")
+    key=$(printf 'emscripten %s\nlibsdl2 %s\nlibsdl2-image %s\nlibsdl2-mixer %s\nsteps %s\n' \
+        "$emscripten" "$sdl" "$image" "$mixer" "$(declare -f compile_sdl | sha256sum | cut -c1-16)")
     dir="$cache_root/sdl-$(sha256sum <<<"$key" | cut -c1-16)"
     prefix="$dir/prefix"
 
@@ -55,45 +96,11 @@ build_sdl() {
     local started=$SECONDS
     rm -rf "$dir"
     mkdir -p "$dir/src"
-    work="$dir/src"
-    (cd "$work" && apt-get source -qq "libsdl2=$sdl" "libsdl2-image=$image" \
+    (cd "$dir/src" && apt-get source -qq "libsdl2=$sdl" "libsdl2-image=$image" \
         "libsdl2-mixer=$mixer" >"$dir/apt-source.log" 2>&1) ||
         { cat "$dir/apt-source.log" >&2; exit 1; }
-
-    local common=(-G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_INSTALL_PREFIX="$prefix"
-                  -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_FIND_ROOT_PATH="$prefix")
-    # Configure and build quietly; the log is shown when a step fails.
-    step() {
-        local name=$1
-        shift
-        "$@" >>"$dir/$name.log" 2>&1 || { say "$name failed:"; tail -n 40 "$dir/$name.log" >&2; exit 1; }
-    }
-    build() {
-        local name=$1 src=$2
-        shift 2
-        say "$name"
-        step "$name" emcmake cmake -S "$src" -B "$work/build-$name" "${common[@]}" "$@"
-        step "$name" cmake --build "$work/build-$name" -j "$jobs"
-        step "$name" cmake --install "$work/build-$name"
-    }
-
-    build sdl2 "$work/libsdl2-${sdl%-*}" -DSDL_SHARED=OFF -DSDL_STATIC=ON -DSDL_TEST=OFF
-    # PNG through stb_image; VENDORED only keeps its CMake package from asking for libpng.
-    local off=()
-    local format
-    for format in AVIF BMP GIF JPG JXL LBM PCX PNM QOI SVG TGA TIF WEBP XCF XPM XV; do
-        off+=("-DSDL2IMAGE_$format=OFF")
-    done
-    build sdl2-image "$work/libsdl2-image-${image%-*}" -DBUILD_SHARED_LIBS=OFF \
-        -DSDL2IMAGE_VENDORED=ON -DSDL2IMAGE_DEPS_SHARED=OFF -DSDL2IMAGE_SAMPLES=OFF \
-        -DSDL2IMAGE_TESTS=OFF -DSDL2IMAGE_BACKEND_STB=ON -DSDL2IMAGE_PNG=ON "${off[@]}"
-    # WAV, and OGG through stb_vorbis.
-    build sdl2-mixer "$work/libsdl2-mixer-${mixer%-*}" -DBUILD_SHARED_LIBS=OFF \
-        -DSDL2MIXER_VENDORED=OFF -DSDL2MIXER_DEPS_SHARED=OFF -DSDL2MIXER_SAMPLES=OFF \
-        -DSDL2MIXER_CMD=OFF -DSDL2MIXER_FLAC=OFF -DSDL2MIXER_MOD=OFF -DSDL2MIXER_MP3=OFF \
-        -DSDL2MIXER_MIDI=OFF -DSDL2MIXER_OPUS=OFF -DSDL2MIXER_VORBIS=STB -DSDL2MIXER_WAVE=ON
-
-    rm -rf "$work"
+    compile_sdl "$dir/src" "$prefix" "$dir"
+    rm -rf "$dir/src"
     printf '%s' "$key" >"$dir/key"
     touch "$dir/complete"
     # Builds for other versions are of no further use.
