@@ -121,9 +121,13 @@ Graphics::Graphics(const Config& config_) : config(config_) {
     SDL_RenderSetLogicalSize(renderer, config.width, config.height);
     SDL_RenderSetIntegerScale(renderer, config.integer_scale ? SDL_TRUE : SDL_FALSE);
     SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_BLEND);
+    renderer_alive = std::make_shared<const bool>(true);
+    SDL_AddEventWatch(&Graphics::watch_events, this);
 }
 
 Graphics::~Graphics() {
+    SDL_DelEventWatch(&Graphics::watch_events, this);
+    renderer_alive.reset();  // SDL_DestroyRenderer frees the targets' textures itself
     for (auto& [path, texture] : textures) {
         if (texture != nullptr) SDL_DestroyTexture(texture);
     }
@@ -356,6 +360,7 @@ void Graphics::blit(const std::string& name, const SDL_Rect* source, const SDL_R
                              destination == nullptr, 0.0, FlipDirection::None});
         if (blit_log_only) return;
     }
+    ++copies_made;
     SDL_RenderCopy(renderer, load_image(name), source, destination);
 }
 
@@ -368,6 +373,7 @@ void Graphics::blit_all(const std::string& name, std::span<const Copy> copies) {
         if (blit_log_only) return;
     }
     SDL_Texture* texture = load_image(name);
+    copies_made += copies.size();
     for (const Copy& c : copies) SDL_RenderCopy(renderer, texture, &c.source, &c.destination);
 }
 
@@ -383,6 +389,85 @@ void Graphics::blit_ex(const std::string& name, const SDL_Rect* source, const SD
                              destination == nullptr, degrees, used});
         if (blit_log_only) return;
     }
+    ++copies_made;
     SDL_RenderCopyEx(renderer, load_image(name), source, destination, degrees, center,
                      static_cast<SDL_RendererFlip>(used));
+}
+
+// ---- Drawing into textures ----
+
+Graphics::Target::~Target() {
+    if (texture != nullptr && !renderer_alive.expired()) SDL_DestroyTexture(texture);
+}
+
+int Graphics::watch_events(void* graphics, SDL_Event* event) {
+    if (event->type == SDL_RENDER_TARGETS_RESET || event->type == SDL_RENDER_DEVICE_RESET) {
+        ++static_cast<Graphics*>(graphics)->targets_lost;
+    }
+    return 0;
+}
+
+bool Graphics::targets_supported() const {
+    return targets_allowed && renderer != nullptr &&
+           SDL_RenderTargetSupported(renderer) == SDL_TRUE;
+}
+
+std::unique_ptr<Graphics::Target> Graphics::create_target(int width, int height) {
+    if (!targets_supported() || width <= 0 || height <= 0) return nullptr;
+    SDL_Texture* texture = SDL_CreateTexture(renderer, SDL_PIXELFORMAT_ARGB8888,
+                                             SDL_TEXTUREACCESS_TARGET, width, height);
+    if (texture == nullptr) return nullptr;
+    SDL_SetTextureBlendMode(texture, SDL_BLENDMODE_BLEND);
+    std::unique_ptr<Target> target(new Target);
+    target->texture = texture;
+    target->width = width;
+    target->height = height;
+    target->renderer_alive = renderer_alive;
+    Target* previous = current_target;
+    draw_into(target.get());
+    clear(0x00000000);
+    draw_into(previous);
+    return target;
+}
+
+bool Graphics::owns(const Target& target) const {
+    return renderer_alive != nullptr && target.renderer_alive.lock() == renderer_alive;
+}
+
+void Graphics::draw_into(Target* target) {
+    if (target != nullptr && !owns(*target)) target = nullptr;
+    current_target = target;
+    SDL_SetRenderTarget(renderer, target != nullptr ? target->texture : nullptr);
+}
+
+void Graphics::blit_target(const Target& target, const SDL_Rect& destination, bool opaque) {
+    if (blit_log != nullptr) {
+        blit_log->push_back({"", {0, 0, 0, 0}, destination, true, false, 0.0, FlipDirection::None});
+        if (blit_log_only) return;
+    }
+    if (!owns(target)) return;
+    ++copies_made;
+    SDL_SetTextureBlendMode(target.texture, opaque ? SDL_BLENDMODE_NONE : SDL_BLENDMODE_BLEND);
+    SDL_RenderCopy(renderer, target.texture, nullptr, &destination);
+}
+
+bool Graphics::read_image(const std::string& name, Pixels& out) const {
+    SDL_Surface* loaded = load_quietly("content/" + name);
+    if (loaded == nullptr) return false;
+    SDL_Surface* rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA8888, 0);
+    SDL_FreeSurface(loaded);
+    if (rgba == nullptr) return false;
+    out.width = rgba->w;
+    out.height = rgba->h;
+    out.rgba.resize(static_cast<std::size_t>(rgba->w) * static_cast<std::size_t>(rgba->h));
+    SDL_LockSurface(rgba);
+    for (int y = 0; y < rgba->h; ++y) {
+        const auto* row =
+            reinterpret_cast<const uint32_t*>(static_cast<const uint8_t*>(rgba->pixels) +
+                                              static_cast<std::ptrdiff_t>(y) * rgba->pitch);
+        std::copy(row, row + rgba->w, out.rgba.begin() + static_cast<std::ptrdiff_t>(y) * rgba->w);
+    }
+    SDL_UnlockSurface(rgba);
+    SDL_FreeSurface(rgba);
+    return true;
 }

@@ -3,7 +3,9 @@
 
 #include <SDL.h>
 
+#include <cstdint>
 #include <map>
+#include <memory>
 #include <span>
 #include <string>
 #include <vector>
@@ -80,6 +82,53 @@ public:
     // copies of a frame.
     void blit_all(const std::string& name, std::span<const Copy> copies);
 
+    // ---- Drawing into textures (render targets) ----
+
+    // A texture that drawing can be redirected into. Its owner keeps it; it never outlives the
+    // renderer: once the Graphics is gone, a Target holds nothing and frees nothing.
+    class Target {
+    public:
+        ~Target();
+        Target(const Target&) = delete;
+        Target& operator=(const Target&) = delete;
+
+        int width = 0;
+        int height = 0;
+
+    private:
+        friend class Graphics;
+        Target() = default;
+        SDL_Texture* texture = nullptr;
+        std::weak_ptr<const bool> renderer_alive;
+    };
+
+    // An image's pixels as 0xRRGGBBAA, row by row, for checking art.
+    struct Pixels {
+        int width = 0;
+        int height = 0;
+        std::vector<uint32_t> rgba;
+        uint32_t at(int x, int y) const {
+            return rgba[static_cast<std::size_t>(y) * static_cast<std::size_t>(width) +
+                        static_cast<std::size_t>(x)];
+        }
+    };
+
+    // Whether the renderer can draw into textures; when not, create_target gives null.
+    bool targets_supported() const;
+    bool targets_allowed = true;  // false: act as a renderer without targets
+    // A transparent width by height texture to draw into, or null.
+    std::unique_ptr<Target> create_target(int width, int height);
+    // Whether the target was made by this Graphics (and is still usable with it).
+    bool owns(const Target& target) const;
+    // From here on, drawing goes into the target; null sends it to the canvas again. The
+    // target's own size is its canvas: no logical scaling applies inside it.
+    void draw_into(Target* target);
+    // Copies the whole target to `destination`; `opaque` replaces what is below instead of
+    // blending, for targets known to have no transparent pixel.
+    void blit_target(const Target& target, const SDL_Rect& destination, bool opaque);
+    // The pixels of "content/" + name read again from the file; false when it cannot be read.
+    bool read_image(const std::string& name, Pixels& out) const;
+
     Config config;
     std::map<std::string, SDL_Texture*> textures;  // by path; null marks a failed load
     SDL_Window* window = nullptr;
@@ -90,6 +139,12 @@ public:
     // then not handed to SDL at all (to measure the CPU side of drawing alone).
     std::vector<BlitRecord>* blit_log = nullptr;
     bool blit_log_only = false;
+    // Image copies handed to SDL so far (blits and targets alike), for benchmarks.
+    uint64_t copies_made = 0;
+    // How often the renderer lost what was drawn into targets (SDL_RENDER_TARGETS_RESET or
+    // SDL_RENDER_DEVICE_RESET, seen as SDL raises them): whoever keeps pictures in targets
+    // draws them again when this has changed.
+    uint64_t targets_lost = 0;
 
 private:
     // load_image past the memo below: the cache by path, then the file. Out of line, so that
@@ -101,4 +156,10 @@ private:
     // address, and none is erased before the destructor.
     std::string last_name;
     SDL_Texture* const* last_entry = nullptr;
+
+    // Counts lost targets as the events are raised, before anyone polls them.
+    static int watch_events(void* graphics, SDL_Event* event);
+    // Reset before the renderer goes: Targets still around then know not to free anything.
+    std::shared_ptr<const bool> renderer_alive;
+    Target* current_target = nullptr;
 };

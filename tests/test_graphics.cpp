@@ -469,6 +469,76 @@ TEST_F(GraphicsImageTest, FlipValuesOutsideTheThreeMirrorsDrawUnmirrored) {
     }
 }
 
+// ---- Drawing into textures ----
+
+TEST_F(GraphicsImageTest, TargetsAreDrawnIntoThenCopiedBlendedOrReplacing) {
+    ASSERT_TRUE(graphics->targets_supported());
+    auto target = graphics->create_target(4, 3);
+    ASSERT_NE(target, nullptr);
+    EXPECT_TRUE(graphics->owns(*target));
+    EXPECT_EQ(target->width, 4);
+    EXPECT_EQ(target->height, 3);
+    graphics->draw_into(target.get());
+    graphics->draw_rect({1, 1}, {3, 2}, 0xFF0000FF, true);  // inside the target's own canvas
+    graphics->draw_into(nullptr);
+    EXPECT_TRUE(lit().empty()) << "drawing went to the canvas";
+
+    graphics->clear(0x0000FFFF);
+    graphics->blit_target(*target, {10, 10, 4, 3}, false);
+    EXPECT_EQ(test::read_pixel(*graphics, 11, 11), 0xFF0000FFu);
+    EXPECT_EQ(test::read_pixel(*graphics, 12, 11), 0xFF0000FFu);
+    EXPECT_EQ(test::read_pixel(*graphics, 10, 10), 0x0000FFFFu)
+        << "a clear pixel covered the canvas";
+    graphics->blit_target(*target, {10, 10, 4, 3}, true);
+    EXPECT_EQ(test::read_pixel(*graphics, 10, 10), 0x000000FFu) << "opaque copies replace";
+    EXPECT_EQ(test::read_pixel(*graphics, 11, 11), 0xFF0000FFu);
+    EXPECT_EQ(graphics->copies_made, 2u);
+
+    graphics->targets_allowed = false;
+    EXPECT_FALSE(graphics->targets_supported());
+    EXPECT_EQ(graphics->create_target(4, 4), nullptr);
+}
+
+TEST_F(GraphicsImageTest, TargetsOfAnotherOrAGoneGraphicsAreLeftAlone) {
+    auto other = test::make_graphics(8, 8);
+    auto theirs = other->create_target(2, 2);
+    ASSERT_NE(theirs, nullptr);
+    EXPECT_FALSE(graphics->owns(*theirs));
+    graphics->draw_into(theirs.get());  // refused: drawing stays on our canvas
+    graphics->draw_rect({0, 0}, {1, 1}, kWhite, true);
+    graphics->draw_into(nullptr);
+    EXPECT_EQ(lit(), (std::set<Pixel>{{0, 0}}));
+    graphics->blit_target(*theirs, {5, 5, 2, 2}, true);
+    EXPECT_EQ(lit(), (std::set<Pixel>{{0, 0}}));
+    // Its renderer freed the texture; the target outliving it frees nothing twice.
+    other.reset();
+    theirs.reset();
+}
+
+TEST_F(GraphicsImageTest, RaisedResetEventsCountAsLostTargets) {
+    SDL_InitSubSystem(SDL_INIT_EVENTS);
+    const uint64_t before = graphics->targets_lost;
+    for (const Uint32 type : {Uint32{SDL_RENDER_TARGETS_RESET}, Uint32{SDL_RENDER_DEVICE_RESET},
+                              Uint32{SDL_USEREVENT}}) {
+        SDL_Event event{};
+        event.type = type;
+        SDL_PushEvent(&event);
+    }
+    EXPECT_EQ(graphics->targets_lost, before + 2);
+    SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+}
+
+TEST_F(GraphicsImageTest, ReadsAnImagesPixels) {
+    write_pair_image();
+    Graphics::Pixels pixels;
+    ASSERT_TRUE(graphics->read_image("pair.png", pixels));
+    EXPECT_EQ(pixels.width, 2);
+    EXPECT_EQ(pixels.height, 1);
+    EXPECT_EQ(pixels.at(0, 0), 0xFF0000FFu);
+    EXPECT_EQ(pixels.at(1, 0), 0x00FF00FFu);
+    EXPECT_FALSE(graphics->read_image("nothing.png", pixels));
+}
+
 // ---- Window ----
 
 TEST_F(GraphicsTest, LeavingFullscreenRestoresTheConfiguredWindowSize) {

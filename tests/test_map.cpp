@@ -499,17 +499,22 @@ TEST(MapDraw, EveryCanvasPixelIsCoveredWhereverTheCameraIs) {
         SDL_FreeSurface(rgba);
         SDL_FreeSurface(sheet);
     }
-    const Map map(kSeed);
+    Map map(kSeed);
     std::mt19937 rng(11);
     std::uniform_int_distribution<long> offset(-5000, 5000);
     int failures = 0;
-    for (int i = 0; i < 10'000 && failures < 5; ++i) {
-        const long x = offset(rng);
-        const long y = offset(rng);
-        const int left = uncovered_pixels(*small, map, x, y, kMagenta);
-        if (left != 0) ++failures;
-        EXPECT_EQ(left, 0) << "camera at " << x << ", " << y;
+    // Sprite by sprite; then through chunks, which start from the tiles that touch each chunk.
+    for (const bool chunked : {false, true}) {
+        map.chunked = chunked;
+        for (int i = 0; i < (chunked ? 300 : 10'000) && failures < 5; ++i) {
+            const long x = offset(rng);
+            const long y = offset(rng);
+            const int left = uncovered_pixels(*small, map, x, y, kMagenta);
+            if (left != 0) ++failures;
+            EXPECT_EQ(left, 0) << "camera at " << x << ", " << y << (chunked ? ", chunked" : "");
+        }
     }
+    map.chunked = false;
     auto full = test::make_graphics(1280, 720);
     for (const auto& [x, y] : {std::pair<long, long>{0, 0}, {-9, 23}, {517, 1202}}) {
         EXPECT_EQ(uncovered_pixels(*full, map, x, y, kMagenta), 0)

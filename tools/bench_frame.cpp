@@ -1,8 +1,8 @@
 // Times one frame of play on the software renderer along a fixed path (a fixed seed steered by
-// the autopilot, 16 ms frames): GameScreen::update, GameScreen::draw with its copies queued,
-// the same draw with the copies only counted, rasterising and presenting, and the whole frame.
-// In the same run, the bare cost of queueing the very same copies and primitives with textures
-// and rectangles worked out beforehand: the floor that no drawing code can go below.
+// the autopilot, 16 ms frames), side by side for the two ways of drawing the map: sprite by
+// sprite, and from chunks kept in textures. Two copies of the same game run in lockstep, one
+// per way; each frame is timed as GameScreen::update, GameScreen::draw with its calls queued,
+// rasterising them and presenting, and as a whole. Also counts the drawing calls of each.
 //
 //     bench_frame [frames] [warm-up frames]      (run from the repository root)
 #include <SDL.h>
@@ -10,7 +10,6 @@
 
 #include <algorithm>
 #include <chrono>
-#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -40,72 +39,28 @@ double us_since(Clock::time_point start) {
     return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
 }
 
-// One queued drawing call, with everything SDL needs already at hand.
-struct BareCall {
-    SDL_Texture* texture = nullptr;  // null: a primitive rectangle
-    SDL_Rect source{};
-    SDL_Rect destination{};
-    bool whole_source = false;
-    bool whole_destination = false;
-    bool ex = false;
-    double angle = 0.0;
-    SDL_RendererFlip flip = SDL_FLIP_NONE;
-    SDL_Color color{};
-    bool filled = false;
-};
-
 // The primitives GameScreen::draw makes besides its copies, worked out from its state.
-void add_primitives(const GameScreen& screen, std::vector<BareCall>& calls) {
+int primitives(const GameScreen& screen) {
     using State = GameScreen::State;
-    if (screen.player.length < 2.0 && screen.state != State::GameOver) {
-        for (int i = 0; i < kBorderRects; ++i) {
-            BareCall call;
-            call.destination = {i, i, kWidth - 2 * i, kHeight - 2 * i};
-            call.color = {255, 0, 0, static_cast<Uint8>(255 - 8 * i)};
-            calls.push_back(call);
-        }
-    }
-    if (screen.state != State::Playing) {
-        BareCall call;
-        call.destination = {0, 0, kWidth, kHeight};
-        call.color = {0, 0, 0, 128};
-        call.filled = true;
-        calls.push_back(call);
-    }
-}
-
-void queue(SDL_Renderer* renderer, const std::vector<BareCall>& calls) {
-    for (const BareCall& c : calls) {
-        const SDL_Rect* source = c.whole_source ? nullptr : &c.source;
-        const SDL_Rect* destination = c.whole_destination ? nullptr : &c.destination;
-        if (c.texture == nullptr) {
-            SDL_SetRenderDrawColor(renderer, c.color.r, c.color.g, c.color.b, c.color.a);
-            if (c.filled) {
-                SDL_RenderFillRect(renderer, destination);
-            } else {
-                SDL_RenderDrawRect(renderer, destination);
-            }
-        } else if (c.ex) {
-            SDL_RenderCopyEx(renderer, c.texture, source, destination, c.angle, nullptr, c.flip);
-        } else {
-            SDL_RenderCopy(renderer, c.texture, source, destination);
-        }
-    }
+    int count = 0;
+    if (screen.player.length < 2.0 && screen.state != State::GameOver) count += kBorderRects;
+    if (screen.state != State::Playing) ++count;  // the fader
+    return count;
 }
 
 struct Series {
-    explicit Series(const char* name_) : name(name_) {}
+    explicit Series(std::string name_) : name(std::move(name_)) {}
 
-    const char* name;
+    std::string name;
     sim::Timing steady;
     std::vector<double> samples;  // steady frames, for the median
-    double first_us = 0.0;
+    double first = 0.0;
 
-    void add(long frame, long warm_up, double us) {
-        if (frame == 0) first_us = us;
+    void add(long frame, long warm_up, double value) {
+        if (frame == 0) first = value;
         if (frame < warm_up) return;
-        steady.add(us);
-        samples.push_back(us);
+        steady.add(value);
+        samples.push_back(value);
     }
     // Robust against the frames in which other processes had the CPU.
     double median() const {
@@ -115,8 +70,8 @@ struct Series {
         return sorted[sorted.size() / 2];
     }
     void print() const {
-        std::printf("%-44s %10.1f %10.1f %10.1f %10.1f\n", name, steady.mean_us(), median(),
-                    steady.worst_us, first_us);
+        std::printf("%-46s %10.1f %10.1f %10.1f %10.1f\n", name.c_str(), steady.mean_us(), median(),
+                    steady.worst_us, first);
     }
 };
 
@@ -138,6 +93,68 @@ std::string machine() {
                   cpu.c_str(), sysconf(_SC_NPROCESSORS_ONLN), load[0]);
     return text;
 }
+
+// One way of drawing: its own copy of the game and its figures.
+struct Path {
+    explicit Path(const char* name_, bool chunked_)
+        : name(name_),
+          chunked(chunked_),
+          update(std::string(name_) + ": GameScreen::update"),
+          draw(std::string(name_) + ": clear + GameScreen::draw (queued)"),
+          rasterise(std::string(name_) + ": rasterising (SDL_RenderFlush)"),
+          present(std::string(name_) + ": present (flip)"),
+          whole(std::string(name_) + ": whole frame"),
+          calls(std::string(name_) + ": drawing calls") {
+        restart(kSeed);
+    }
+
+    void restart(unsigned int seed) {
+        screen = std::make_unique<GameScreen>(seed);
+        screen->map.chunked = chunked;
+    }
+
+    // One frame; false when the game asked to be replaced.
+    bool frame(Graphics& graphics, Input& input, Audio& audio, long n, long warm_up) {
+        const auto start = Clock::now();
+        if (!screen->update(input, audio, kFrameMs)) return false;
+        const double t_update = us_since(start);
+        const uint64_t copies_before = graphics.copies_made;
+        auto t = Clock::now();
+        graphics.clear();
+        screen->draw(graphics);
+        const double t_draw = us_since(t);
+        t = Clock::now();
+        SDL_RenderFlush(graphics.renderer);
+        const double t_rasterise = us_since(t);
+        t = Clock::now();
+        graphics.flip();
+        const double t_present = us_since(t);
+        const double t_whole = us_since(start);
+
+        const MapChunks::Stats& chunks = screen->map.chunk_cache().last;
+        // Copies (of images and of chunks), primitives, and the clears of chunks begun.
+        const double call_count = static_cast<double>(graphics.copies_made - copies_before) +
+                                  primitives(*screen) + (chunks.used ? chunks.started : 0);
+        update.add(n, warm_up, t_update);
+        draw.add(n, warm_up, t_draw);
+        rasterise.add(n, warm_up, t_rasterise);
+        present.add(n, warm_up, t_present);
+        whole.add(n, warm_up, t_whole);
+        calls.add(n, warm_up, call_count);
+        if (chunked && !chunks.used) ++unchunked_frames;
+        return true;
+    }
+
+    void print() const {
+        for (const Series* s : {&update, &draw, &rasterise, &present, &whole}) s->print();
+    }
+
+    const char* name;
+    bool chunked;
+    std::unique_ptr<GameScreen> screen;
+    Series update, draw, rasterise, present, whole, calls;
+    long unchunked_frames = 0;
+};
 
 }  // namespace
 
@@ -161,127 +178,53 @@ int main(int argc, char** argv) {
         return 1;
     }
     const std::string where = machine();
-
-    Series update{"GameScreen::update"};
-    Series draw{"clear + GameScreen::draw (copies queued)"};
-    Series cpu{"GameScreen::draw, copies counted only"};
-    Series rasterise{"rasterising the queue (SDL_RenderFlush)"};
-    Series present{"present (flip)"};
-    Series whole{"whole frame (update, draw, rasterise, flip)"};
-    Series bare{"bare queueing of the same calls"};
-    // Where the drawing time goes, for whoever tunes it.
-    Series plan{"  of which Map::plan_draw (tile lookups)"};
-    sim::Timing copies;
-    sim::Timing primitives;
     long games = 1;
     {
         Audio audio{Audio::Config{}};
         Input input;
         sim::Pilot pilot(sim::Policy::Autopilot, kPilotSeed);
-        auto screen = std::make_unique<GameScreen>(kSeed);
-        std::vector<Graphics::BlitRecord> log;
-        std::vector<BareCall> calls;
+        Path direct("direct", false);
+        Path chunked("chunked", true);
 
         for (long frame = 0; frame < frames; ++frame) {
+            const GameScreen& leader = *direct.screen;
             input.pressed_buttons.clear();
             input.held_buttons.clear();
-            const bool over = screen->state == GameScreen::State::GameOver &&
-                              screen->fader.elapsed >= screen->fader.duration;
-            input.press(over ? Input::Button::Start : pilot.choose(*screen));
-
-            const auto start = Clock::now();
-            if (!screen->update(input, audio, kFrameMs)) {
-                screen = std::make_unique<GameScreen>(kSeed + static_cast<unsigned int>(games++));
-                continue;
-            }
-            const double t_update = us_since(start);
-            auto t = Clock::now();
-            graphics->clear();
-            screen->draw(*graphics);
-            const double t_draw = us_since(t);
-            t = Clock::now();
-            SDL_RenderFlush(graphics->renderer);
-            const double t_rasterise = us_since(t);
-            t = Clock::now();
-            graphics->flip();
-            const double t_present = us_since(t);
-            const double t_whole = us_since(start);
-
-            // The same frame once more with every copy only logged, then those copies queued
-            // bare. Neither is part of the frame above.
-            log.clear();
-            graphics->blit_log = &log;
-            graphics->blit_log_only = true;
-            t = Clock::now();
-            screen->draw(*graphics);
-            const double t_cpu = us_since(t);
-            graphics->blit_log = nullptr;
-            graphics->blit_log_only = false;
-
-            calls.clear();
-            for (const Graphics::BlitRecord& r : log) {
-                BareCall call;
-                call.texture = graphics->load_image(r.image);
-                call.source = r.source;
-                call.destination = r.destination;
-                call.whole_source = r.whole_source;
-                call.whole_destination = r.whole_destination;
-                call.ex = r.flip != Graphics::FlipDirection::None || r.angle != 0.0;
-                call.angle = r.angle;
-                call.flip = static_cast<SDL_RendererFlip>(r.flip);
-                calls.push_back(call);
-            }
-            const size_t copy_count = calls.size();
-            add_primitives(*screen, calls);
-            // Clipped to one pixel, so that these copies cost next to nothing to rasterise;
-            // queueing does not look at the clip.
-            const SDL_Rect pixel{0, 0, 1, 1};
-            SDL_RenderSetClipRect(graphics->renderer, &pixel);
-            t = Clock::now();
-            queue(graphics->renderer, calls);
-            const double t_bare = us_since(t);
-            SDL_RenderFlush(graphics->renderer);
-            SDL_RenderSetClipRect(graphics->renderer, nullptr);
-
-            std::vector<Map::TileDraw> tiles;
-            t = Clock::now();
-            screen->map.plan_draw(kWidth, kHeight, std::lround(screen->camera.x),
-                                  std::lround(screen->camera.y), tiles);
-            const double t_plan = us_since(t);
-
-            update.add(frame, warm_up, t_update);
-            draw.add(frame, warm_up, t_draw);
-            cpu.add(frame, warm_up, t_cpu);
-            rasterise.add(frame, warm_up, t_rasterise);
-            present.add(frame, warm_up, t_present);
-            whole.add(frame, warm_up, t_whole);
-            bare.add(frame, warm_up, t_bare);
-            plan.add(frame, warm_up, t_plan);
-            if (frame >= warm_up) {
-                copies.add(static_cast<double>(copy_count));
-                primitives.add(static_cast<double>(calls.size() - copy_count));
+            const bool over = leader.state == GameScreen::State::GameOver &&
+                              leader.fader.elapsed >= leader.fader.duration;
+            input.press(over ? Input::Button::Start : pilot.choose(leader));
+            // Both copies see the same inputs and times, so they play the same game.
+            const bool on = direct.frame(*graphics, input, audio, frame, warm_up);
+            chunked.frame(*graphics, input, audio, frame, warm_up);
+            if (!on) {
+                const auto seed = kSeed + static_cast<unsigned int>(games++);
+                direct.restart(seed);
+                chunked.restart(seed);
             }
         }
 
         std::printf("machine: %s\n", where.c_str());
         std::printf(
-            "seed %u steered by the autopilot, %ld frames of %u ms (%ld warm-up frames "
-            "left out of mean and worst), %d games, software renderer %dx%d\n",
+            "seed %u steered by the autopilot, %ld frames of %u ms (%ld warm-up frames left out "
+            "of mean, median and worst), %d games, software renderer %dx%d\n",
             kSeed, frames, kFrameMs, warm_up, static_cast<int>(games), kWidth, kHeight);
-        std::printf("%-44s %10s %10s %10s %10s   (microseconds)\n", "", "mean", "median", "worst",
+        std::printf("%-46s %10s %10s %10s %10s   (microseconds)\n", "", "mean", "median", "worst",
                     "first");
-        for (const Series* s : {&update, &draw, &cpu, &plan, &rasterise, &present, &whole, &bare}) {
-            s->print();
+        direct.print();
+        chunked.print();
+        for (const Path* p : {&direct, &chunked}) {
+            std::printf(
+                "%s: drawing calls per frame %.1f mean, %.0f median, %.0f at most, plus one "
+                "clear\n",
+                p->name, p->calls.steady.mean_us(), p->calls.median(), p->calls.steady.worst_us);
         }
+        std::printf("chunked frames drawn sprite by sprite instead: %ld\n",
+                    chunked.unchunked_frames);
         std::printf(
-            "SDL drawing calls per frame: %.1f copies (at most %.0f), %.1f primitives (at "
-            "most %.0f), plus one clear\n",
-            copies.mean_us(), copies.worst_us, primitives.mean_us(), primitives.worst_us);
-        std::printf(
-            "update + draw over bare queueing: %.2fx by means, %.2fx by medians (target: at "
-            "most 1.5x)\n",
-            (update.steady.mean_us() + draw.steady.mean_us()) / bare.steady.mean_us(),
-            (update.median() + draw.median()) / bare.median());
+            "whole frame, direct over chunked: %.2fx by medians, %.2fx by means (target: at "
+            "least 3x)\n",
+            direct.whole.median() / chunked.whole.median(),
+            direct.whole.steady.mean_us() / chunked.whole.steady.mean_us());
     }
     graphics.reset();
     SDL_Quit();
