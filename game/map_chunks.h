@@ -23,7 +23,7 @@ public:
     static constexpr std::size_t kDefaultMemoryCap = std::size_t{16} << 20;  // 16 MB
     // Tile copies a frame may spend on chunks next to the view, so that scrolling finds them
     // ready instead of drawing a row of chunks in one frame.
-    static constexpr int kPrefetchCopies = 40;
+    static constexpr int kPrefetchCopies = 24;
 
     // What the latest draw did, for tests and benchmarks.
     struct Stats {
