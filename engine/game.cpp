@@ -1,5 +1,6 @@
 #include "engine/game.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <utility>
 
@@ -59,12 +60,15 @@ bool Game::step() {
     if (!input.process()) return false;
 
     const uint32_t now = SDL_GetTicks();
-    const uint32_t elapsed = now - last_ticks;  // unsigned: right across the counter's wrap
+    // Unsigned: right across the counter's wrap. Capped here, before anything sees it, so that
+    // a recorded step and its replay count the same time.
+    const uint32_t elapsed = std::min(now - last_ticks, kLongestStep);
 
     if (input.key_pressed(Input::Button::Fullscreen)) graphics->toggle_fullscreen();
 
     screen->count_frame(elapsed);
     if (screen->update(input, *audio, elapsed)) {
+        graphics->fit_canvas();
         graphics->clear();
         screen->draw(*graphics);
         graphics->flip();
@@ -74,6 +78,20 @@ bool Game::step() {
 
     last_ticks = now;
     return screen != nullptr;
+}
+
+void Game::pace() {
+    const uint64_t frequency = SDL_GetPerformanceFrequency();
+    if (graphics != nullptr && !graphics->presents_in_step()) {
+        const uint64_t frame = frequency / static_cast<uint64_t>(graphics->refresh_rate());
+        const uint64_t spent = SDL_GetPerformanceCounter() - frame_start;
+        if (spent < frame) {
+            // Whole milliseconds, rounded up: a little late beats waking early and spinning.
+            const uint64_t left_ms = ((frame - spent) * 1000 + frequency - 1) / frequency;
+            SDL_Delay(static_cast<Uint32>(left_ms));
+        }
+    }
+    frame_start = SDL_GetPerformanceCounter();
 }
 
 bool Game::loop(Screen* first) {
@@ -87,8 +105,8 @@ bool Game::loop(Screen* first) {
         },
         this);
 #else
-    while (step()) {
-    }
+    frame_start = SDL_GetPerformanceCounter();
+    while (step()) pace();
     return true;
 #endif
 }

@@ -32,13 +32,22 @@ public:
     // Creates window and sound and installs the first screen (owned from here on). False
     // (after one line on stderr) when no window could be made; the screen is then dropped.
     bool start(Screen* first);
-    // One iteration of the main loop; false when the program should end.
+    // One iteration of the main loop; false when the program should end. The screen sees at
+    // most kLongestStep of play however long the clock says the step took (a suspend, a window
+    // frozen while dragged), so that a stall cannot starve the worm or dig through rock.
     bool step();
-    // start, then step until it returns false. False when no window could be made. In a web
-    // page it does not return: the browser calls step once per animation frame.
+    // Called between steps by loop: when presenting does not wait for the display (a hidden or
+    // minimised window, vsync refused), sleeps out the rest of the display's frame time, so
+    // that the loop does not spin a core. Does nothing while vsync paces the loop. Not used in
+    // a web page, where the browser paces the steps.
+    void pace();
+    // start, then step (and pace) until it returns false. False when no window could be made. In
+    // a web page it does not return: the browser calls step once per animation frame.
     bool loop(Screen* first);
     // Installs `next` (owned from here on), destroys the current screen, switches the music.
     void set_screen(Screen* next);
+
+    static constexpr uint32_t kLongestStep = 250;  // ms of play one step may count
 
     void bind_key(SDL_Scancode key, Input::Button b) { input.bind_key(key, b); }
     void bind_pad(SDL_GameControllerButton button, Input::Button b) { input.bind_pad(button, b); }
@@ -53,4 +62,5 @@ public:
     std::unique_ptr<Audio> audio;
     uint32_t last_ticks = 0;
     std::string music_track;
+    uint64_t frame_start = 0;  // performance counter at the end of the last pace()
 };

@@ -119,7 +119,9 @@ Graphics::Graphics(const Config& config_) : config(config_) {
     // Textures are created on first use, after this, so every image scales nearest-neighbour.
     SDL_SetHint(SDL_HINT_RENDER_SCALE_QUALITY, "nearest");
     SDL_RenderSetLogicalSize(renderer, config.width, config.height);
-    SDL_RenderSetIntegerScale(renderer, config.integer_scale ? SDL_TRUE : SDL_FALSE);
+    whole_scale = config.integer_scale;
+    SDL_RenderSetIntegerScale(renderer, whole_scale ? SDL_TRUE : SDL_FALSE);
+    fit_canvas();
     SDL_SetRenderDrawBlendMode(renderer, SDL_BLENDMODE_BLEND);
     renderer_alive = std::make_shared<const bool>(true);
     SDL_AddEventWatch(&Graphics::watch_events, this);
@@ -153,6 +155,61 @@ void Graphics::toggle_fullscreen() {
 
 void Graphics::set_window_size() {
     SDL_SetWindowSize(window, config.scale * config.width, config.scale * config.height);
+}
+
+SDL_Rect Graphics::canvas_placement(int window_w, int window_h, int canvas_w, int canvas_h,
+                                    bool integer_scale) {
+    if (window_w <= 0 || window_h <= 0 || canvas_w <= 0 || canvas_h <= 0) return {0, 0, 0, 0};
+    int64_t w = 0;
+    int64_t h = 0;
+    const int64_t whole = std::min(window_w / canvas_w, window_h / canvas_h);
+    if (integer_scale && whole >= 1) {
+        w = whole * canvas_w;
+        h = whole * canvas_h;
+    } else if (int64_t{canvas_w} * window_h > int64_t{window_w} * canvas_h) {
+        // Wider than the window: full width, bars above and below.
+        w = window_w;
+        h = int64_t{canvas_h} * window_w / canvas_w;
+    } else {
+        h = window_h;
+        w = int64_t{canvas_w} * window_h / canvas_h;
+    }
+    return {static_cast<int>((window_w - w) / 2), static_cast<int>((window_h - h) / 2),
+            static_cast<int>(w), static_cast<int>(h)};
+}
+
+void Graphics::fit_canvas() {
+    if (renderer == nullptr) return;
+    int w = 0;
+    int h = 0;
+    SDL_GetRendererOutputSize(renderer, &w, &h);
+    // SDL's whole-factor scaling never goes below 1 and would crop a canvas larger than the
+    // window; there SDL's own fit-to-window scaling takes over, which keeps the shape.
+    const bool whole = config.integer_scale && w >= config.width && h >= config.height;
+    if (whole == whole_scale) return;
+    whole_scale = whole;
+    SDL_RenderSetIntegerScale(renderer, whole ? SDL_TRUE : SDL_FALSE);
+}
+
+bool Graphics::presents_in_step() const {
+    if (window == nullptr || renderer == nullptr) return false;
+    if ((SDL_GetWindowFlags(window) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) != 0) {
+        return false;
+    }
+    SDL_RendererInfo info{};
+    if (SDL_GetRendererInfo(renderer, &info) != 0) return false;
+    return (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;
+}
+
+int Graphics::refresh_rate() const {
+    constexpr int kUsualRate = 60;
+    if (window == nullptr) return kUsualRate;
+    SDL_DisplayMode mode{};
+    if (SDL_GetWindowDisplayMode(window, &mode) != 0 || mode.refresh_rate <= 0) {
+        const int display = SDL_GetWindowDisplayIndex(window);
+        if (display < 0 || SDL_GetDesktopDisplayMode(display, &mode) != 0) return kUsualRate;
+    }
+    return mode.refresh_rate > 0 ? mode.refresh_rate : kUsualRate;
 }
 
 void Graphics::set_color(int color) {
@@ -331,7 +388,7 @@ SDL_Texture* Graphics::load_image(const std::string& name) {
 }
 
 SDL_Texture* Graphics::find_image(const std::string& name) {
-    const std::string path = "content/" + name;
+    const std::string path = config.content + name;
     if (auto found = textures.find(path); found != textures.end()) {
         last_name = name;
         last_entry = &found->second;

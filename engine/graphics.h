@@ -21,6 +21,7 @@ public:
         std::string title;
         int width = 0;  // logical canvas size in pixels
         int height = 0;
+        std::string content = "content/";  // the folder images are read from, with its slash
     };
 
     struct Point {
@@ -63,6 +64,18 @@ public:
     void flip();
     void toggle_fullscreen();
     void set_window_size();
+    // Where a canvas of canvas_w by canvas_h lands in a window of window_w by window_h pixels:
+    // scaled by the largest whole factor that fits when integer scaling is on and the window
+    // holds the canvas at least once, otherwise by the largest fraction that fits; centred,
+    // the rest of the window left black.
+    static SDL_Rect canvas_placement(int window_w, int window_h, int canvas_w, int canvas_h,
+                                     bool integer_scale);
+    // Called before each frame is drawn: makes the renderer place the canvas as
+    // canvas_placement says for the window's current size.
+    void fit_canvas();
+    // Whether presenting waits for the display: vsync granted and the window on screen.
+    bool presents_in_step() const;
+    int refresh_rate() const;   // of the window's display, in Hz; 60 when unknown
     void set_color(int color);  // 0xRRGGBBAA
 
     void draw_pixel(Point p, unsigned int color);
@@ -73,7 +86,8 @@ public:
     void draw_triangle_top(Point p1, Point p2, Point p3, unsigned int color);
     void draw_triangle_bottom(Point p1, Point p2, Point p3, unsigned int color);
 
-    // The texture of "content/" + name, loaded on first use; null (reported once) on failure.
+    // The texture of the content folder + name, loaded on first use; null (reported once) on
+    // failure.
     SDL_Texture* load_image(const std::string& name);
     void blit(const std::string& name, const SDL_Rect* source, const SDL_Rect* destination);
     void blit_ex(const std::string& name, const SDL_Rect* source, const SDL_Rect* destination,
@@ -133,7 +147,8 @@ public:
     std::map<std::string, SDL_Texture*> textures;  // by path; null marks a failed load
     SDL_Window* window = nullptr;
     SDL_Renderer* renderer = nullptr;
-    std::string error;  // what could not be made and why, without a newline; empty when fine
+    std::string error;         // what could not be made and why, without a newline; empty when fine
+    bool whole_scale = false;  // whether the renderer currently scales by whole factors
 
     // When set, every blit and blit_ex is appended here; with `blit_log_only` the copy is
     // then not handed to SDL at all (to measure the CPU side of drawing alone).

@@ -175,6 +175,48 @@ TEST(GameLoop, ElapsedTimeIsRightAcrossTheTickCounterWrap) {
     EXPECT_LE(game.last_ticks, after);
 }
 
+// A suspend and resume, or a window frozen while dragged, must not hand the screen its
+// seconds or hours at once.
+TEST(GameLoop, StallsCountAtMostAQuarterSecondOfPlay) {
+    Recorder seen;
+    Game game(small_config());
+    ASSERT_TRUE(game.start(new RecordingScreen("A", seen)));
+    for (uint32_t stall : {251u, 10000u, 3600000u}) {
+        game.last_ticks = SDL_GetTicks() - stall;
+        ASSERT_TRUE(game.step());
+        EXPECT_EQ(seen.elapsed.back(), Game::kLongestStep) << "a stall of " << stall << " ms";
+        EXPECT_EQ(game.screen->frame_times[(game.screen->frame_index + 29) % 30],
+                  Game::kLongestStep);
+    }
+    // Shorter steps pass unchanged.
+    const uint32_t before = SDL_GetTicks();
+    game.last_ticks = before - 100;
+    ASSERT_TRUE(game.step());
+    EXPECT_GE(seen.elapsed.back(), 100u);
+    EXPECT_LE(seen.elapsed.back(), 100u + (SDL_GetTicks() - before));
+}
+
+// The dummy driver's window presents at once and has no vsync, like a hidden window: the loop
+// must then wait out each frame instead of spinning.
+TEST(GameLoop, WithoutVsyncEachStepTakesAtLeastAFrameOfTheDisplay) {
+    Recorder seen;
+    Game game(small_config());
+    ASSERT_TRUE(game.start(new RecordingScreen("A", seen)));
+    SDL_HideWindow(game.graphics->window);
+    ASSERT_FALSE(game.graphics->presents_in_step());
+    const int rate = game.graphics->refresh_rate();
+    ASSERT_GT(rate, 0);
+    constexpr int kSteps = 10;
+    game.pace();
+    const uint32_t start = SDL_GetTicks();
+    for (int i = 0; i < kSteps; ++i) {
+        ASSERT_TRUE(game.step());
+        game.pace();
+    }
+    // A lower bound only: a busy machine may make the steps longer, never shorter.
+    EXPECT_GE(SDL_GetTicks() - start, static_cast<uint32_t>(kSteps * (1000 / rate)));
+}
+
 // ---- Music on screen changes ----
 
 // One second of 22050 Hz mono silence as a WAV file, which SDL_mixer plays as music.

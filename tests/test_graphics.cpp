@@ -3,6 +3,7 @@
 #include <SDL_image.h>
 #include <gtest/gtest.h>
 
+#include <cstring>
 #include <fstream>
 
 #include <algorithm>
@@ -556,6 +557,88 @@ TEST_F(GraphicsTest, LeavingFullscreenRestoresTheConfiguredWindowSize) {
     SDL_GetWindowSize(graphics->window, &w, &h);
     EXPECT_EQ(w, 2 * kWidth);
     EXPECT_EQ(h, 2 * kHeight);
+}
+
+struct Placement {
+    int window_w, window_h;
+    SDL_Rect expected;
+};
+
+TEST(CanvasPlacement, WholeFactorsWhenTheWindowHoldsTheCanvasElseTheLargestFractionCentred) {
+    const Placement cases[] = {
+        {1280, 720, {0, 0, 1280, 720}},
+        {1920, 1080, {320, 180, 1280, 720}},  // 1.5 times: stays at 1, letterboxed
+        {2560, 1440, {0, 0, 2560, 1440}},
+        {2600, 1500, {20, 30, 2560, 1440}},
+        {3840, 1440, {640, 0, 2560, 1440}},  // wide: the height decides
+        {1281, 2000, {0, 640, 1280, 720}},   // tall: the width decides
+        {640, 360, {0, 0, 640, 360}},        // smaller: scaled down, not cropped
+        {1000, 1000, {0, 219, 1000, 562}},   // bars above and below
+        {1280, 700, {18, 0, 1244, 700}},     // a little short: bars at the sides
+        {300, 2000, {0, 916, 300, 168}},
+        {1, 1, {0, 0, 1, 0}},
+    };
+    for (const Placement& c : cases) {
+        SCOPED_TRACE(std::to_string(c.window_w) + "x" + std::to_string(c.window_h));
+        const SDL_Rect r = Graphics::canvas_placement(c.window_w, c.window_h, 1280, 720, true);
+        EXPECT_EQ(r.x, c.expected.x);
+        EXPECT_EQ(r.y, c.expected.y);
+        EXPECT_EQ(r.w, c.expected.w);
+        EXPECT_EQ(r.h, c.expected.h);
+    }
+    // Without whole factors the canvas always fills the window one way.
+    const SDL_Rect free = Graphics::canvas_placement(1920, 1200, 1280, 720, false);
+    EXPECT_EQ(free.x, 0);
+    EXPECT_EQ(free.y, 60);
+    EXPECT_EQ(free.w, 1920);
+    EXPECT_EQ(free.h, 1080);
+    const SDL_Rect none = Graphics::canvas_placement(0, 0, 1280, 720, true);
+    EXPECT_EQ(none.w, 0);
+    EXPECT_EQ(none.h, 0);
+}
+
+// What the window shows: a canvas painted white, after the window was resized, is white
+// exactly where canvas_placement puts it and black around it.
+TEST_F(GraphicsTest, ResizedWindowShowsTheWholeCanvasWhereThePlacementSays) {
+    const std::pair<int, int> sizes[] = {{kWidth, kHeight},
+                                         {3 * kWidth + 5, 2 * kHeight + 7},
+                                         {kWidth / 2, kHeight / 2},
+                                         {kWidth - 1, kHeight},
+                                         {100, 100},
+                                         {kWidth * 2, kHeight * 2}};
+    for (const auto& [w, h] : sizes) {
+        SCOPED_TRACE(std::to_string(w) + "x" + std::to_string(h));
+        SDL_SetWindowSize(graphics->window, w, h);
+        SDL_PumpEvents();
+        graphics->fit_canvas();
+        graphics->clear();
+        graphics->draw_rect({0, 0}, {kWidth, kHeight}, kWhite, true);
+        graphics->flip();
+
+        SDL_Surface* shown = SDL_GetWindowSurface(graphics->window);
+        ASSERT_NE(shown, nullptr) << SDL_GetError();
+        ASSERT_EQ(shown->w, w);
+        ASSERT_EQ(shown->h, h);
+        ASSERT_EQ(shown->format->BytesPerPixel, 4);
+        const SDL_Rect place = Graphics::canvas_placement(w, h, kWidth, kHeight, true);
+        int wrong = 0;
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                uint32_t pixel = 0;
+                std::memcpy(&pixel,
+                            static_cast<const char*>(shown->pixels) + y * shown->pitch + 4 * x, 4);
+                Uint8 r = 0, g = 0, b = 0;
+                SDL_GetRGB(pixel, shown->format, &r, &g, &b);
+                const bool inside =
+                    x >= place.x && x < place.x + place.w && y >= place.y && y < place.y + place.h;
+                const bool white = r == 255 && g == 255 && b == 255;
+                const bool black = r == 0 && g == 0 && b == 0;
+                if (inside ? !white : !black) ++wrong;
+            }
+        }
+        EXPECT_EQ(wrong, 0) << "placed at " << place.x << "," << place.y << " " << place.w << "x"
+                            << place.h;
+    }
 }
 
 }  // namespace
