@@ -1,5 +1,6 @@
 #include "engine/input.h"
 
+#include <algorithm>
 #include <cstring>
 
 namespace {
@@ -108,6 +109,8 @@ void Input::close_controller(SDL_JoystickID id) {
 bool Input::process() {
     pressed_buttons.clear();
     released_buttons.clear();
+    interruption = false;
+    window_changed = false;
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         switch (event.type) {
@@ -115,7 +118,10 @@ bool Input::process() {
                 // Whatever is still queued waits for the next call.
                 return false;
             case SDL_KEYDOWN:
-                if (event.key.repeat == 0) key_down(event);
+                if (event.key.repeat == 0) {
+                    key_down(event);
+                    last_controller = -1;
+                }
                 break;
             case SDL_KEYUP:
                 key_up(event);
@@ -130,25 +136,75 @@ bool Input::process() {
                 break;
             case SDL_CONTROLLERAXISMOTION:
                 pad_axis(event);
+                if (event.caxis.value < -kDeadZone || event.caxis.value > kDeadZone) {
+                    last_controller = event.caxis.which;
+                }
                 break;
             case SDL_CONTROLLERBUTTONDOWN:
                 pad_down(event);
+                last_controller = event.cbutton.which;
                 break;
             case SDL_CONTROLLERBUTTONUP:
                 pad_up(event);
                 break;
             case SDL_CONTROLLERDEVICEREMOVED:
+                if (event.cdevice.which == last_controller) {
+                    interruption = true;
+                    last_controller = -1;
+                }
                 close_controller(event.cdevice.which);
                 process_controllers();
                 break;
             case SDL_CONTROLLERDEVICEADDED:
                 process_controllers();
                 break;
+            case SDL_WINDOWEVENT:
+                window_event(event);
+                break;
             default:
                 break;
         }
     }
+    // Judged on where the events left the window, once they are all in.
+    if (window_changed && (window_hidden || window_minimised || focus_lost)) interruption = true;
     return true;
+}
+
+void Input::window_event(const SDL_Event& event) {
+    switch (event.window.event) {
+        case SDL_WINDOWEVENT_FOCUS_LOST:
+            focus_lost = true;
+            break;
+        case SDL_WINDOWEVENT_FOCUS_GAINED:
+            focus_lost = false;
+            break;
+        case SDL_WINDOWEVENT_MINIMIZED:
+            window_minimised = true;
+            break;
+        case SDL_WINDOWEVENT_RESTORED:
+        case SDL_WINDOWEVENT_MAXIMIZED:
+            window_minimised = false;
+            break;
+        case SDL_WINDOWEVENT_HIDDEN:
+            window_hidden = true;
+            break;
+        case SDL_WINDOWEVENT_SHOWN:
+            window_hidden = false;
+            break;
+        default:
+            return;
+    }
+    window_changed = true;
+}
+
+void Input::rumble(double low, double high, uint32_t ms) const {
+    const auto found = controllers.find(last_controller);
+    if (found == controllers.end()) return;
+    const auto strength = [](double s) {
+        return static_cast<Uint16>(std::clamp(s, 0.0, 1.0) * 0xFFFF);
+    };
+    // Controllers without motors refuse; that is all rumbling can do wrong.
+    SDL_GameControllerRumble(found->second, strength(low), strength(high), ms);
 }
 
 std::vector<Button> Input::all_pressed() const {

@@ -52,6 +52,16 @@ public:
     // Returns false as soon as a quit event is seen (the rest stays queued).
     bool process();
 
+    // Whether the player was taken away from the game during the latest process(): the window
+    // lost the focus, was minimised or hidden, or the controller last used was unplugged. A
+    // screen that can pause does so; only the player resumes.
+    bool interrupted() const { return interruption; }
+
+    // Rumbles the controller last used, if it can, at strengths from 0 to 1 for `ms`
+    // milliseconds; a newer rumble replaces one still running. Nothing happens after the
+    // keyboard was used last or when no controller is open.
+    void rumble(double low, double high, uint32_t ms) const;
+
     bool key_pressed(Button b) const { return pressed_buttons.count(b) != 0; }
     bool key_held(Button b) const { return held_buttons.count(b) != 0; }
     bool key_released(Button b) const { return released_buttons.count(b) != 0; }
@@ -67,6 +77,7 @@ public:
     void pad_axis(const SDL_Event& event);
     void press(Button b);
     void release(Button b);
+    void window_event(const SDL_Event& event);
 
     void bind_key(SDL_Scancode key, Button b);
     void bind_pad(SDL_GameControllerButton button, Button b);
@@ -88,4 +99,12 @@ public:
     std::unordered_map<int, Button> pad_binds;
     std::unordered_map<int, std::pair<Button, Button>> axis_binds;        // negative, positive
     std::unordered_map<SDL_JoystickID, SDL_GameController*> controllers;  // open, by instance
+    bool interruption = false;                                            // see interrupted()
+    // What the window events said last: SDL may hide and show a window within one frame (as
+    // when a renderer re-creates it), which is no reason to pause.
+    bool window_hidden = false;
+    bool window_minimised = false;
+    bool focus_lost = false;
+    bool window_changed = false;          // one of the three changed during the latest process()
+    SDL_JoystickID last_controller = -1;  // the controller that sent the last press; -1: keys
 };

@@ -34,7 +34,9 @@ constexpr int kCronchVariants = 8;
 constexpr int kYumVariants = 8;
 constexpr int kOuchVariants = 4;
 constexpr int kBoomVariants = 6;
-constexpr double kSpawnDepth = 1.0;  // metres
+constexpr double kSpawnDepth = 1.0;        // metres
+constexpr double kBiteRumble = 0.75;       // of full strength, both motors
+constexpr uint32_t kBiteRumbleTime = 250;  // ms
 
 constexpr int64_t kShakeCentre = 5;     // cells: the distance that shakes the most
 constexpr double kShakeSpread = 625.0;  // 25 cells squared: no shake from 30 cells on
@@ -114,6 +116,8 @@ GameScreen::GameScreen(unsigned int seed)
 
 Replay::Step step_of(const Input& input, unsigned int elapsed) {
     Replay::Step step{elapsed, 0, 0};
+    // Leaving the window, or unplugging the controller in use, is recorded as the focus bit.
+    if (input.interrupted()) step.pressed |= Replay::kFocusLost;
     for (Input::Button b : input.pressed_buttons) step.pressed |= Replay::bit(static_cast<int>(b));
     for (Input::Button b : input.released_buttons) {
         step.released |= Replay::bit(static_cast<int>(b));
@@ -152,6 +156,10 @@ void play_events(const GameEvents& events, Audio& audio) {
 bool GameScreen::update(const Input& input, Audio& audio, unsigned int elapsed) {
     const bool keep = advance(step_of(input, elapsed));
     play_events(events, audio);
+    // A bite is felt as well as heard, on a controller that can.
+    if (std::find(events.begin(), events.end(), GameEvent::Bitten) != events.end()) {
+        input.rumble(kBiteRumble, kBiteRumble, kBiteRumbleTime);
+    }
     return keep;
 }
 
@@ -173,14 +181,17 @@ bool GameScreen::advance(const Replay::Step& step) {
         return true;
     }
     if (state == State::GameOver) {
-        if (pressed(Button::Start)) return false;
+        // Only once the results are on screen: a Start meant for the pause, pressed as the
+        // worm died, must not skip them.
+        if (pressed(Button::Start) && results_shown()) return false;
         fader.update(elapsed);
         return true;
     }
 
     if (pressed(Button::Left)) player.turn_left();
     if (pressed(Button::Right)) player.turn_right();
-    // The pause starts after this frame's step, so the press frame still moves the world.
+    // The pause starts after this frame's step, so the press frame still moves the world. A
+    // player taken away from the window or whose controller came unplugged is paused too.
     if (pressed(Button::Start) || (step.pressed & Replay::kFocusLost) != 0) {
         state = State::Paused;
         fader.reset(kPauseColor, kPauseFade);
@@ -264,7 +275,7 @@ void GameScreen::draw(Graphics& graphics) const {
         }
     }
 
-    const bool results_screen = state == State::GameOver && fader.elapsed >= fader.duration;
+    const bool results_screen = results_shown();
     if (state != State::Playing) fader.draw(graphics);
     if (state == State::Paused) {
         text.draw(graphics, "P A U S E", width / 2, height / 2 - 8, Text::Alignment::Center);

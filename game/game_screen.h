@@ -50,6 +50,10 @@ public:
     void draw(Graphics& graphics) const override;
     Screen* next_screen() const override;  // a new TitleScreen
     std::string get_music_track() const override { return "deepdiggin.ogg"; }
+    // The game is over and its fade has finished: the results screen is what is drawn.
+    bool results_shown() const {
+        return state == State::GameOver && fader.elapsed >= fader.duration;
+    }
 
     // Declaration order is construction order: rng's first output seeds the map, its second
     // the camera.

@@ -13,7 +13,8 @@ namespace {
 
 constexpr int kNoFrame = 99;
 constexpr int kBodyFrameOffset = 24;
-constexpr int kNoBodyFrame = 123;  // not kNoFrame + kBodyFrameOffset: the sheet has its own
+constexpr int kTailFrameOffset = 48;  // the last segment narrows to a tip
+constexpr int kNoBodyFrame = 123;     // not kNoFrame + kBodyFrameOffset: the sheet has its own
 
 // Head frame by [front][back]; only straight pieces and 120-degree bends have one.
 constexpr std::array<std::array<int, 6>, 6> kHeadFrames{{
@@ -55,9 +56,13 @@ Player::Player(const Map& map) : sprites("worm.png", 8, 32, 32) {
 
 void Player::draw(Graphics& graphics, long x_offset, long y_offset) const {
     bool head = true;
+    const Segment* last = &segments.back();
     for (const Segment& segment : segments) {
         int frame = segment.sprite();
-        if (!head) frame = frame == kNoFrame ? kNoBodyFrame : frame + kBodyFrameOffset;
+        if (!head) {
+            const int offset = &segment == last ? kTailFrameOffset : kBodyFrameOffset;
+            frame = frame == kNoFrame ? kNoBodyFrame : frame + offset;
+        }
         const Point p = segment.position.draw_point();
         sprites.draw(graphics, frame, static_cast<int>(p.x - x_offset),
                      static_cast<int>(p.y - y_offset));

@@ -216,18 +216,87 @@ TEST_F(Play, PausingInTheFrameTheWormDiesKeepsTheMusicAtFullVolume) {
     EXPECT_EQ(Mix_VolumeMusic(-1), 128);
 }
 
-TEST_F(Play, StartDuringTheGameOverFadeLeavesAtOnceForTheTitle) {
+// A Start meant for the pause, pressed just as the worm dies, must not skip the results.
+TEST_F(Play, StartLeavesTheGameOverOnlyOnceTheResultsAreShown) {
     GameScreen screen(12);
     screen.player.length = 0.5;
     EXPECT_TRUE(step(screen, 16));
+    ASSERT_EQ(screen.state, State::GameOver);
     const int32_t food_timer = screen.food_timer;
+    EXPECT_TRUE(step(screen, 16, Button::Start));
     EXPECT_TRUE(step(screen, 1000));
-    EXPECT_EQ(screen.fader.elapsed, 1000u);
+    EXPECT_EQ(screen.fader.elapsed, 1016u);    // the ignored press still counted its time
     EXPECT_EQ(screen.food_timer, food_timer);  // the world has stopped
+    EXPECT_TRUE(step(screen, 1983, Button::Start));
+    EXPECT_FALSE(screen.results_shown());
+    EXPECT_TRUE(step(screen, 1));
+    EXPECT_TRUE(screen.results_shown());
     EXPECT_FALSE(step(screen, 16, Button::Start));
 
     std::unique_ptr<Screen> next(screen.next_screen());
     EXPECT_NE(dynamic_cast<TitleScreen*>(next.get()), nullptr);
+}
+
+TEST_F(Play, LosingTheWindowPausesAndOnlyStartResumes) {
+    GameScreen screen(14);
+    step(screen, 16);
+    input.interruption = true;
+    step(screen, 16);
+    input.interruption = false;
+    EXPECT_EQ(screen.state, State::Paused);
+    EXPECT_EQ(Mix_VolumeMusic(-1), 38);
+    for (int i = 0; i < 5; ++i) step(screen, 16);  // focus back, nothing pressed
+    EXPECT_EQ(screen.state, State::Paused);
+    step(screen, 16, Button::Start);
+    EXPECT_EQ(screen.state, State::Playing);
+
+    // Paused already or over: nothing changes.
+    step(screen, 16, Button::Start);
+    input.interruption = true;
+    step(screen, 16);
+    EXPECT_EQ(screen.state, State::Paused);
+    screen.state = State::GameOver;
+    step(screen, 16);
+    input.interruption = false;
+    EXPECT_EQ(screen.state, State::GameOver);
+}
+
+int count_rumble(void* userdata, Uint16, Uint16) {
+    ++*static_cast<int*>(userdata);
+    return 0;
+}
+
+TEST_F(Play, ABiteRumblesTheControllerInUse) {
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
+    int rumbles = 0;
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    desc.userdata = &rumbles;
+    desc.Rumble = count_rumble;
+    const int index = SDL_JoystickAttachVirtualEx(&desc);
+    ASSERT_GE(index, 0) << SDL_GetError();
+    input.process_controllers();
+    input.last_controller = SDL_JoystickGetDeviceInstanceID(index);
+    ASSERT_EQ(input.controllers.count(input.last_controller), 1u);
+
+    GameScreen screen(15);
+    step(screen, 0);
+    add_centipede(screen, 40, Direction::W);  // far away: no bite
+    step(screen, 0);
+    EXPECT_EQ(rumbles, 0);
+    screen.centipedes.clear();
+    screen.player.length = 20.0;
+    add_centipede(screen, 0, Direction::W);  // on the worm's head
+    step(screen, 0);
+    EXPECT_EQ(rumbles, 1);
+
+    for (auto& [id, pad] : input.controllers) SDL_GameControllerClose(pad);
+    input.controllers.clear();
+    SDL_JoystickDetachVirtual(index);
+    SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
 }
 
 // The whole observable state that the rules keep.

@@ -467,6 +467,142 @@ TEST_F(InputEvents, DeviceEventsWithoutDevicesAreHarmless) {
     EXPECT_TRUE(input.key_pressed(Button::Select));
 }
 
+// ---- Interruptions and rumble ----
+
+void push_window(Uint8 kind) {
+    SDL_Event event{};
+    event.type = SDL_WINDOWEVENT;
+    event.window.event = kind;
+    push(event);
+}
+
+TEST_F(InputEvents, FocusLossMinimisingAndHidingInterruptForOneFrame) {
+    for (Uint8 kind :
+         {SDL_WINDOWEVENT_FOCUS_LOST, SDL_WINDOWEVENT_MINIMIZED, SDL_WINDOWEVENT_HIDDEN}) {
+        push_window(kind);
+        ASSERT_TRUE(input.process());
+        EXPECT_TRUE(input.interrupted()) << int(kind);
+        ASSERT_TRUE(input.process());
+        EXPECT_FALSE(input.interrupted()) << "still after " << int(kind);
+    }
+    // SDL hides and shows a window in one go when a renderer re-creates it.
+    push_window(SDL_WINDOWEVENT_HIDDEN);
+    push_window(SDL_WINDOWEVENT_SHOWN);
+    push_window(SDL_WINDOWEVENT_FOCUS_GAINED);
+    push_window(SDL_WINDOWEVENT_RESTORED);
+    ASSERT_TRUE(input.process());
+    EXPECT_FALSE(input.interrupted());
+    // Coming back is no reason to interrupt, nor to resume anything by itself.
+    for (Uint8 kind : {SDL_WINDOWEVENT_FOCUS_GAINED, SDL_WINDOWEVENT_RESTORED,
+                       SDL_WINDOWEVENT_SHOWN, SDL_WINDOWEVENT_EXPOSED, SDL_WINDOWEVENT_MOVED,
+                       SDL_WINDOWEVENT_SIZE_CHANGED, SDL_WINDOWEVENT_MAXIMIZED}) {
+        push_window(kind);
+        ASSERT_TRUE(input.process());
+        EXPECT_FALSE(input.interrupted()) << int(kind);
+    }
+}
+
+// Rumble calls a virtual pad receives.
+struct Motors {
+    int calls = 0;
+    Uint16 low = 0;
+    Uint16 high = 0;
+};
+
+int record_rumble(void* userdata, Uint16 low, Uint16 high) {
+    auto* motors = static_cast<Motors*>(userdata);
+    ++motors->calls;
+    motors->low = low;
+    motors->high = high;
+    return 0;
+}
+
+// A virtual game controller with motors; returns its device index.
+int attach_pad(Motors& motors) {
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    desc.userdata = &motors;
+    desc.Rumble = record_rumble;
+    return SDL_JoystickAttachVirtualEx(&desc);
+}
+
+// Presses Start on the pad at `index` (after the input has opened it).
+void press_start_on(int index) {
+    SDL_Joystick* stick = SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(index));
+    ASSERT_NE(stick, nullptr);
+    SDL_JoystickSetVirtualButton(stick, SDL_CONTROLLER_BUTTON_START, SDL_PRESSED);
+    SDL_JoystickUpdate();
+}
+
+TEST_F(InputEvents, UnpluggingTheControllerLastUsedInterruptsAnotherDoesNot) {
+    Motors first_motors, second_motors;
+    const int first = attach_pad(first_motors);
+    const int second = attach_pad(second_motors);
+    ASSERT_GE(first, 0) << SDL_GetError();
+    ASSERT_GE(second, 0) << SDL_GetError();
+    ASSERT_TRUE(input.process());
+    ASSERT_EQ(input.controllers.size(), 2u);
+
+    press_start_on(second);
+    ASSERT_TRUE(input.process());
+    ASSERT_TRUE(input.key_pressed(Button::Start));
+    // The other pad is pulled out: play goes on.
+    ASSERT_EQ(SDL_JoystickDetachVirtual(first), 0);
+    ASSERT_TRUE(input.process());
+    EXPECT_FALSE(input.interrupted());
+    // The one in the player's hands is (the second pad, now device 0).
+    ASSERT_EQ(SDL_JoystickDetachVirtual(0), 0);
+    ASSERT_TRUE(input.process());
+    EXPECT_TRUE(input.interrupted());
+}
+
+TEST_F(InputEvents, UnpluggingAPadAfterTheKeyboardWasUsedDoesNotInterrupt) {
+    Motors motors;
+    const int index = attach_pad(motors);
+    ASSERT_GE(index, 0) << SDL_GetError();
+    ASSERT_TRUE(input.process());
+    press_start_on(index);
+    ASSERT_TRUE(input.process());
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_LEFT);
+    ASSERT_TRUE(input.process());
+    ASSERT_EQ(SDL_JoystickDetachVirtual(index), 0);
+    ASSERT_TRUE(input.process());
+    EXPECT_FALSE(input.interrupted());
+}
+
+TEST_F(InputEvents, RumbleGoesToTheControllerLastUsedOnly) {
+    Motors used, idle;
+    const int a = attach_pad(used);
+    const int b = attach_pad(idle);
+    ASSERT_GE(a, 0) << SDL_GetError();
+    ASSERT_GE(b, 0) << SDL_GetError();
+    ASSERT_TRUE(input.process());
+
+    input.rumble(1.0, 1.0, 100);  // nothing used yet
+    EXPECT_EQ(used.calls + idle.calls, 0);
+
+    press_start_on(a);
+    ASSERT_TRUE(input.process());
+    input.rumble(0.5, 2.0, 100);
+    EXPECT_EQ(used.calls, 1);
+    EXPECT_EQ(used.low, 0x7FFF);
+    EXPECT_EQ(used.high, 0xFFFF);  // pinned to full strength
+    EXPECT_EQ(idle.calls, 0);
+
+    // After a key press the player holds the keyboard: no rumble.
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_RIGHT);
+    ASSERT_TRUE(input.process());
+    input.rumble(1.0, 1.0, 100);
+    EXPECT_EQ(used.calls, 1);
+    SDL_JoystickDetachVirtual(b);
+    SDL_JoystickDetachVirtual(a);
+    ASSERT_TRUE(input.process());
+    input.rumble(1.0, 1.0, 100);  // nothing open: nothing happens
+}
+
 TEST(InputInit, OpensControllersAlreadyConnected) {
     ASSERT_EQ(SDL_Init(SDL_INIT_EVENTS | SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
     const int index = SDL_JoystickAttachVirtual(SDL_JOYSTICK_TYPE_GAMECONTROLLER, 6, 15, 0);

@@ -359,7 +359,26 @@ TEST_F(PlayerWorld, DrawsTheHeadThenTheBodyWithBodyFrames) {
     }
     EXPECT_EQ(frame(log[0]), 11);      // head: front SE, back NW
     EXPECT_EQ(frame(log[1]), 3 + 24);  // body: front SE, back W
-    EXPECT_EQ(frame(log[2]), 123);
+    EXPECT_EQ(frame(log[2]), 123);     // the tail, with a pair without a frame
+}
+
+TEST_F(PlayerWorld, LastSegmentIsDrawnWithItsTailFrame) {
+    lay_worm(worm, {0, 4}, {Direction::E, Direction::E, Direction::E});  // straight, east
+    auto graphics = test::make_graphics();
+    std::vector<Graphics::BlitRecord> log;
+    graphics->blit_log = &log;
+    graphics->blit_log_only = true;
+    worm.draw(*graphics, 0, 0);
+    ASSERT_EQ(log.size(), 4u);
+    std::vector<int> frames;
+    for (const auto& b : log) frames.push_back(b.source.y / 32 * 8 + b.source.x / 32);
+    EXPECT_EQ(frames, (std::vector<int>{10, 10 + 24, 10 + 24, 10 + 48}));
+
+    worm.segments.resize(1);  // a head alone is a head
+    log.clear();
+    worm.draw(*graphics, 0, 0);
+    ASSERT_EQ(log.size(), 1u);
+    EXPECT_EQ(log[0].source.y / 32 * 8 + log[0].source.x / 32, 10);
 }
 
 TEST_F(PlayerWorld, BodyNeverOverlapsOverALongRandomRun) {
