@@ -7,8 +7,10 @@
 #   P/share/applications/burrowgale.desktop, P/share/icons/hicolor/NxN/apps/burrowgale.png,
 #   P/share/metainfo/org.burrowgale.Burrowgale.metainfo.xml, P/share/doc/burrowgale/
 #
-# The game reads "content/" relative to its working directory, so it is never started directly:
-# the launcher sets the working directory. It computes the prefix from its own location, which
+# The game reads "content/" relative to its working directory when there is one, else the one
+# beside its own folder, else the installed data folder; the launcher still sets the working
+# directory, so that a "content/" folder wherever the player happens to be is never mistaken for
+# the game's. It computes the prefix from its own location, which
 # keeps DESTDIR-staged trees, temporary prefixes and moved trees working.
 
 set(BURROWGALE_INSTALL_BINDIR bin)
@@ -21,6 +23,11 @@ file(RELATIVE_PATH BURROWGALE_LAUNCHER_TO_DATA
      /P/${BURROWGALE_INSTALL_BINDIR} /P/${BURROWGALE_INSTALL_PKGDATADIR})
 file(RELATIVE_PATH BURROWGALE_LAUNCHER_TO_EXE
      /P/${BURROWGALE_INSTALL_BINDIR} /P/${BURROWGALE_INSTALL_PKGLIBDIR}/burrowgale)
+# The game also finds its content on its own, from its own place, when started directly.
+file(RELATIVE_PATH BURROWGALE_EXE_TO_CONTENT
+     /P/${BURROWGALE_INSTALL_PKGLIBDIR} /P/${BURROWGALE_INSTALL_PKGDATADIR}/content)
+target_compile_definitions(burrowgale PRIVATE
+                           BURROWGALE_INSTALLED_CONTENT="${BURROWGALE_EXE_TO_CONTENT}")
 configure_file(${CMAKE_SOURCE_DIR}/packaging/burrowgale.in
                ${CMAKE_BINARY_DIR}/packaging/burrowgale @ONLY)
 

@@ -1,6 +1,7 @@
 #include <cstdio>
 #include <cstring>
 
+#include "engine/content_dir.h"
 #include "engine/game.h"
 #include "game/title_screen.h"
 #include "game/verify.h"
@@ -21,6 +22,11 @@ int main(int argc, char** argv) {
     // The page sizes the canvas to the browser window; whole-number scaling would leave most
     // of a window between one and two canvases wide black.
     config.graphics.integer_scale = false;
+#else
+    // Found from wherever the game was started: a build folder, the installed layout.
+    const std::string content = Util::find_content_dir(BURROWGALE_INSTALLED_CONTENT);
+    config.graphics.content = content;
+    config.audio.content = content;
 #endif
 
     Game game(config);

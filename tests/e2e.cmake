@@ -8,3 +8,8 @@ add_test(NAME e2e_no_display
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/e2e_no_display.sh $<TARGET_FILE:burrowgale>
   WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
 set_tests_properties(e2e_no_display PROPERTIES TIMEOUT 120)
+
+add_test(NAME e2e_anywhere
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/e2e_anywhere.sh $<TARGET_FILE:burrowgale>
+  WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+set_tests_properties(e2e_anywhere PROPERTIES TIMEOUT 300)
