@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
+#include <cstdlib>
+#include <cstring>
 #include <random>
 
 namespace {
@@ -17,6 +19,22 @@ unsigned int random_device_value() {
         return static_cast<unsigned int>(
             std::chrono::steady_clock::now().time_since_epoch().count());
     }
+}
+
+// The largest sample value of a chunk as a fraction of full scale. Chunks hold the mixer's
+// format; one that is not 16-bit counts as reaching full scale.
+double peak_of(const Mix_Chunk& chunk) {
+    int frequency = 0;
+    int channels = 0;
+    Uint16 format = 0;
+    if (Mix_QuerySpec(&frequency, &format, &channels) == 0 || format != AUDIO_S16SYS) return 1.0;
+    int highest = 0;
+    for (Uint32 at = 0; at + 1 < chunk.alen; at += 2) {
+        int16_t value = 0;
+        std::memcpy(&value, chunk.abuf + at, sizeof value);
+        highest = std::max(highest, std::abs(static_cast<int>(value)));
+    }
+    return highest / 32768.0;
 }
 
 }  // namespace
@@ -34,18 +52,19 @@ Audio::~Audio() {
 }
 
 Mix_Chunk* Audio::load_chunk(const std::string& name) {
-    const std::string path = "content/" + name;
+    const std::string path = config.content + name;
     if (auto found = samples.find(path); found != samples.end()) return found->second;
     Mix_Chunk* chunk = Mix_LoadWAV_RW(SDL_RWFromFile(path.c_str(), "rb"), 1);
     if (chunk == nullptr) {
         std::fprintf(stderr, "Couldn't load sample %s: %s\n", path.c_str(), SDL_GetError());
     }
     samples[path] = chunk;
+    sample_peaks[path] = chunk == nullptr ? 0.0 : peak_of(*chunk);
     return chunk;
 }
 
 Mix_Music* Audio::load_music(const std::string& name) {
-    const std::string path = "content/" + name;
+    const std::string path = config.content + name;
     if (auto found = music.find(path); found != music.end()) return found->second;
     Mix_Music* track = Mix_LoadMUS(path.c_str());
     if (track == nullptr) {
@@ -55,12 +74,44 @@ Mix_Music* Audio::load_music(const std::string& name) {
     return track;
 }
 
-void Audio::play_sample(const std::string& name) {
-    Mix_Chunk* chunk = load_chunk(name);
-    if (chunk != nullptr) Mix_PlayChannelTimed(-1, chunk, 0, -1);
+void Audio::play_sample(const std::string& name) { play_effect(name, name); }
+
+void Audio::play_effect(const std::string& effect, const std::string& file) {
+    Mix_Chunk* chunk = load_chunk(file);
+    if (chunk == nullptr) return;
+    const double peak = sample_peaks[config.content + file];
+    std::deque<Voice>& copies = voices[effect];
+    // Forgotten first, so that a copy that has finished does not count against the limit.
+    limit(peak);
+    while (copies.size() >= kMaxCopies) {
+        Mix_HaltChannel(copies.front().channel);
+        copies.pop_front();
+        limit(peak);
+    }
+    const int channel = Mix_PlayChannelTimed(-1, chunk, 0, -1);
+    if (channel >= 0) copies.push_back({channel, chunk, peak});
+}
+
+void Audio::limit(double extra_peak) {
+    double peaks = extra_peak;
+    for (auto& [effect, copies] : voices) {
+        std::erase_if(copies, [](const Voice& v) {
+            // A channel that stopped, or that plays something else now, has let the voice go.
+            return Mix_Playing(v.channel) == 0 || Mix_GetChunk(v.channel) != v.chunk;
+        });
+        for (const Voice& v : copies) peaks += v.peak;
+    }
+    double room = kCeiling;
+    if (Mix_PlayingMusic() == 1) room -= kMusicPeak * Mix_VolumeMusic(-1) / MIX_MAX_VOLUME;
+    const double gain = peaks <= room ? 1.0 : std::max(room, 0.0) / peaks;
+    // Rounded down, so that the mixer's volume never exceeds the gain.
+    const int volume = static_cast<int>(gain * MIX_MAX_VOLUME);
+    if (volume != static_cast<int>(effects_gain * MIX_MAX_VOLUME)) Mix_Volume(-1, volume);
+    effects_gain = static_cast<double>(volume) / MIX_MAX_VOLUME;
 }
 
 void Audio::play_random_sample(std::string name, int count) {
+    const std::string effect = name;
     // A count below 1 would make an empty range; treat it as the one variant there is.
     if (count < 1) count = 1;
     std::mt19937 engine(random_device_value());
@@ -72,7 +123,7 @@ void Audio::play_random_sample(std::string name, int count) {
     } else {
         name.insert(dot, number);
     }
-    play_sample(name);
+    play_effect(effect, name);
 }
 
 void Audio::stop_samples() { Mix_HaltChannel(-1); }
@@ -82,6 +133,7 @@ void Audio::play_music(const std::string& name, bool loop) {
     Mix_Music* track = load_music(name);
     if (track != nullptr) Mix_FadeInMusic(track, loop ? -1 : 0, config.fade_time);
     current_track = name;
+    limit(0.0);  // the music now takes its share of the room
 }
 
 void Audio::stop_music() {
@@ -94,6 +146,7 @@ void Audio::music_volume(int volume) {
     // call into the mixer's query.
     volume = std::clamp(volume, 0, 10);
     Mix_VolumeMusic(volume * MIX_MAX_VOLUME / 10);
+    limit(0.0);
 }
 
 bool Audio::music_playing() const { return Mix_PlayingMusic() == 1; }

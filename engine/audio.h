@@ -4,6 +4,7 @@
 #include <SDL_mixer.h>
 
 #include <cstdint>
+#include <deque>
 #include <map>
 #include <string>
 
@@ -14,7 +15,8 @@ public:
         int channels = 2;
         int chunksize = 1024;
         uint16_t format = AUDIO_S16LSB;
-        int fade_time = 500;  // music fade in and out, ms
+        int fade_time = 500;               // music fade in and out, ms
+        std::string content = "content/";  // the folder sounds are read from, with its slash
     };
 
     // Opens the audio device; a failure is not detected and the mixer calls then do nothing.
@@ -24,12 +26,16 @@ public:
     Audio(const Audio&) = delete;
     Audio& operator=(const Audio&) = delete;
 
-    // Cached loads of "content/" + name; a failure is reported once and cached as null.
+    // Cached loads of the content folder + name; a failure is reported once and cached as null.
     Mix_Chunk* load_chunk(const std::string& name);
     Mix_Music* load_music(const std::string& name);
 
+    // Plays a sample once. At most kMaxCopies of one effect sound at once (the oldest stops),
+    // and the effects are turned down together whenever their peaks, with the music's, could
+    // add up to full scale: the mixer sums its channels by clipping them.
     void play_sample(const std::string& name);
-    // Plays one of `count` numbered variants: "yum.wav" with 8 plays yum0.wav to yum7.wav.
+    // Plays one of `count` numbered variants: "yum.wav" with 8 plays yum0.wav to yum7.wav. The
+    // variants count as one effect for kMaxCopies.
     void play_random_sample(std::string name, int count);
     void stop_samples();
     // Starts a track with a fade-in, unless it is the current one already.
@@ -38,8 +44,31 @@ public:
     void music_volume(int volume);  // 0 to 10
     bool music_playing() const;
 
+    static constexpr std::size_t kMaxCopies = 2;
+    // The highest peak a music track may reach at full volume, as a fraction of full scale; the
+    // content is made to keep under it.
+    static constexpr double kMusicPeak = 0.355;  // -9 dBFS
+    // What the mix is kept under, as a fraction of full scale.
+    static constexpr double kCeiling = 0.97;
+
+    // A sample sounding on a mixer channel.
+    struct Voice {
+        int channel;
+        Mix_Chunk* chunk;
+        double peak;  // of its samples, as a fraction of full scale
+    };
+
     Config config;
     std::map<std::string, Mix_Chunk*> samples;  // by path
     std::map<std::string, Mix_Music*> music;    // by path
     std::string current_track;
+    std::map<std::string, double> sample_peaks;       // by path, for every sample loaded
+    std::map<std::string, std::deque<Voice>> voices;  // by effect, oldest first
+    double effects_gain = 1.0;                        // what limit() last set
+
+private:
+    void play_effect(const std::string& effect, const std::string& file);
+    // Forgets the voices that have finished, then sets every channel's volume so that the
+    // sounding effects plus `extra_peak` plus the music cannot reach kCeiling.
+    void limit(double extra_peak);
 };

@@ -1,14 +1,14 @@
 #!/usr/bin/env bash
 # The real program on a private virtual X server, started in a directory whose content/ is
 # broken: "missing" leaves it empty, "garbage" fills every image, sample and track with truncated
-# or random bytes. It must show its window, play a scripted minute of key presses, end with
-# status 0 on SIGTERM, and print one line per asset it could not load and nothing else.
-# Usage: scripts/fault_content.sh missing|garbage path/to/burrowgale [seconds of play, 60]
+# or random bytes. It must show its window, play a scripted quarter minute of key presses, end
+# with status 0 on SIGTERM, and print one line per asset it could not load and nothing else.
+# Usage: scripts/fault_content.sh missing|garbage path/to/burrowgale [seconds of play, 15]
 set -euo pipefail
 
 mode=$1
 binary=$(realpath "$2")
-play_seconds=${3:-60}
+play_seconds=${3:-15}
 root=$(cd "$(dirname "$0")/.." && pwd)
 fail_context="$mode content"
 # shellcheck source=scripts/e2e_lib.sh
@@ -57,7 +57,16 @@ game_pid=$!
 window=$(wait_for_window)
 xdotool windowfocus --sync "$window"
 
-# The script: leave the title, then turn every 700 ms, pause and resume every 10 s, and once
+# The title asks for its picture when it draws its first frame; a key that arrived before that
+# would end the title unseen, and the picture would never be asked for.
+for _ in $(seq 600); do
+    grep -q "title.png" "$work/stderr" && break
+    kill -0 "$game_pid" 2>/dev/null || fail "the program ended before drawing the title"
+    sleep 0.1
+done
+grep -q "title.png" "$work/stderr" || fail "the title was not drawn within a minute"
+
+# The script: leave the title, then turn every 700 ms, pause and resume every 5 s, and once
 # press every other bound key. The game must still be running at every press.
 key() {
     if ! kill -0 "$game_pid" 2>/dev/null; then
@@ -80,12 +89,12 @@ while ((SECONDS < end)); do
     sleep 0.7
     presses=$((presses + 1))
     if ((presses % 2 == 0)); then key Left; else key Right; fi
-    if ((presses % 14 == 0)); then
+    if ((presses % 7 == 0)); then
         key Return
         sleep 0.3
         key Return
     fi
-    if ((presses == 20)); then
+    if ((presses == 10)); then
         for other in Up Down space z x c v j k l Tab Shift_L Shift_R Escape F1 q; do key "$other"; done
     fi
 done
@@ -112,7 +121,7 @@ while IFS= read -r line; do
     seen[$name]=1
 done <"$work/stderr"
 
-# What the title and the first minute of play always ask for.
+# What the title and the first seconds of play always ask for.
 for asset in title.png text.png title.ogg tiles.png worm.png deepdiggin.ogg; do
     [[ -n "${seen[$asset]:-}" ]] || fail "no message about $asset"
 done

@@ -3,12 +3,21 @@
 
 #include <gtest/gtest.h>
 
+#include <unistd.h>
+
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <memory>
+#include <random>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "tests/support/support.h"
 
@@ -178,6 +187,109 @@ TEST_F(AudioTest, MusicVolumeMapsZeroToTenOntoTheMixerScale) {
     EXPECT_EQ(Mix_VolumeMusic(-1), 128);
     audio->music_volume(-4);
     EXPECT_EQ(Mix_VolumeMusic(-1), 0);
+}
+
+// ---- The mix as the sound card would get it ----
+
+// The game's own content played through SDL's disk driver, which writes the final mix to a
+// file in real time.
+class DiskMix : public ::testing::Test {
+protected:
+    void SetUp() override {
+        std::string pattern = (std::filesystem::temp_directory_path() / "mix-XXXXXX").string();
+        const int fd = mkstemp(pattern.data());
+        ASSERT_GE(fd, 0);
+        close(fd);
+        file = pattern;
+        setenv("SDL_AUDIODRIVER", "disk", 1);
+        setenv("SDL_DISKAUDIOFILE", file.c_str(), 1);
+        ASSERT_EQ(SDL_Init(SDL_INIT_AUDIO), 0) << SDL_GetError();
+        ASSERT_STREQ(SDL_GetCurrentAudioDriver(), "disk");
+        Audio::Config config;
+        config.content = (std::filesystem::current_path() / "content" / "").string();
+        audio = std::make_unique<Audio>(config);
+    }
+    void TearDown() override {
+        audio.reset();
+        SDL_Quit();
+        setenv("SDL_AUDIODRIVER", "dummy", 1);
+        std::filesystem::remove(file);
+    }
+
+    // Closes the device and returns everything it was sent: 16-bit stereo frames.
+    std::vector<int16_t> recorded() {
+        audio.reset();
+        SDL_QuitSubSystem(SDL_INIT_AUDIO);
+        std::ifstream in(file, std::ios::binary);
+        std::vector<char> bytes((std::istreambuf_iterator<char>(in)),
+                                std::istreambuf_iterator<char>());
+        std::vector<int16_t> samples(bytes.size() / 2);
+        std::memcpy(samples.data(), bytes.data(), samples.size() * 2);
+        return samples;
+    }
+
+    static int peak(const std::vector<int16_t>& samples) {
+        int highest = 0;
+        for (int16_t s : samples) highest = std::max(highest, std::abs(static_cast<int>(s)));
+        return highest;
+    }
+
+    std::string file;
+    std::unique_ptr<Audio> audio;
+};
+
+// A centipede boring through rock, the worm eating and bitten, centipedes arriving: fifty
+// effects within one second over the play music at full volume.
+TEST_F(DiskMix, StormOfFiftyEffectsInOneSecondNeverReachesFullScale) {
+    audio->play_music("deepdiggin.ogg", true);
+    audio->music_volume(10);
+    const char* effects[] = {"cronch.wav", "cronch.wav", "cronch.wav",
+                             "yum.wav",    "ouch.wav",   "boom.wav"};
+    const int variants[] = {8, 8, 8, 8, 4, 6};
+    std::mt19937 rng(14);
+    for (int i = 0; i < 50; ++i) {
+        const size_t k = rng() % std::size(effects);
+        audio->play_random_sample(effects[k], variants[k]);
+        for (const auto& [effect, copies] : audio->voices) {
+            EXPECT_LE(copies.size(), Audio::kMaxCopies) << effect;
+        }
+        SDL_Delay(20);
+    }
+    SDL_Delay(1600);  // the last effects ring out
+    const std::vector<int16_t> mix = recorded();
+    ASSERT_GT(mix.size(), 2u * 22050 * 2);  // at least two seconds were heard
+    const long clipped =
+        std::count_if(mix.begin(), mix.end(), [](int16_t s) { return s >= 32767 || s <= -32767; });
+    EXPECT_EQ(clipped, 0);
+    EXPECT_LE(peak(mix), static_cast<int>(Audio::kCeiling * 32768) + 1);
+    EXPECT_GT(peak(mix), 32768 / 4);  // and it was not simply made quiet
+}
+
+TEST_F(DiskMix, OneEffectPlaysAtItsOwnLevel) {
+    const Mix_Chunk* chunk = audio->load_chunk("cronch0.wav");
+    ASSERT_NE(chunk, nullptr);
+    std::vector<int16_t> own(chunk->alen / 2);
+    std::memcpy(own.data(), chunk->abuf, own.size() * 2);
+    audio->play_sample("cronch0.wav");
+    EXPECT_EQ(audio->effects_gain, 1.0);
+    SDL_Delay(600);
+    EXPECT_EQ(peak(recorded()), peak(own));
+}
+
+TEST_F(DiskMix, OneEffectOverTheMusicIsNotTurnedDown) {
+    audio->play_music("deepdiggin.ogg", true);
+    for (const char* effect : {"cronch.wav", "yum.wav", "ouch.wav", "boom.wav"}) {
+        audio->play_random_sample(effect, 4);
+        EXPECT_EQ(audio->effects_gain, 1.0) << effect;
+        audio->stop_samples();
+    }
+    // Two at once are, until one of them has finished.
+    audio->play_sample("boom0.wav");
+    audio->play_sample("boom1.wav");
+    EXPECT_LT(audio->effects_gain, 1.0);
+    audio->stop_samples();
+    audio->play_sample("yum0.wav");
+    EXPECT_EQ(audio->effects_gain, 1.0);
 }
 
 }  // namespace

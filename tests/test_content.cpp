@@ -214,6 +214,9 @@ TEST_F(ContentTest, WormPiecesMeetTheirNeighboursAtTheEdges) {
             EXPECT_TRUE(reaches_edge(worm, head + 24, front));
             EXPECT_TRUE(reaches_edge(worm, head + 24, back));
             EXPECT_TRUE(reaches_edge(worm, head, back));
+            // The tail joins the body at its front and ends in a tip, not a cut, at its back.
+            EXPECT_TRUE(reaches_edge(worm, head + 48, front));
+            EXPECT_FALSE(reaches_edge(worm, head + 48, back));
         }
     }
     EXPECT_EQ(pairs, 18);

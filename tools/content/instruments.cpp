@@ -98,8 +98,10 @@ Mono flute(const Note& note) {
         double depth = 0.004 * std::min(1.0, std::max(0.0, t - 0.15) / 0.4);
         double hz = note.hz * (1.0 + depth * std::sin(kTwoPi * 5.1 * t));
         phase += hz * kDt;
-        double y =
-            std::sin(kTwoPi * phase) + 0.12 * partial(phase, 2, hz) + 0.04 * partial(phase, 3, hz);
+        // A little of the upper harmonics keeps the lead bright over the band.
+        double y = std::sin(kTwoPi * phase) + 0.12 * partial(phase, 2, hz) +
+                   0.04 * partial(phase, 3, hz) + 0.03 * partial(phase, 5, hz) +
+                   0.015 * partial(phase, 7, hz);
         float n = noise();
         breath.process(n, hz, 6.0);
         chiff.process(n, 3.0 * hz, 2.0);
@@ -272,8 +274,8 @@ namespace {
 Mono hat(const Note& note, double tau) {
     Mono out = buffer(6 * tau + 0.01);
     Noise noise(note.seed);
-    synth::Biquad hiss1 = synth::Biquad::highpass(6500, 0.7);
-    synth::Biquad hiss2 = synth::Biquad::highpass(6500, 0.7);
+    synth::Biquad hiss1 = synth::Biquad::highpass(5000, 0.7);
+    synth::Biquad hiss2 = synth::Biquad::highpass(5000, 0.7);
     for (size_t i = 0; i < out.size(); ++i) {
         double t = i * kDt;
         float y = hiss2.process(hiss1.process(noise()));

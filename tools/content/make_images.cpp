@@ -511,6 +511,7 @@ int head_frame(int front, int back) {
 constexpr int kOddHead = 99;
 constexpr int kOddBody = 123;
 constexpr int kBodyOffset = 24;
+constexpr int kTailOffset = 48;
 
 const Ramp& worm_ramp() {
     static const Ramp r = ramp({0x5e2233, 0x8e3548, 0xb44e5c, 0xd46d72, 0xec9189, 0xf8b5a5});
@@ -573,9 +574,14 @@ Colour flesh(Vec tangent, float side, float radius, float darken) {
     return r[static_cast<size_t>(std::clamp(v, 0.0f, 0.999f) * static_cast<float>(r.size()))];
 }
 
-// A tube piece from the back edge to the front edge (body), or from the back edge to a round
-// snout short of the front edge (head).
-Canvas worm_piece(int front, int back, bool head) {
+enum class Piece { Head, Body, Tail };
+
+// A tube piece from the back edge to the front edge (body), from the back edge to a round
+// snout short of the front edge (head), or from the front edge narrowing to a tip at the back
+// edge (tail).
+Canvas worm_piece(int front, int back, Piece piece) {
+    const bool head = piece == Piece::Head;
+    const bool tail = piece == Piece::Tail;
     Canvas c(kFrame, kFrame);
     const float radius = 6.5f, head_radius = 7.5f;
     const Vec out_back = raster::normalised(kEdgeMiddle[back]);
@@ -594,8 +600,10 @@ Canvas worm_piece(int front, int back, bool head) {
     }
     const Tube tube(front, back, stop);
     const auto radius_at = [&](float along) {
-        return head ? radius + (head_radius - radius) * raster::smoothstep(0.2f, 0.9f, along)
-                    : radius;
+        if (head) return radius + (head_radius - radius) * raster::smoothstep(0.2f, 0.9f, along);
+        // Full at the front edge, narrowing smoothly to a point just inside the back edge.
+        if (tail) return radius * std::sqrt(raster::smoothstep(0.08f, 0.75f, along)) - 0.3f;
+        return radius;
     };
     // The cut ends are decided by the pixel's centre, not smoothed: a pixel there belongs wholly
     // to this piece or wholly to the neighbour's (no pixel centre lies on a cut), so the join
@@ -608,7 +616,7 @@ Canvas worm_piece(int front, int back, bool head) {
         return tp.distance - radius_at(tp.along);
     };
     // Rings: evenly spaced along the piece, never at its cut ends.
-    const float ring_count = head ? 3.0f : 4.0f;
+    const float ring_count = head || tail ? 3.0f : 4.0f;
     raster::paint(c, 0, 0, 31, 31, inside, [&](int x, int y) {
         const Vec p{x + 0.5f, y + 0.5f};
         const TubePoint tp = tube.nearest(p);
@@ -667,10 +675,14 @@ Canvas make_worm() {
         for (int back = 0; back < 6; ++back) {
             const int f = head_frame(front, back);
             if (f < 0) continue;
-            sheet.draw(worm_piece(front, back, true), f % kColumns * kFrame, f / kColumns * kFrame);
+            sheet.draw(worm_piece(front, back, Piece::Head), f % kColumns * kFrame,
+                       f / kColumns * kFrame);
             const int b = f + kBodyOffset;
-            sheet.draw(worm_piece(front, back, false), b % kColumns * kFrame,
+            sheet.draw(worm_piece(front, back, Piece::Body), b % kColumns * kFrame,
                        b / kColumns * kFrame);
+            const int t = f + kTailOffset;
+            sheet.draw(worm_piece(front, back, Piece::Tail), t % kColumns * kFrame,
+                       t / kColumns * kFrame);
         }
     sheet.draw(worm_ball(true), kOddHead % kColumns * kFrame, kOddHead / kColumns * kFrame);
     sheet.draw(worm_ball(false), kOddBody % kColumns * kFrame, kOddBody / kColumns * kFrame);
@@ -929,7 +941,8 @@ void draw_worm(Canvas& c, const Canvas& sheet, const std::vector<Cell>& path, in
         const int front = head ? heading : moves[i];
         const int back = i == 0 ? (moves[0] + 3) % 6 : (moves[i - 1] + 3) % 6;
         const int f = head_frame(front, back);
-        const int frame = head ? (f < 0 ? kOddHead : f) : (f < 0 ? kOddBody : f + kBodyOffset);
+        const int piece = i == 0 ? kTailOffset : kBodyOffset;
+        const int frame = head ? (f < 0 ? kOddHead : f) : (f < 0 ? kOddBody : f + piece);
         c.draw(sprite(sheet, frame), path[i].x(), path[i].y());
     }
 }

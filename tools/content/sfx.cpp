@@ -21,15 +21,21 @@ void add(Mono& out, size_t at, const Mono& sound, double gain) {
 
 // Brings an effect to the loudness of its family, measured on its loudest 400 ms, so the
 // variants of one effect are equally loud whatever their seed gave them. The peak ceiling
-// leaves room for the music and the other effects that play with it.
+// leaves room for the music (which peaks at -9 dBFS): one effect over it never needs turning
+// down by the game's mixer.
 void finish(Mono& out, double loudness) {
     synth::trim_tail(out, -66);
     synth::fade_edges(out, 0.001, 0.012);
     synth::Levels levels = synth::measure(out);
     double gain_db = loudness - levels.max_momentary;
-    const double ceiling_db = -3.0;
+    const double ceiling_db = -4.5;
     if (levels.peak_db + gain_db > ceiling_db) gain_db = ceiling_db - levels.peak_db;
     synth::scale(out, synth::db_gain(gain_db));
+}
+
+// A raised-cosine rise from 0 to 1 over `attack` seconds: no corner at the onset, so no click.
+double soft_onset(double t, double attack) {
+    return t >= attack ? 1.0 : 0.5 - 0.5 * std::cos(synth::kPi * t / attack);
 }
 
 // A tone whose pitch follows `hz(t)`, from a sine with a little of its second and third
@@ -116,10 +122,11 @@ Mono yum(int variant) {
     add(out, 0,
         tone(
             0.13, [&](double t) { return gulp_hz * (1 + swell * (1 - std::exp(-t / 0.025))); },
-            [](double t) { return ramp(t, 0.004) * std::exp(-t / 0.04); }),
+            [](double t) { return soft_onset(t, 0.012) * std::exp(-t / 0.04); }),
         0.9);
 
-    // The chirp: two short notes, each sliding up into its pitch.
+    // The chirp: two short notes, each sliding up into its pitch and swelling in softly: a
+    // faster rise clicks at every onset.
     double gap = rng.range(0.055, 0.07);
     for (int k = 0; k < 2; ++k) {
         double hz = synth::midi_hz(chirp.first + k * chirp.interval);
@@ -127,7 +134,7 @@ Mono yum(int variant) {
         Mono note = tone(
             k == 0 ? 0.15 : 0.3,
             [&](double t) { return hz * std::pow(2.0, -0.4 * std::exp(-t / 0.012) / 12.0); },
-            [&](double t) { return ramp(t, 0.003) * std::exp(-t / decay); });
+            [&](double t) { return soft_onset(t, 0.012) * std::exp(-t / decay); });
         add(out, static_cast<size_t>(synth::seconds(0.075 + k * gap)), note, 0.5);
     }
     finish(out, -15);

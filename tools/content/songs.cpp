@@ -4,6 +4,7 @@
 
 #include <string>
 #include <string_view>
+#include <tuple>
 
 namespace song {
 namespace {
@@ -68,20 +69,24 @@ Song deepdiggin() {
         .notes(std::string(groove) + groove2 + groove +
                "Bb1:10 F2:6 | C2:10 G2:6 | D2:10 A2:6 | A1:8 E2:4 C#3:4 | " + groove2);
 
-    s.track(marimba, 0.6, 0.3, 0.3)
-        .swing(0.3)
-        .at_bar(4)
-        .notes(
-            "r:2 A4:2 C5:2 D5:3 r:1 C5:2 A4:2 G4:2 | A4:3 r:1 G4:2 B4:2 A4:4 r:4 | "
-            "r:2 F5:2 E5:2 D5:2 C5:3 r:1 A4:2 C5:2 | D5:2 E5:6 r:2 C#5:2 A4:4 | "
-            "r:2 A4:2 C5:2 D5:3 r:1 F5:2 E5:2 D5:2 | E5:3 r:1 D5:2 B4:2 D5:4 r:2 A4:2 | "
-            "C5:3 r:1 A4:2 F4:2 A4:2 C5:2 D5:4 | E5:6 r:2 G4:2 A4:2 C#5:4 |")
-        .at_bar(16)
-        .notes(
-            "r:2 D5:1 F5:1 A5:2 G5:1 F5:1 D5:2 r:2 C5:2 D5:2 | "
-            "B4:2 D5:2 r:2 E5:4 D5:2 B4:2 A4:2 | "
-            "r:2 C5:1 D5:1 F5:2 E5:1 D5:1 C5:2 A4:2 F4:2 A4:2 | "
-            "G4:2 A4:4 r:2 C#5:2 E5:2 G5:2 E5:2 |");
+    // The marimba tune, shadowed softly by a glockenspiel for some sparkle on top.
+    for (const auto& [voice, gain, pan] :
+         {std::tuple{&marimba, 0.6, 0.3}, std::tuple{&glockenspiel, 0.09, 0.45}}) {
+        s.track(voice, gain, pan, 0.3)
+            .swing(0.3)
+            .at_bar(4)
+            .notes(
+                "r:2 A4:2 C5:2 D5:3 r:1 C5:2 A4:2 G4:2 | A4:3 r:1 G4:2 B4:2 A4:4 r:4 | "
+                "r:2 F5:2 E5:2 D5:2 C5:3 r:1 A4:2 C5:2 | D5:2 E5:6 r:2 C#5:2 A4:4 | "
+                "r:2 A4:2 C5:2 D5:3 r:1 F5:2 E5:2 D5:2 | E5:3 r:1 D5:2 B4:2 D5:4 r:2 A4:2 | "
+                "C5:3 r:1 A4:2 F4:2 A4:2 C5:2 D5:4 | E5:6 r:2 G4:2 A4:2 C#5:4 |")
+            .at_bar(16)
+            .notes(
+                "r:2 D5:1 F5:1 A5:2 G5:1 F5:1 D5:2 r:2 C5:2 D5:2 | "
+                "B4:2 D5:2 r:2 E5:4 D5:2 B4:2 A4:2 | "
+                "r:2 C5:1 D5:1 F5:2 E5:1 D5:1 C5:2 A4:2 F4:2 A4:2 | "
+                "G4:2 A4:4 r:2 C#5:2 E5:2 G5:2 E5:2 |");
+    }
 
     s.track(flute, 0.38, -0.3, 0.45)
         .at_bar(12)
@@ -105,10 +110,10 @@ Song deepdiggin() {
         .swing(0.3)
         .hits(repeat(snares, 6) + repeat(quiet, 4) + repeat(snares, 1) +
               "....X.......X... | ....X.......X.oo | ");
-    s.track(closed_hat, 1.1, 0.35, 0.08)
+    s.track(closed_hat, 1.5, 0.35, 0.08)
         .swing(0.3)
         .hits(repeat(hats, 12) + repeat(quiet, 4) + repeat(hats, 4));
-    s.track(open_hat, 0.45, 0.35, 0.15)
+    s.track(open_hat, 0.6, 0.35, 0.15)
         .hits(repeat("................ | ................ | ................ | "
                      "..............x. | ",
                      3) +
@@ -200,8 +205,8 @@ Song title() {
 
     s.track(kick, 0.45, 0.0, 0.03).hits(repeat("X.....x.X.....x. | ", 16));
     s.track(clap, 0.95, 0.0, 0.25).hits(repeat("....X.......X... | ", 16));
-    s.track(closed_hat, 0.65, 0.35, 0.08).swing(0.25).hits(repeat("xoxoxoxoxoxoxoxo | ", 16));
-    s.track(open_hat, 0.25, 0.35, 0.15).hits(repeat("................ | ..............x. | ", 8));
+    s.track(closed_hat, 0.85, 0.35, 0.08).swing(0.25).hits(repeat("xoxoxoxoxoxoxoxo | ", 16));
+    s.track(open_hat, 0.4, 0.35, 0.15).hits(repeat("................ | ..............x. | ", 8));
     return s;
 }
 
@@ -213,7 +218,7 @@ Song wormfood() {
     s.step_frames = 4000;  // about 83 beats a minute
     s.steps_per_bar = 12;  // three beats
     s.bars = 8;
-    s.loudness = -22;
+    s.loudness = -25;  // as loud as the other two, which their peaks hold down
     s.humanize = 0.01;
     s.seed = 0xF00D;
 
@@ -237,7 +242,8 @@ Song wormfood() {
         .notes("r:8 -Ab5:2 -G5:2 |");
     // The clock ticks on.
     s.track(rim, 0.55, 0.3, 0.25).hits(repeat("x...o...o... | ", 8));
-    s.track(shaker, 0.4, -0.3, 0.2).hits(repeat("....o.o.o.o. | ", 8));
+    s.track(shaker, 0.55, -0.3, 0.2).hits(repeat("....o.o.o.o. | ", 8));
+    s.track(closed_hat, 0.5, 0.35, 0.1).hits(repeat("..o...x...o. | ", 8));
     return s;
 }
 
