@@ -68,10 +68,13 @@ bool Game::step() {
 
     screen->count_frame(elapsed);
     if (screen->update(input, *audio, elapsed)) {
-        graphics->fit_canvas();
-        graphics->clear();
-        screen->draw(*graphics);
-        graphics->flip();
+        // A frame nobody can see is not worth drawing.
+        if (graphics->shown()) {
+            graphics->fit_canvas();
+            graphics->clear();
+            screen->draw(*graphics);
+            graphics->flip();
+        }
     } else {
         set_screen(screen->next_screen());
     }

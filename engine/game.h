@@ -32,7 +32,8 @@ public:
     // Creates window and sound and installs the first screen (owned from here on). False
     // (after one line on stderr) when no window could be made; the screen is then dropped.
     bool start(Screen* first);
-    // One iteration of the main loop; false when the program should end. The screen sees at
+    // One iteration of the main loop; false when the program should end. A hidden or minimised
+    // window is not drawn into. The screen sees at
     // most kLongestStep of play however long the clock says the step took (a suspend, a window
     // frozen while dragged), so that a stall cannot starve the worm or dig through rock.
     bool step();

@@ -191,11 +191,13 @@ void Graphics::fit_canvas() {
     SDL_RenderSetIntegerScale(renderer, whole ? SDL_TRUE : SDL_FALSE);
 }
 
+bool Graphics::shown() const {
+    return window != nullptr &&
+           (SDL_GetWindowFlags(window) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) == 0;
+}
+
 bool Graphics::presents_in_step() const {
-    if (window == nullptr || renderer == nullptr) return false;
-    if ((SDL_GetWindowFlags(window) & (SDL_WINDOW_HIDDEN | SDL_WINDOW_MINIMIZED)) != 0) {
-        return false;
-    }
+    if (renderer == nullptr || !shown()) return false;
     SDL_RendererInfo info{};
     if (SDL_GetRendererInfo(renderer, &info) != 0) return false;
     return (info.flags & SDL_RENDERER_PRESENTVSYNC) != 0;

@@ -73,7 +73,9 @@ public:
     // Called before each frame is drawn: makes the renderer place the canvas as
     // canvas_placement says for the window's current size.
     void fit_canvas();
-    // Whether presenting waits for the display: vsync granted and the window on screen.
+    // Whether the window can be seen: neither hidden nor minimised.
+    bool shown() const;
+    // Whether presenting waits for the display: vsync granted and the window shown.
     bool presents_in_step() const;
     int refresh_rate() const;   // of the window's display, in Hz; 60 when unknown
     void set_color(int color);  // 0xRRGGBBAA

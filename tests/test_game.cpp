@@ -3,6 +3,7 @@
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
@@ -204,6 +205,7 @@ TEST(GameLoop, WithoutVsyncEachStepTakesAtLeastAFrameOfTheDisplay) {
     ASSERT_TRUE(game.start(new RecordingScreen("A", seen)));
     SDL_HideWindow(game.graphics->window);
     ASSERT_FALSE(game.graphics->presents_in_step());
+    seen.events.clear();
     const int rate = game.graphics->refresh_rate();
     ASSERT_GT(rate, 0);
     constexpr int kSteps = 10;
@@ -215,6 +217,12 @@ TEST(GameLoop, WithoutVsyncEachStepTakesAtLeastAFrameOfTheDisplay) {
     }
     // A lower bound only: a busy machine may make the steps longer, never shorter.
     EXPECT_GE(SDL_GetTicks() - start, static_cast<uint32_t>(kSteps * (1000 / rate)));
+    // Nothing is drawn into a window nobody sees; the screen still runs.
+    EXPECT_EQ(std::count(seen.events.begin(), seen.events.end(), "update A"), kSteps);
+    EXPECT_EQ(std::count(seen.events.begin(), seen.events.end(), "draw A"), 0);
+    SDL_ShowWindow(game.graphics->window);
+    ASSERT_TRUE(game.step());
+    EXPECT_EQ(seen.events.back(), "draw A");
 }
 
 // ---- Music on screen changes ----
