@@ -77,11 +77,6 @@ key() {
     fi
     xdotool key "$1"
 }
-# The title has drawn once when it has asked for its picture; a press before that would skip it.
-for _ in $(seq 100); do
-    grep -q 'title\.png' "$work/stderr" && break
-    sleep 0.1
-done
 key Return
 end=$((SECONDS + play_seconds))
 presses=0
