@@ -14,7 +14,7 @@ constexpr int kTile = 32;
 constexpr int kRowPitch = 24;
 constexpr int kHalfTile = kTile / 2;
 // Offsets this far out leave the chunk arithmetic well inside 64 bits.
-constexpr long kFarthest = long{1} << 40;
+constexpr int64_t kFarthest = int64_t{1} << 40;
 
 int64_t floor_div(int64_t a, int64_t b) {
     const int64_t q = a / b;
