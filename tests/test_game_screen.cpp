@@ -261,22 +261,10 @@ TEST_F(Play, LosingTheWindowPausesAndOnlyStartResumes) {
     EXPECT_EQ(screen.state, State::GameOver);
 }
 
-int count_rumble(void* userdata, Uint16, Uint16) {
-    ++*static_cast<int*>(userdata);
-    return 0;
-}
-
 TEST_F(Play, ABiteRumblesTheControllerInUse) {
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
-    int rumbles = 0;
-    SDL_VirtualJoystickDesc desc{};
-    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
-    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-    desc.userdata = &rumbles;
-    desc.Rumble = count_rumble;
-    const int index = SDL_JoystickAttachVirtualEx(&desc);
+    test::Motors motors;
+    const int index = test::attach_pad(motors);
     ASSERT_GE(index, 0) << SDL_GetError();
     input.process_controllers();
     input.last_controller = SDL_JoystickGetDeviceInstanceID(index);
@@ -286,12 +274,12 @@ TEST_F(Play, ABiteRumblesTheControllerInUse) {
     step(screen, 0);
     add_centipede(screen, 40, Direction::W);  // far away: no bite
     step(screen, 0);
-    EXPECT_EQ(rumbles, 0);
+    EXPECT_EQ(motors.calls, 0);
     screen.centipedes.clear();
     screen.player.length = 20.0;
     add_centipede(screen, 0, Direction::W);  // on the worm's head
     step(screen, 0);
-    EXPECT_EQ(rumbles, 1);
+    EXPECT_EQ(motors.calls, 1);
 
     for (auto& [id, pad] : input.controllers) SDL_GameControllerClose(pad);
     input.controllers.clear();

@@ -1,5 +1,6 @@
 // Input fed with real SDL events through SDL's own queue.
 #include "engine/input.h"
+#include "tests/support/support.h"
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,8 @@
 namespace {
 
 using Button = Input::Button;
+using test::attach_pad;
+using test::Motors;
 
 void push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError(); }
 
@@ -500,33 +503,6 @@ TEST_F(InputEvents, FocusLossMinimisingAndHidingInterruptForOneFrame) {
         ASSERT_TRUE(input.process());
         EXPECT_FALSE(input.interrupted()) << int(kind);
     }
-}
-
-// Rumble calls a virtual pad receives.
-struct Motors {
-    int calls = 0;
-    Uint16 low = 0;
-    Uint16 high = 0;
-};
-
-int record_rumble(void* userdata, Uint16 low, Uint16 high) {
-    auto* motors = static_cast<Motors*>(userdata);
-    ++motors->calls;
-    motors->low = low;
-    motors->high = high;
-    return 0;
-}
-
-// A virtual game controller with motors; returns its device index.
-int attach_pad(Motors& motors) {
-    SDL_VirtualJoystickDesc desc{};
-    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
-    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
-    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
-    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
-    desc.userdata = &motors;
-    desc.Rumble = record_rumble;
-    return SDL_JoystickAttachVirtualEx(&desc);
 }
 
 // Presses Start on the pad at `index` (after the input has opened it).

@@ -303,16 +303,6 @@ TEST(MapDraw, BlitsThePlannedFramesOnTheGraphicsCanvas) {
     }));
 }
 
-// The whole canvas, row by row, as 0xRRGGBBAA.
-std::vector<uint32_t> canvas(Graphics& graphics) {
-    const int w = graphics.config.width;
-    const int h = graphics.config.height;
-    std::vector<uint32_t> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
-    SDL_RenderReadPixels(graphics.renderer, nullptr, SDL_PIXELFORMAT_RGBA8888, pixels.data(),
-                         w * 4);
-    return pixels;
-}
-
 TEST(MapDraw, PaintsTheSameCanvasAsItsPlanDrawnOneSpriteAtATime) {
     auto graphics = test::make_graphics(200, 120);
     Map map(kSeed);
@@ -323,13 +313,13 @@ TEST(MapDraw, PaintsTheSameCanvasAsItsPlanDrawnOneSpriteAtATime) {
 
     graphics->clear();
     map.draw(*graphics, x_offset, y_offset);
-    const std::vector<uint32_t> drawn = canvas(*graphics);
+    const std::vector<uint32_t> drawn = test::read_canvas(*graphics);
 
     graphics->clear();
     std::vector<Map::TileDraw> planned;
     map.plan_draw(200, 120, x_offset, y_offset, planned);
     for (const Map::TileDraw& d : planned) map.sprites.draw(*graphics, d.frame, d.x, d.y);
-    const std::vector<uint32_t> expected = canvas(*graphics);
+    const std::vector<uint32_t> expected = test::read_canvas(*graphics);
 
     ASSERT_NE(graphics->load_image("tiles.png"), nullptr) << "run from the repository root";
     EXPECT_EQ(drawn, expected);
@@ -477,7 +467,7 @@ TEST(MapCache, AgreesWithTheNoiseAtTheEndsOfTheGrid) {
 int uncovered_pixels(Graphics& graphics, const Map& map, long x, long y, uint32_t background) {
     graphics.clear(background);
     map.draw(graphics, x, y);
-    const std::vector<uint32_t> pixels = canvas(graphics);
+    const std::vector<uint32_t> pixels = test::read_canvas(graphics);
     return static_cast<int>(std::count(pixels.begin(), pixels.end(), background));
 }
 

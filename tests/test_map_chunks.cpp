@@ -23,20 +23,11 @@ namespace {
 constexpr unsigned kSeed = 20240611;
 constexpr int kChunk = MapChunks::kChunkWidth;
 
-std::vector<uint32_t> canvas(Graphics& graphics) {
-    const int w = graphics.config.width;
-    const int h = graphics.config.height;
-    std::vector<uint32_t> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
-    SDL_RenderReadPixels(graphics.renderer, nullptr, SDL_PIXELFORMAT_RGBA8888, pixels.data(),
-                         w * 4);
-    return pixels;
-}
-
 // The canvas after `draw`, on a canvas first cleared to black as every frame is.
 std::vector<uint32_t> drawn(Graphics& graphics, const std::function<void()>& draw) {
     graphics.clear();
     draw();
-    return canvas(graphics);
+    return test::read_canvas(graphics);
 }
 
 // Where two canvases first differ, for the failure message; empty when they agree.

@@ -36,6 +36,38 @@ uint32_t read_pixel(Graphics& graphics, int x, int y) {
     return pixel;
 }
 
+std::vector<uint32_t> read_canvas(Graphics& graphics) {
+    const int w = graphics.config.width;
+    const int h = graphics.config.height;
+    std::vector<uint32_t> pixels(static_cast<size_t>(w) * static_cast<size_t>(h));
+    SDL_RenderReadPixels(graphics.renderer, nullptr, SDL_PIXELFORMAT_RGBA8888, pixels.data(),
+                         w * 4);
+    return pixels;
+}
+
+namespace {
+
+int record_rumble(void* userdata, Uint16 low, Uint16 high) {
+    auto* motors = static_cast<Motors*>(userdata);
+    ++motors->calls;
+    motors->low = low;
+    motors->high = high;
+    return 0;
+}
+
+}  // namespace
+
+int attach_pad(Motors& motors) {
+    SDL_VirtualJoystickDesc desc{};
+    desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
+    desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    desc.naxes = SDL_CONTROLLER_AXIS_MAX;
+    desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
+    desc.userdata = &motors;
+    desc.Rumble = record_rumble;
+    return SDL_JoystickAttachVirtualEx(&desc);
+}
+
 TempContentDir::TempContentDir() : previous(std::filesystem::current_path()) {
     std::string pattern = (std::filesystem::temp_directory_path() / "burrowgale-XXXXXX").string();
     root = mkdtemp(pattern.data());

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/graphics.h"
 #include "game/map.h"
@@ -23,6 +24,20 @@ GridPoint find_tile(const Map& map, Map::TileType kind);
 
 // The pixel at (x, y) of the current canvas as 0xRRGGBBAA.
 uint32_t read_pixel(Graphics& graphics, int x, int y);
+
+// The whole canvas, row by row, as 0xRRGGBBAA.
+std::vector<uint32_t> read_canvas(Graphics& graphics);
+
+// Rumble calls a virtual controller received, and the last motor speeds.
+struct Motors {
+    int calls = 0;
+    Uint16 low = 0;
+    Uint16 high = 0;
+};
+
+// Attaches a virtual game controller whose rumble calls go to `motors`; returns its device
+// index, negative when SDL refused.
+int attach_pad(Motors& motors);
 
 // Makes a fresh temporary directory with an empty content/ inside and makes it the working
 // directory for the object's lifetime; the previous working directory is restored after.
