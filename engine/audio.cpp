@@ -41,6 +41,8 @@ double peak_of(const Mix_Chunk& chunk) {
 
 Audio::Audio(const Config& config_) : config(config_) {
     Mix_OpenAudio(config.frequency, config.format, config.channels, config.chunksize);
+    set_music_level(config.music_level);
+    set_effects_level(config.effects_level);
 }
 
 Audio::~Audio() {
@@ -101,13 +103,17 @@ void Audio::limit(double extra_peak) {
         });
         for (const Voice& v : copies) peaks += v.peak;
     }
+    // The player's level scales every effect before the limiter looks at it.
+    const double level = effects_level / 10.0;
+    peaks *= level;
     double room = kCeiling;
     if (Mix_PlayingMusic() == 1) room -= kMusicPeak * Mix_VolumeMusic(-1) / MIX_MAX_VOLUME;
     const double gain = peaks <= room ? 1.0 : std::max(room, 0.0) / peaks;
     // Rounded down, so that the mixer's volume never exceeds the gain.
-    const int volume = static_cast<int>(gain * MIX_MAX_VOLUME);
-    if (volume != static_cast<int>(effects_gain * MIX_MAX_VOLUME)) Mix_Volume(-1, volume);
-    effects_gain = static_cast<double>(volume) / MIX_MAX_VOLUME;
+    const int volume = static_cast<int>(gain * level * MIX_MAX_VOLUME);
+    if (volume != effects_volume) Mix_Volume(-1, volume);
+    effects_volume = volume;
+    effects_gain = gain;
 }
 
 void Audio::play_random_sample(std::string name, int count) {
@@ -144,8 +150,18 @@ void Audio::stop_music() {
 void Audio::music_volume(int volume) {
     // Pinned to the scale, so that no volume overflows and a negative one does not turn the
     // call into the mixer's query.
-    volume = std::clamp(volume, 0, 10);
-    Mix_VolumeMusic(volume * MIX_MAX_VOLUME / 10);
+    screen_volume = std::clamp(volume, 0, 10);
+    Mix_VolumeMusic(screen_volume * music_level * MIX_MAX_VOLUME / 100);
+    limit(0.0);
+}
+
+void Audio::set_music_level(int level) {
+    music_level = std::clamp(level, 0, 10);
+    music_volume(screen_volume);
+}
+
+void Audio::set_effects_level(int level) {
+    effects_level = std::clamp(level, 0, 10);
     limit(0.0);
 }
 

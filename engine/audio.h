@@ -17,6 +17,9 @@ public:
         uint16_t format = AUDIO_S16LSB;
         int fade_time = 500;               // music fade in and out, ms
         std::string content = "content/";  // the folder sounds are read from, with its slash
+        // The player's levels, 0 to 10: every music volume and every sample is scaled by them.
+        int music_level = 10;
+        int effects_level = 10;
     };
 
     // Opens the audio device; a failure is not detected and the mixer calls then do nothing.
@@ -41,7 +44,11 @@ public:
     // Starts a track with a fade-in, unless it is the current one already.
     void play_music(const std::string& name, bool loop);
     void stop_music();
-    void music_volume(int volume);  // 0 to 10
+    // 0 to 10, of the player's music level: a screen's own loudness (the pause turns it down).
+    void music_volume(int volume);
+    // The player's levels, 0 to 10; they apply at once, to what is playing too.
+    void set_music_level(int level);
+    void set_effects_level(int level);
     bool music_playing() const;
 
     static constexpr std::size_t kMaxCopies = 2;
@@ -64,7 +71,11 @@ public:
     std::string current_track;
     std::map<std::string, double> sample_peaks;       // by path, for every sample loaded
     std::map<std::string, std::deque<Voice>> voices;  // by effect, oldest first
-    double effects_gain = 1.0;                        // what limit() last set
+    double effects_gain = 1.0;  // the limiter's share of what limit() last set
+    int effects_volume = MIX_MAX_VOLUME;  // the mixer's channel volume limit() last set
+    int music_level = 10;
+    int effects_level = 10;
+    int screen_volume = 10;  // the last music_volume asked for
 
 private:
     void play_effect(const std::string& effect, const std::string& file);

@@ -46,7 +46,7 @@ const std::vector<std::pair<int, Button>> Input::kDefaultKeyBinds = {
     {SDL_SCANCODE_C, Button::X},          {SDL_SCANCODE_V, Button::Y},
     {SDL_SCANCODE_LSHIFT, Button::L},     {SDL_SCANCODE_RSHIFT, Button::R},
     {SDL_SCANCODE_TAB, Button::Select},   {SDL_SCANCODE_RETURN, Button::Start},
-    {SDL_SCANCODE_F, Button::Fullscreen},
+    {SDL_SCANCODE_F, Button::Fullscreen}, {SDL_SCANCODE_ESCAPE, Button::Escape},
 };
 
 // Face buttons follow their position on the pad, not SDL's labels: south is B, east is A.
@@ -111,6 +111,8 @@ bool Input::process() {
     released_buttons.clear();
     interruption = false;
     window_changed = false;
+    pressed_keys.clear();
+    pressed_pad_buttons.clear();
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         switch (event.type) {
@@ -215,11 +217,18 @@ Button Input::keybind(SDL_Scancode key) const { return bound(key_binds, key); }
 
 Button Input::padbind(SDL_GameControllerButton button) const { return bound(pad_binds, button); }
 
-void Input::key_down(const SDL_Event& event) { press(bound(key_binds, raw_scancode(event))); }
+void Input::key_down(const SDL_Event& event) {
+    const int key = raw_scancode(event);
+    pressed_keys.push_back(key);
+    press(bound(key_binds, key));
+}
 
 void Input::key_up(const SDL_Event& event) { release(bound(key_binds, raw_scancode(event))); }
 
-void Input::pad_down(const SDL_Event& event) { press(bound(pad_binds, event.cbutton.button)); }
+void Input::pad_down(const SDL_Event& event) {
+    pressed_pad_buttons.push_back(event.cbutton.button);
+    press(bound(pad_binds, event.cbutton.button));
+}
 
 void Input::pad_up(const SDL_Event& event) { release(bound(pad_binds, event.cbutton.button)); }
 
@@ -265,6 +274,31 @@ void Input::bind_pad(SDL_GameControllerButton button, Button b) { pad_binds[butt
 
 void Input::bind_axis(int axis, Button negative, Button positive) {
     axis_binds[axis] = {negative, positive};
+}
+
+std::string Input::key_name(int scancode) {
+    if (scancode <= SDL_SCANCODE_UNKNOWN || scancode >= kKeyCount) return "";
+    const char* name = SDL_GetScancodeName(static_cast<SDL_Scancode>(scancode));
+    return name == nullptr ? "" : name;
+}
+
+int Input::key_from_name(const std::string& name) {
+    if (name.empty()) return -1;
+    const SDL_Scancode key = SDL_GetScancodeFromName(name.c_str());
+    return key == SDL_SCANCODE_UNKNOWN ? -1 : static_cast<int>(key);
+}
+
+std::string Input::pad_button_name(int button) {
+    if (button < 0 || button >= kPadButtonCount) return "";
+    const char* name =
+        SDL_GameControllerGetStringForButton(static_cast<SDL_GameControllerButton>(button));
+    return name == nullptr ? "" : name;
+}
+
+int Input::pad_button_from_name(const std::string& name) {
+    if (name.empty()) return -1;
+    const SDL_GameControllerButton button = SDL_GameControllerGetButtonFromString(name.c_str());
+    return button == SDL_CONTROLLER_BUTTON_INVALID ? -1 : static_cast<int>(button);
 }
 
 void Input::begin_editing() {

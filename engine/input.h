@@ -29,6 +29,9 @@ public:
         Y = 10,
         L = 11,
         R = 12,
+        // The Escape key's own button: leaves, pauses or gives up, depending on the screen.
+        // Not offered for rebinding, so that there is always a way back.
+        Escape = 13,
         Fullscreen = 17,
     };
     using ButtonSet = std::unordered_set<Button, Util::CastHash<Button>>;
@@ -70,6 +73,16 @@ public:
     Button keybind(SDL_Scancode key) const;
     Button padbind(SDL_GameControllerButton button) const;
 
+    // Names as players see them and as settings files store them: SDL's key names ("Return",
+    // "Left Shift") and controller button names ("a", "dpleft"). Unknown numbers give an empty
+    // name; unknown names give -1. No SDL initialisation needed.
+    static std::string key_name(int scancode);
+    static int key_from_name(const std::string& name);
+    static std::string pad_button_name(int button);
+    static int pad_button_from_name(const std::string& name);
+    static constexpr int kKeyCount = SDL_NUM_SCANCODES;
+    static constexpr int kPadButtonCount = SDL_CONTROLLER_BUTTON_MAX;
+
     void key_down(const SDL_Event& event);
     void key_up(const SDL_Event& event);
     void pad_down(const SDL_Event& event);
@@ -92,6 +105,10 @@ public:
     ButtonSet held_buttons;
     ButtonSet pressed_buttons;   // went down during the latest process()
     ButtonSet released_buttons;  // went up during the latest process()
+    // Raw keys and controller buttons that went down during the latest process(), bound or
+    // not, in order: what a screen that changes the bindings listens to.
+    std::vector<int> pressed_keys;
+    std::vector<int> pressed_pad_buttons;
     bool editing_text = false;
     std::string text;
     std::array<int32_t, 64> axis_state{};  // last side per axis number: -1, 0 or +1

@@ -1,16 +1,13 @@
 #include "game/game_screen.h"
 
 #include <algorithm>
-#include <iomanip>
 #include <limits>
-#include <locale>
-#include <sstream>
 
 #include "engine/audio.h"
 #include "engine/graphics.h"
 #include "engine/input.h"
 #include "engine/util.h"
-#include "game/title_screen.h"
+#include "game/screen_flow.h"
 
 namespace {
 
@@ -49,6 +46,11 @@ constexpr double kCentimetresPerLength = 0.5;
 constexpr double kStarvingLength = 2.0;  // below it the red border shows
 constexpr int kBorderWidth = 32;         // pixels
 constexpr uint32_t kBorderColor = 0xFF000000;
+
+constexpr int kPromptBelowCentre = 64;    // pixels: the pause keys, clear of the worm
+constexpr int kBestColumn = 112;          // pixels right of the centre: the best figures
+constexpr int kResultsPromptAbove = 168;  // pixels above the bottom: "Return: continue"
+constexpr const char* kNewBest = "New best";
 
 // Elapsed times are unsigned; a timer stops at the lowest value instead of wrapping round to
 // a huge positive one after an absurdly long frame.
@@ -102,16 +104,52 @@ void GameScreen::Fader::draw(Graphics& graphics) const {
 GameScreen::GameScreen() : GameScreen(Util::random_seed()) {}
 
 // The member order makes rng's first output the map's seed and its second the camera's.
-GameScreen::GameScreen(unsigned int seed)
+GameScreen::GameScreen(unsigned int seed, ScreenFlow* flow_)
     : rng(seed),
       gameover("gameover.png"),
       map(static_cast<unsigned int>(rng())),
       player(map),
       camera(static_cast<unsigned int>(rng()), player.segments.front().position.center()),
       text("text.png", 8, 16),
-      bigtext("bigtext.png", 24, 48) {
+      bigtext("bigtext.png", 24, 48),
+      flow(flow_) {
     recording.seed = seed;
     recording.game_version = Replay::current_game_version();
+    const Settings defaults;
+    const Settings& settings = flow != nullptr ? flow->profile.settings : defaults;
+    shake_scale = settings.shake_factor();
+    using Button = Input::Button;
+    const std::vector<int> back = settings.pad_buttons_of(Button::Select);
+    pause_prompt = settings.labels_of(Button::Start) + ": resume    Escape" +
+                   (back.empty() ? "" : " or " + Settings::pad_label(back.front())) + ": give up";
+    const std::vector<int> start = settings.keys_of(Button::Start);
+    results_prompt = (start.empty() ? std::string("Return") : Settings::key_label(start.front())) +
+                     ": continue";
+}
+
+void GameScreen::end_game() {
+    // A pause ended this way never gets its resume, which alone would bring the music back up.
+    if (state == State::Paused) events.push_back(GameEvent::Resumed);
+    state = State::GameOver;
+    fader.reset(kGameOverColor, kGameOverFade);
+    events.push_back(GameEvent::GameOver);
+    recording.max_depth = max_depth;
+    recording.max_length = max_length;
+}
+
+void GameScreen::store_result() {
+    Record record;
+    record.depth = max_depth;
+    record.length = max_length;
+    record.seed = recording.seed;
+    record.play_time = static_cast<double>(play_ms) / 1000.0;
+    if (flow != nullptr) {
+        result = flow->profile.add_result(record);
+    } else {
+        result.record = record;
+        result.best_depth = max_depth;
+        result.best_length = max_length;
+    }
 }
 
 Replay::Step step_of(const Input& input, unsigned int elapsed) {
@@ -160,6 +198,10 @@ bool GameScreen::update(const Input& input, Audio& audio, unsigned int elapsed) 
     if (std::find(events.begin(), events.end(), GameEvent::Bitten) != events.end()) {
         input.rumble(kBiteRumble, kBiteRumble, kBiteRumbleTime);
     }
+    // The game ended in this step: by then the step has counted its results.
+    if (std::find(events.begin(), events.end(), GameEvent::GameOver) != events.end()) {
+        store_result();
+    }
     return keep;
 }
 
@@ -176,6 +218,10 @@ bool GameScreen::advance(const Replay::Step& step) {
         if (pressed(Button::Start)) {
             state = State::Playing;
             events.push_back(GameEvent::Resumed);
+        } else if (pressed(Button::Escape) || pressed(Button::Select)) {
+            // Giving up ends the game as if the worm had starved this moment.
+            end_game();
+            return true;
         }
         fader.update(elapsed);
         return true;
@@ -188,11 +234,13 @@ bool GameScreen::advance(const Replay::Step& step) {
         return true;
     }
 
+    play_ms += elapsed;
     if (pressed(Button::Left)) player.turn_left();
     if (pressed(Button::Right)) player.turn_right();
     // The pause starts after this frame's step, so the press frame still moves the world. A
     // player taken away from the window or whose controller came unplugged is paused too.
-    if (pressed(Button::Start) || (step.pressed & Replay::kFocusLost) != 0) {
+    if (pressed(Button::Start) || pressed(Button::Escape) ||
+        (step.pressed & Replay::kFocusLost) != 0) {
         state = State::Paused;
         fader.reset(kPauseColor, kPauseFade);
         events.push_back(GameEvent::Paused);
@@ -208,7 +256,7 @@ bool GameScreen::advance(const Replay::Step& step) {
         centipede.update(events, map, elapsed);
         player.injure(events, centipede);
         const int64_t off = head.dist(centipede.head) - kShakeCentre;
-        camera.shake(1.0 - static_cast<double>(off * off) / kShakeSpread);
+        camera.shake(shake_scale * (1.0 - static_cast<double>(off * off) / kShakeSpread));
     }
 
     std::erase_if(centipedes,
@@ -232,20 +280,15 @@ bool GameScreen::advance(const Replay::Step& step) {
     const int eaten = map.eat_food(head);
     if (eaten > 0) player.eat(events, eaten);
 
-    if (player.length <= kDeathLength) {
-        // A pause pressed in this very frame never gets its resume, which alone would bring
-        // the music back up.
-        if (state == State::Paused) events.push_back(GameEvent::Resumed);
-        state = State::GameOver;
-        fader.reset(kGameOverColor, kGameOverFade);
-        events.push_back(GameEvent::GameOver);
-    }
+    // A pause pressed in this very frame is over before it began.
+    if (player.length <= kDeathLength) end_game();
 
     const double depth = static_cast<double>(head.center().y) * kMetresPerPixel;
     if (depth > max_depth) max_depth = depth;
     if (kCentimetresPerLength * player.length > max_length) {
         max_length = kCentimetresPerLength * player.length;
     }
+    // The results still count the frame the worm starved in.
     if (state == State::GameOver) {
         recording.max_depth = max_depth;
         recording.max_length = max_length;
@@ -279,6 +322,9 @@ void GameScreen::draw(Graphics& graphics) const {
     if (state != State::Playing) fader.draw(graphics);
     if (state == State::Paused) {
         text.draw(graphics, "P A U S E", width / 2, height / 2 - 8, Text::Alignment::Center);
+        // Well below the middle, where the worm's head usually is.
+        text.draw(graphics, pause_prompt, width / 2, height / 2 + kPromptBelowCentre,
+                  Text::Alignment::Center);
     }
     if (results_screen) {
         gameover.draw(graphics);
@@ -286,6 +332,22 @@ void GameScreen::draw(Graphics& graphics) const {
                      Text::Alignment::Center);
         bigtext.draw(graphics, format("", max_length, "cm"), width / 2, height - 64,
                      Text::Alignment::Center);
+        // Beside the run's figures, inside the panel of the picture.
+        const int best_x = width / 2 + kBestColumn;
+        text.draw(graphics, format("Best", result.best_depth, "m"), best_x, height - 128 + 4,
+                  Text::Alignment::Left);
+        if (result.new_best_depth) {
+            text.draw(graphics, kNewBest, best_x, height - 128 + 24, Text::Alignment::Left);
+        }
+        text.draw(graphics, format("Best", result.best_length, "cm"), best_x, height - 64 + 4,
+                  Text::Alignment::Left);
+        if (result.new_best_length) {
+            text.draw(graphics, kNewBest, best_x, height - 64 + 24, Text::Alignment::Left);
+        }
+        text.draw(graphics, "Seed " + std::to_string(recording.seed), width - 16, height - 24,
+                  Text::Alignment::Right);
+        text.draw(graphics, results_prompt, width / 2, height - kResultsPromptAbove,
+                  Text::Alignment::Center);
     } else {
         text.draw(graphics, format("Max Depth", max_depth, "m"), 4, height - 40,
                   Text::Alignment::Left);
@@ -294,12 +356,4 @@ void GameScreen::draw(Graphics& graphics) const {
     }
 }
 
-Screen* GameScreen::next_screen() const { return new TitleScreen(); }
-
-std::string format(std::string label, double value, std::string suffix) {
-    std::ostringstream out;
-    out.imbue(std::locale::classic());  // a point as the decimal separator, whatever the locale
-    if (!label.empty()) out << label << ": ";
-    out << std::fixed << std::setprecision(2) << value << suffix;
-    return out.str();
-}
+Screen* GameScreen::next_screen() const { return flow != nullptr ? flow->title() : nullptr; }

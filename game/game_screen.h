@@ -12,9 +12,13 @@
 #include "game/camera.h"
 #include "game/centipede.h"
 #include "game/events.h"
+#include "game/format.h"
 #include "game/map.h"
 #include "game/player.h"
+#include "game/profile.h"
 #include "game/replay.h"
+
+class ScreenFlow;
 
 class GameScreen : public Screen {
 public:
@@ -33,10 +37,12 @@ public:
         uint32_t elapsed = 0;  // never more than duration
     };
 
-    // A new game seeded from the operating system.
+    // A new game seeded from the operating system, kept nowhere.
     GameScreen();
-    // A new game from a chosen seed, so that the same inputs and frame times replay it.
-    explicit GameScreen(unsigned int seed);
+    // A new game from a chosen seed, so that the same inputs and frame times replay it. With a
+    // flow, its result goes into the player's records and the title follows it; without one
+    // (tools, tests, replays) nothing is stored and nothing follows.
+    explicit GameScreen(unsigned int seed, ScreenFlow* flow = nullptr);
     ~GameScreen() override = default;
 
     // Takes the step the input and the elapsed time make, runs it through `advance`, then
@@ -48,7 +54,7 @@ public:
     bool advance(const Replay::Step& step);
     // Advances nothing but the camera's jitter source.
     void draw(Graphics& graphics) const override;
-    Screen* next_screen() const override;  // a new TitleScreen
+    Screen* next_screen() const override;  // the title, as the flow makes it
     std::string get_music_track() const override { return "deepdiggin.ogg"; }
     // The game is over and its fade has finished: the results screen is what is drawn.
     bool results_shown() const {
@@ -74,12 +80,23 @@ public:
     // Every step up to the one in which the game ended, with the results then reached.
     Replay recording;
     GameEvents events;  // what the latest step did
+
+    ScreenFlow* flow = nullptr;
+    double shake_scale = 1.0;  // the player's screen shake setting
+    uint64_t play_ms = 0;      // time spent playing, pauses left out
+    Profile::Outcome result;   // filled when the game ends
+    // Key names for the overlays, from the bindings: "Return or Start: resume ...".
+    std::string pause_prompt;
+    std::string results_prompt;
+
+private:
+    // Ends the game as the worm's starving does: fade to black, the game-over music.
+    void end_game();
+    // Hands the finished game to the records, once.
+    void store_result();
 };
 
 // The step of the play screen that a frame's input and elapsed time make.
 Replay::Step step_of(const Input& input, unsigned int elapsed);
 // The sounds and music changes of the events, in their order.
 void play_events(const GameEvents& events, Audio& audio);
-
-// "label: 1.25suffix", or "1.25suffix" for an empty label; always two decimals.
-std::string format(std::string label, double value, std::string suffix);

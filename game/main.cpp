@@ -1,23 +1,50 @@
 #include <cstdio>
-#include <cstring>
+#include <string>
+#include <vector>
 
 #include "engine/content_dir.h"
 #include "engine/game.h"
-#include "game/title_screen.h"
+#include "engine/xdg.h"
+#include "game/command_line.h"
+#include "game/profile.h"
+#include "game/screen_flow.h"
 #include "game/verify.h"
 
+#ifndef BURROWGALE_VERSION
+#define BURROWGALE_VERSION "unknown"
+#endif
+
+namespace {
+
+constexpr int kBadUsage = 2;
+
+}  // namespace
+
 int main(int argc, char** argv) {
+    const CommandLine run = CommandLine::parse(std::vector<std::string>(argv + 1, argv + argc));
+    if (!run.error.empty()) {
+        std::fprintf(stderr, "burrowgale: %s\n%s", run.error.c_str(), CommandLine::usage().c_str());
+        return kBadUsage;
+    }
+    if (run.help) {
+        std::printf("%s", CommandLine::usage().c_str());
+        return 0;
+    }
+    if (run.version) {
+        std::printf("burrowgale %s\n", BURROWGALE_VERSION);
+        return 0;
+    }
     // A recording is checked headless: no window, no sound, not even SDL.
-    if (argc == 3 && std::strcmp(argv[1], "--verify") == 0) {
-        return verify_replay_file(argv[2], stdout, stderr);
+    if (run.verify) return verify_replay_file(*run.verify, stdout, stderr);
+
+    Profile profile(Util::data_folder("burrowgale"), Util::config_folder("burrowgale"));
+    if (profile.data_folder.empty() || profile.config_folder.empty()) {
+        std::fprintf(stderr,
+                     "burrowgale: no home folder (HOME is unset); records and settings are not "
+                     "kept\n");
     }
 
-    Game::Config config;
-    config.graphics.title = "Burrowgale";
-    config.graphics.fullscreen = false;
-    config.graphics.scale = 1;
-    config.graphics.width = 1280;
-    config.graphics.height = 720;
+    Game::Config config = run.game_config(profile.settings);
 #ifdef __EMSCRIPTEN__
     // The page sizes the canvas to the browser window; whole-number scaling would leave most
     // of a window between one and two canvases wide black.
@@ -28,8 +55,9 @@ int main(int argc, char** argv) {
     config.graphics.content = content;
     config.audio.content = content;
 #endif
-
     Game game(config);
+    ScreenFlow flow(profile, run, &game);
+    flow.apply_bindings();
     // Game::loop has already said why when there was no window to play in.
-    return game.loop(new TitleScreen()) ? 0 : 1;
+    return game.loop(flow.title()) ? 0 : 1;
 }

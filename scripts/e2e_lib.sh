@@ -5,6 +5,8 @@
 
 work=$(realpath "$(mktemp -d)")
 xvfb_pid=""
+# The game keeps records and settings: in the scratch folder, never in the real home.
+export XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config"
 game_pid=""
 
 cleanup() {

@@ -5,7 +5,11 @@ set -uo pipefail
 
 binary=$(realpath "$1")
 cd "$(dirname "$0")/.."
+work=$(realpath "$(mktemp -d)")
+trap 'rm -rf "$work"' EXIT
+# Records and settings, if any were touched, in the scratch folder, never in the real home.
 stderr=$(env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER SDL_AUDIODRIVER=dummy \
+    XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" \
     timeout 60 "$binary" 2>&1 >/dev/null)
 status=$?
 if [[ "$status" -ne 1 ]]; then

@@ -90,7 +90,7 @@ while ((SECONDS < end)); do
         key Return
     fi
     if ((presses == 10)); then
-        for other in Up Down space z x c v j k l Tab Shift_L Shift_R Escape F1 q; do key "$other"; done
+        for other in Up Down space z x c v j k l Tab Shift_L Shift_R Escape Return F1 q; do key "$other"; done
     fi
 done
 

@@ -82,6 +82,7 @@ mv "$work/stage/usr" "$work/moved to/usr"
 ln -s "$work/moved to/usr/bin/burrowgale" "$work/links/burrowgale"
 status=0
 stderr=$(cd "$work/elsewhere" && env -u DISPLAY -u WAYLAND_DISPLAY -u SDL_VIDEODRIVER \
+    XDG_DATA_HOME="$work/data" XDG_CONFIG_HOME="$work/config" \
     SDL_AUDIODRIVER=dummy timeout 60 "$work/links/burrowgale" 2>&1 >/dev/null) || status=$?
 if [[ "$status" -ne 1 ]] || ! grep -q '^Unable to create window: ' <<<"$stderr"; then
     fail "the moved, linked launcher did not reach the game (status $status): $stderr"

@@ -13,3 +13,8 @@ add_test(NAME e2e_anywhere
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/e2e_anywhere.sh $<TARGET_FILE:burrowgale>
   WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
 set_tests_properties(e2e_anywhere PROPERTIES TIMEOUT 300)
+
+add_test(NAME e2e_command_line
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/e2e_command_line.sh $<TARGET_FILE:burrowgale>
+  WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+set_tests_properties(e2e_command_line PROPERTIES TIMEOUT 120)

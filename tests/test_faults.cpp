@@ -12,6 +12,7 @@
 
 #include "engine/game.h"
 #include "game/game_screen.h"
+#include "game/screen_flow.h"
 #include "game/title_screen.h"
 #include "tests/support/support.h"
 #include "tools/invariants.h"
@@ -33,7 +34,7 @@ Game::Config config() {
 
 class Faults : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(game.start(new GameScreen(777))); }
+    void SetUp() override { ASSERT_TRUE(game.start(new GameScreen(777, &flow))); }
 
     GameScreen* play() { return dynamic_cast<GameScreen*>(game.screen.get()); }
 
@@ -77,6 +78,8 @@ protected:
     }
 
     test::TempContentDir content;  // nothing to load: faults, not art, are under test here
+    Profile profile;               // records in memory only
+    ScreenFlow flow{profile};
     Game game{config()};
 };
 

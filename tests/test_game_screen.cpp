@@ -8,6 +8,7 @@
 
 #include "engine/audio.h"
 #include "engine/input.h"
+#include "game/screen_flow.h"
 #include "game/title_screen.h"
 #include "tests/support/support.h"
 
@@ -37,6 +38,8 @@ protected:
     test::TempContentDir content;
     Audio audio{Audio::Config{}};
     Input input;
+    Profile profile;  // no folders: records are kept in memory only
+    ScreenFlow flow{profile};
 };
 
 TEST_F(Play, ConstructionSeedsMapThenCameraFromTheScreenEngine) {
@@ -218,7 +221,7 @@ TEST_F(Play, PausingInTheFrameTheWormDiesKeepsTheMusicAtFullVolume) {
 
 // A Start meant for the pause, pressed just as the worm dies, must not skip the results.
 TEST_F(Play, StartLeavesTheGameOverOnlyOnceTheResultsAreShown) {
-    GameScreen screen(12);
+    GameScreen screen(12, &flow);
     screen.player.length = 0.5;
     EXPECT_TRUE(step(screen, 16));
     ASSERT_EQ(screen.state, State::GameOver);
@@ -238,7 +241,7 @@ TEST_F(Play, StartLeavesTheGameOverOnlyOnceTheResultsAreShown) {
 }
 
 TEST_F(Play, LosingTheWindowPausesAndOnlyStartResumes) {
-    GameScreen screen(14);
+    GameScreen screen(14, &flow);
     step(screen, 16);
     input.interruption = true;
     step(screen, 16);
@@ -270,7 +273,7 @@ TEST_F(Play, ABiteRumblesTheControllerInUse) {
     input.last_controller = SDL_JoystickGetDeviceInstanceID(index);
     ASSERT_EQ(input.controllers.count(input.last_controller), 1u);
 
-    GameScreen screen(15);
+    GameScreen screen(15, &flow);
     step(screen, 0);
     add_centipede(screen, 40, Direction::W);  // far away: no bite
     step(screen, 0);
@@ -285,6 +288,85 @@ TEST_F(Play, ABiteRumblesTheControllerInUse) {
     input.controllers.clear();
     SDL_JoystickDetachVirtual(index);
     SDL_QuitSubSystem(SDL_INIT_GAMECONTROLLER);
+}
+
+TEST_F(Play, EscapePausesAndEscapeOrBackInThePauseGivesUpKeepingTheRecord) {
+    for (const Button give_up : {Button::Escape, Button::Select}) {
+        Profile kept;
+        ScreenFlow to_records(kept);
+        GameScreen screen(31, &to_records);
+        step(screen, 16);
+        step(screen, 16, Button::Escape);
+        ASSERT_EQ(screen.state, State::Paused);
+        EXPECT_EQ(Mix_VolumeMusic(-1), 3 * 128 / 10);
+        EXPECT_TRUE(kept.records.table.empty());
+
+        const double length = screen.player.length;
+        EXPECT_TRUE(step(screen, 16, give_up));
+        EXPECT_EQ(screen.state, State::GameOver);
+        EXPECT_EQ(screen.player.length, length);  // it ends as it stood
+        EXPECT_EQ(screen.fader.color, 0x000000FFu);
+        EXPECT_EQ(screen.fader.elapsed, 0u);
+        EXPECT_EQ(audio.current_track, "wormfood.ogg");
+        EXPECT_EQ(Mix_VolumeMusic(-1), 128);
+        ASSERT_EQ(kept.records.table.size(), 1u);
+        const Record& record = kept.records.table.front();
+        EXPECT_EQ(record.depth, screen.max_depth);
+        EXPECT_EQ(record.length, screen.max_length);
+        EXPECT_EQ(record.seed, 31u);
+        EXPECT_DOUBLE_EQ(record.play_time, 0.032);  // the paused frame does not count
+        EXPECT_TRUE(valid_iso_date(record.date));
+
+        // Neither Escape nor Back leaves the results; only Start does.
+        EXPECT_TRUE(step(screen, 4000, Button::Escape));
+        EXPECT_TRUE(step(screen, 16, Button::Select));
+        EXPECT_EQ(kept.records.table.size(), 1u);  // stored once
+        EXPECT_FALSE(step(screen, 16, Button::Start));
+        audio.stop_music();
+    }
+}
+
+TEST_F(Play, StartResumesEvenWhenEscapeComesInTheSameFrame) {
+    GameScreen screen(32, &flow);
+    step(screen, 16, Button::Start);
+    input.pressed_buttons.clear();
+    input.press(Button::Start);
+    input.press(Button::Escape);
+    screen.update(input, audio, 16);
+    EXPECT_EQ(screen.state, State::Playing);
+    EXPECT_TRUE(profile.records.table.empty());
+}
+
+TEST_F(Play, StarvingStoresTheResultOfItsLastFrameOnceWithTheBestsSoFar) {
+    profile.records.add(Record{50.0, 1.0, "2026-01-01T00:00:00.000Z", 7, 10.0});
+    GameScreen screen(33, &flow);
+    screen.player.length = 30.0;
+    step(screen, 16);
+    const double longest = screen.max_length;
+    ASSERT_GT(longest, 14.0);
+    screen.player.length = 0.5;
+    step(screen, 16);
+    ASSERT_EQ(screen.state, State::GameOver);
+    ASSERT_EQ(profile.records.table.size(), 2u);
+    EXPECT_EQ(profile.records.table[1].length, longest);  // the greatest length, not the last
+    EXPECT_EQ(screen.result.best_depth, 50.0);
+    EXPECT_EQ(screen.result.best_length, longest);
+    EXPECT_FALSE(screen.result.new_best_depth);
+    EXPECT_TRUE(screen.result.new_best_length);
+    step(screen, 16);
+    EXPECT_EQ(profile.records.table.size(), 2u);
+}
+
+TEST_F(Play, ScreenShakeSettingScalesTheShake) {
+    for (const auto& [setting, expected] :
+         {std::pair{Settings::Shake::Off, 0.0}, std::pair{Settings::Shake::Half, 0.5},
+          std::pair{Settings::Shake::Full, 1.0}}) {
+        profile.settings.shake = setting;
+        GameScreen screen(34, &flow);
+        add_centipede(screen, 5, Direction::W);
+        step(screen, 1);
+        EXPECT_EQ(screen.camera.shake_amount, expected);
+    }
 }
 
 // The whole observable state that the rules keep.
@@ -461,7 +543,6 @@ TEST_F(PlayDrawing, ResultsScreenOnlyAfterTheWholeFade) {
 
     step(screen, 1);
     log = record(*graphics, screen);
-    EXPECT_TRUE(only(log, "text.png").empty());
     ASSERT_EQ(only(log, "gameover.png").size(), 1u);
     EXPECT_TRUE(only(log, "gameover.png")[0].whole_destination);
     const auto results = only(log, "bigtext.png");
@@ -473,7 +554,7 @@ TEST_F(PlayDrawing, ResultsScreenOnlyAfterTheWholeFade) {
     EXPECT_EQ(results[depth.size()].destination.y, 720 - 64);
 }
 
-TEST_F(PlayDrawing, PauseTextIsCentredAboveTheMiddle) {
+TEST_F(PlayDrawing, PauseTextIsCentredAboveTheMiddleItsKeysWellBelow) {
     auto graphics = test::make_graphics();
     graphics->blit_log_only = true;
     GameScreen screen(23);
@@ -482,6 +563,33 @@ TEST_F(PlayDrawing, PauseTextIsCentredAboveTheMiddle) {
     ASSERT_FALSE(text.empty());
     EXPECT_EQ(text[0].destination.x, 640 - 4 * 9);  // "P A U S E"
     EXPECT_EQ(text[0].destination.y, 360 - 8);
+    const std::string keys = "Return or Start: resume    Escape or Back: give up";
+    EXPECT_EQ(screen.pause_prompt, keys);
+    ASSERT_GT(text.size(), 9 + keys.size());
+    EXPECT_EQ(text[9].destination.x, 640 - 4 * static_cast<int>(keys.size()));
+    EXPECT_EQ(text[9].destination.y, 360 + 64);
+}
+
+TEST_F(PlayDrawing, ResultsShowTheBestsTheNewBestMarkTheSeedAndThePrompt) {
+    auto graphics = test::make_graphics();
+    graphics->blit_log_only = true;
+    Profile profile;
+    profile.settings.rebind_key(Button::Start, SDL_SCANCODE_SPACE);
+    ScreenFlow flow(profile);
+    GameScreen screen(4321, &flow);
+    screen.player.length = 1.0;
+    step(screen, 0);
+    step(screen, 3000);
+    std::string shown;
+    for (const auto& glyph : only(record(*graphics, screen), "text.png")) {
+        shown += static_cast<char>(32 + glyph.source.y / 16 * 16 + glyph.source.x / 8);
+    }
+    EXPECT_NE(shown.find(format("Best", screen.max_depth, "m") + "New best"), std::string::npos)
+        << shown;
+    EXPECT_NE(shown.find(format("Best", screen.max_length, "cm") + "New best"), std::string::npos)
+        << shown;
+    EXPECT_NE(shown.find("Seed 4321"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("Space: continue"), std::string::npos) << shown;
 }
 
 TEST_F(PlayDrawing, EachObjectTakesTwoJitterSamplesYFirst) {

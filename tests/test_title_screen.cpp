@@ -7,6 +7,7 @@
 #include "engine/audio.h"
 #include "engine/input.h"
 #include "game/game_screen.h"
+#include "game/screen_flow.h"
 #include "tests/support/support.h"
 
 namespace {
@@ -19,21 +20,50 @@ protected:
 
     test::TempContentDir content;
     Audio audio{Audio::Config{}};
-    TitleScreen title;
+    Profile profile;  // no folders: nothing is read or written
+    ScreenFlow flow{profile};
+    TitleScreen title{flow};
     Input input;
 };
 
-TEST_F(Title, EveryButtonPressedThisFrameStartsAGame) {
+TEST_F(Title, EveryGameButtonPressedThisFrameStartsAGame) {
     EXPECT_TRUE(title.update(input, audio, 16));
     for (const Button b :
-         {Button::Up, Button::Down, Button::Left, Button::Right, Button::Start, Button::Select,
-          Button::A, Button::B, Button::X, Button::Y, Button::L, Button::R, Button::Fullscreen}) {
+         {Button::Up, Button::Down, Button::Left, Button::Right, Button::Start, Button::A,
+          Button::B, Button::X, Button::Y, Button::L, Button::R, Button::Fullscreen}) {
+        TitleScreen fresh(flow);
         Input pressing;
         pressing.press(b);
-        EXPECT_FALSE(title.update(pressing, audio, 16)) << static_cast<int>(b);
+        EXPECT_FALSE(fresh.update(pressing, audio, 16)) << static_cast<int>(b);
+        std::unique_ptr<Screen> next(fresh.next_screen());
+        EXPECT_NE(dynamic_cast<GameScreen*>(next.get()), nullptr) << static_cast<int>(b);
     }
-    std::unique_ptr<Screen> next(title.next_screen());
-    EXPECT_NE(dynamic_cast<GameScreen*>(next.get()), nullptr);
+}
+
+TEST_F(Title, EscapeQuitsAndSelectOpensTheOptionsEvenAmongOtherPresses) {
+    Input escape;
+    escape.press(Button::Escape);
+    escape.press(Button::Start);
+    EXPECT_FALSE(title.update(escape, audio, 16));
+    EXPECT_EQ(title.choice, TitleScreen::Choice::Quit);
+    EXPECT_EQ(title.next_screen(), nullptr);  // the end of the program
+
+    TitleScreen other(flow);
+    Input select;
+    select.press(Button::Select);
+    select.press(Button::Left);
+    EXPECT_FALSE(other.update(select, audio, 16));
+    EXPECT_EQ(other.choice, TitleScreen::Choice::Options);
+}
+
+TEST_F(Title, SeedFromTheCommandLinePlaysThatWorld) {
+    CommandLine run;
+    run.seed = 4242;
+    ScreenFlow seeded(profile, run);
+    std::unique_ptr<Screen> first(seeded.play());
+    std::unique_ptr<Screen> second(seeded.play());
+    EXPECT_EQ(dynamic_cast<GameScreen&>(*first).seed, 4242u);
+    EXPECT_EQ(dynamic_cast<GameScreen&>(*second).seed, 4242u);
 }
 
 TEST_F(Title, ButtonHeldFromBeforeDoesNotStartAGame) {
@@ -58,7 +88,7 @@ TEST_F(Title, PromptShowsInTheFirstHalfOfTheCycleCentredNearTheBottom) {
 
     title.blink_timer = 421;
     title.draw(*graphics);
-    ASSERT_EQ(log.size(), 1u + 13u);  // the picture, then "Press any key"
+    ASSERT_EQ(log.size(), 1u + 13u);  // the picture, then "Press any key"; no best yet
     EXPECT_EQ(log[0].image, "title.png");
     EXPECT_TRUE(log[0].whole_destination);
     EXPECT_EQ(log[1].image, "text.png");
@@ -69,6 +99,23 @@ TEST_F(Title, PromptShowsInTheFirstHalfOfTheCycleCentredNearTheBottom) {
     title.blink_timer = 422;
     title.draw(*graphics);
     EXPECT_EQ(log.size(), 1u);
+    graphics->blit_log = nullptr;
+}
+
+TEST_F(Title, ShowsTheBestDepthOnceThereIsARecord) {
+    profile.records.add(Record{3.25, 9.5, "2026-01-02T03:04:05.678Z", 1, 60.0});
+    profile.records.add(Record{1.5, 20.0, "2026-01-02T03:04:06.678Z", 2, 60.0});
+    auto graphics = test::make_graphics();
+    graphics->blit_log_only = true;
+    std::vector<Graphics::BlitRecord> log;
+    graphics->blit_log = &log;
+    title.blink_timer = 422;
+    title.draw(*graphics);
+    const std::string line = "Best depth: 3.25m";
+    ASSERT_EQ(log.size(), 1u + line.size());
+    EXPECT_EQ(log[1].destination.x, 640 - 4 * static_cast<int>(line.size()));
+    EXPECT_EQ(log[1].destination.y, 720 - 96);
+    EXPECT_EQ(log[1].source.x, ('B' % 16) * 8);  // the line starts with its label
     graphics->blit_log = nullptr;
 }
 

@@ -21,6 +21,7 @@
 #include "game/game_screen.h"
 #include "game/map.h"
 #include "game/player.h"
+#include "game/screen_flow.h"
 #include "game/title_screen.h"
 
 namespace {
@@ -186,7 +187,9 @@ bool picture_centipedes(Graphics& g, const std::string& dir_name) {
 }
 
 bool picture_title(Graphics& g, const std::string& dir_name) {
-    TitleScreen title;
+    Profile profile;  // no records: the title as a new player first sees it
+    ScreenFlow flow(profile);
+    TitleScreen title(flow);
     g.clear();
     title.draw(g);
     return save(g, {0, 0, kWidth, kHeight}, 1, dir_name + "/title.png");

@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <fstream>
+#include <sstream>
 #include <string>
 
 namespace test {
@@ -79,6 +81,28 @@ TempContentDir::~TempContentDir() {
     std::error_code ignored;
     std::filesystem::current_path(previous, ignored);
     std::filesystem::remove_all(root, ignored);
+}
+
+TempFolder::TempFolder() {
+    std::string pattern = (std::filesystem::temp_directory_path() / "burrowgale-XXXXXX").string();
+    path = mkdtemp(pattern.data());
+}
+
+TempFolder::~TempFolder() {
+    std::error_code ignored;
+    std::filesystem::remove_all(path, ignored);
+}
+
+std::string read_file(const std::filesystem::path& path) {
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream out;
+    out << in.rdbuf();
+    return out.str();
+}
+
+void write_file(const std::filesystem::path& path, const std::string& contents) {
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << contents;
 }
 
 }  // namespace test

@@ -51,4 +51,19 @@ public:
     std::filesystem::path previous;
 };
 
+// A fresh empty folder under the system's temporary one, removed with its contents after.
+class TempFolder {
+public:
+    TempFolder();
+    ~TempFolder();
+    TempFolder(const TempFolder&) = delete;
+    TempFolder& operator=(const TempFolder&) = delete;
+
+    std::filesystem::path path;
+};
+
+// The whole of a file, or "" when it cannot be read.
+std::string read_file(const std::filesystem::path& path);
+void write_file(const std::filesystem::path& path, const std::string& contents);
+
 }  // namespace test

@@ -1,0 +1,161 @@
+#include "game/settings.h"
+
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+namespace {
+
+using Button = Input::Button;
+
+const std::string kHeader = "burrowgale settings 1\n";
+
+Settings parsed(const std::string& text, std::vector<std::string>& problems) {
+    Settings settings;
+    std::string error;
+    EXPECT_TRUE(settings.parse(text, problems, error)) << error;
+    return settings;
+}
+
+TEST(Settings, DefaultsMatchANewInputWithEscapeKeptOutOfTheFile) {
+    const Settings settings;
+    EXPECT_EQ(settings.music_volume, 10);
+    EXPECT_EQ(settings.effects_volume, 10);
+    EXPECT_FALSE(settings.fullscreen);
+    EXPECT_EQ(settings.shake, Settings::Shake::Full);
+    EXPECT_EQ(settings.keys_of(Button::Left),
+              (std::vector<int>{SDL_SCANCODE_A, SDL_SCANCODE_LEFT}));
+    EXPECT_EQ(settings.keys.count(SDL_SCANCODE_ESCAPE), 0u);
+    Input input;
+    input.key_binds.clear();
+    settings.apply_bindings(input);
+    const Input fresh;
+    EXPECT_EQ(input.key_binds, fresh.key_binds);
+    EXPECT_EQ(input.pad_binds, fresh.pad_binds);
+    EXPECT_EQ(settings.serialise().find("escape"), std::string::npos);
+}
+
+TEST(Settings, RoundTripKeepsEverySettingAndBinding) {
+    Settings settings;
+    settings.music_volume = 3;
+    settings.effects_volume = 0;
+    settings.fullscreen = true;
+    settings.shake = Settings::Shake::Half;
+    settings.rebind_key(Button::Left, SDL_SCANCODE_COMMA);  // a key whose name is ","
+    settings.rebind_key(Button::Right, SDL_SCANCODE_EQUALS);
+    settings.rebind_key(Button::Up, SDL_SCANCODE_RETURN2);  // named like Return, kept by number
+    settings.rebind_pad(Button::Start, SDL_CONTROLLER_BUTTON_GUIDE);
+    const std::string text = settings.serialise();
+    EXPECT_NE(text.find("key left = ,\n"), std::string::npos) << text;
+    EXPECT_NE(text.find("music_volume = 3\n"), std::string::npos) << text;
+    std::vector<std::string> problems;
+    const Settings back = parsed(text, problems);
+    EXPECT_TRUE(problems.empty()) << problems.front();
+    EXPECT_EQ(back.music_volume, 3);
+    EXPECT_EQ(back.effects_volume, 0);
+    EXPECT_TRUE(back.fullscreen);
+    EXPECT_EQ(back.shake, Settings::Shake::Half);
+    EXPECT_EQ(back.keys, settings.keys);
+    EXPECT_EQ(back.pads, settings.pads);
+}
+
+TEST(Settings, RebindingSwapsSoThatNoActionIsLeftUnbound) {
+    Settings settings;
+    // Tab is Select's only key: Select takes over Start's Return.
+    settings.rebind_key(Button::Start, SDL_SCANCODE_TAB);
+    EXPECT_EQ(settings.keys_of(Button::Start), std::vector<int>{SDL_SCANCODE_TAB});
+    EXPECT_EQ(settings.keys_of(Button::Select), std::vector<int>{SDL_SCANCODE_RETURN});
+    // W is one of Up's two keys: Up keeps its arrow, Left's old keys are free.
+    settings.rebind_key(Button::Left, SDL_SCANCODE_W);
+    EXPECT_EQ(settings.keys_of(Button::Left), std::vector<int>{SDL_SCANCODE_W});
+    EXPECT_EQ(settings.keys_of(Button::Up), std::vector<int>{SDL_SCANCODE_UP});
+    EXPECT_EQ(settings.keys.count(SDL_SCANCODE_LEFT), 0u);
+    // A key the action already has changes nothing.
+    settings.rebind_key(Button::Left, SDL_SCANCODE_W);
+    EXPECT_EQ(settings.keys_of(Button::Left), std::vector<int>{SDL_SCANCODE_W});
+    // Controller buttons swap the same way.
+    settings.rebind_pad(Button::Start, SDL_CONTROLLER_BUTTON_BACK);
+    EXPECT_EQ(settings.pad_buttons_of(Button::Select),
+              std::vector<int>{SDL_CONTROLLER_BUTTON_START});
+    const Settings defaults;
+    for (const Button action : Settings::kActions) {
+        EXPECT_FALSE(settings.keys_of(action).empty()) << Settings::action_name(action);
+        EXPECT_EQ(settings.pad_buttons_of(action).empty(), defaults.pad_buttons_of(action).empty())
+            << Settings::action_name(action);
+    }
+}
+
+TEST(Settings, AnInvalidLineIsReportedByNumberAndKeepsItsDefault) {
+    std::vector<std::string> problems;
+    const Settings settings = parsed(kHeader +
+                                         "music_volume = 11\n"
+                                         "effects_volume = 4\n"
+                                         "fullscreen = maybe\n"
+                                         "screen_shake = wild\n"
+                                         "colour = green\n"
+                                         "# a comment\n"
+                                         "\n"
+                                         "no equals sign\n"
+                                         "key left = Q\n"
+                                         "key left = NoSuchKey\n"
+                                         "key right = Q\n"
+                                         "key up = Escape\n"
+                                         "key jump = Space\n"
+                                         "pad start = back\n"
+                                         "pad select = nonsense\n"
+                                         "music_volume = 7",  // cut off
+                                     problems);
+    const std::vector<std::string> expected_starts = {
+        "line 2: music_volume",
+        "line 4: fullscreen",
+        "line 5: screen_shake",
+        "line 6: unknown setting 'colour'",
+        "line 9: not 'name = value'",
+        "line 11: no key called 'NoSuchKey'",
+        "line 12: 'Q' is already bound to left",
+        "line 13: Escape cannot be rebound",
+        "line 14: no action called 'jump'",
+        "line 16: no controller button called 'nonsense'",
+        "line 17: cut off"};
+    ASSERT_EQ(problems.size(), expected_starts.size());
+    for (size_t i = 0; i < problems.size(); ++i) {
+        EXPECT_EQ(problems[i].substr(0, expected_starts[i].size()), expected_starts[i])
+            << problems[i];
+    }
+    EXPECT_EQ(settings.music_volume, 10);
+    EXPECT_EQ(settings.effects_volume, 4);  // the rest of the file still counts
+    EXPECT_FALSE(settings.fullscreen);
+    EXPECT_EQ(settings.shake, Settings::Shake::Full);
+    EXPECT_EQ(settings.keys_of(Button::Left), std::vector<int>{SDL_SCANCODE_Q});
+    // Actions the file left unbound get their default keys back.
+    EXPECT_EQ(settings.keys_of(Button::Right),
+              (std::vector<int>{SDL_SCANCODE_D, SDL_SCANCODE_RIGHT}));
+    EXPECT_EQ(settings.pad_buttons_of(Button::Start), std::vector<int>{SDL_CONTROLLER_BUTTON_BACK});
+    // Back went to Start, so Select keeps no default it could take back.
+    EXPECT_TRUE(settings.pad_buttons_of(Button::Select).empty());
+}
+
+TEST(Settings, TextThatIsNoSettingsFileIsRefusedAsAWhole) {
+    for (const std::string& text :
+         {std::string(), std::string("garbage\x01\x02\n"), std::string("burrowgale settings 1"),
+          std::string("burrowgale settings 2\nmusic_volume = 3\n")}) {
+        Settings settings;
+        settings.music_volume = 2;
+        std::vector<std::string> problems;
+        std::string error;
+        EXPECT_FALSE(settings.parse(text, problems, error)) << text;
+        EXPECT_FALSE(error.empty());
+        EXPECT_EQ(settings.music_volume, 10);  // back to the defaults
+    }
+}
+
+TEST(Settings, LabelsNameTheFirstKeyAndButton) {
+    Settings settings;
+    EXPECT_EQ(settings.labels_of(Button::Start), "Return or Start");
+    EXPECT_EQ(settings.labels_of(Button::Left), "A or D-pad left");
+    EXPECT_EQ(Settings::key_label(SDL_SCANCODE_LSHIFT), "Left Shift");
+    EXPECT_EQ(Settings::pad_label(99), "button 99");
+}
+
+}  // namespace
