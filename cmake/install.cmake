@@ -5,7 +5,11 @@
 #   P/lib/burrowgale/burrowgale           the game itself
 #   P/share/burrowgale/content/           images, sounds and music the game reads at run time
 #   P/share/applications/burrowgale.desktop, P/share/icons/hicolor/NxN/apps/burrowgale.png,
-#   P/share/metainfo/org.burrowgale.Burrowgale.metainfo.xml, P/share/doc/burrowgale/
+#   P/share/metainfo/org.burrowgale.Burrowgale.metainfo.xml, P/share/doc/burrowgale/,
+#   P/share/man/man6/burrowgale.6.gz
+#
+# The Debian package follows Debian's rules for games instead: the launcher goes to
+# /usr/games (packaging/debian_layout.cmake moves it there in CPack's staging tree).
 #
 # The game reads "content/" relative to its working directory when there is one, else the one
 # beside its own folder, else the installed data folder; the launcher still sets the working
@@ -52,11 +56,31 @@ endforeach()
 # The credits name the sources and licences of the art and sound; the font licence must travel
 # with the glyph images.
 install(FILES ${CMAKE_SOURCE_DIR}/content/CREDITS.md ${CMAKE_SOURCE_DIR}/content/LICENSE-Terminus-OFL.txt
-              ${CMAKE_SOURCE_DIR}/LICENSE
+              ${CMAKE_SOURCE_DIR}/LICENSE ${CMAKE_SOURCE_DIR}/packaging/copyright
         DESTINATION share/doc/burrowgale)
 
+# The manual page and the changelog, compressed as Debian wants them (-n: no name or time in
+# the archive, so that the package is the same from build to build).
+set(BURROWGALE_MAN_GZ ${CMAKE_BINARY_DIR}/packaging/burrowgale.6.gz)
+set(BURROWGALE_CHANGELOG_GZ ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
+add_custom_command(
+  OUTPUT ${BURROWGALE_MAN_GZ}
+  COMMAND sh -c "gzip -9 -n -c '${CMAKE_SOURCE_DIR}/packaging/burrowgale.6' > '${BURROWGALE_MAN_GZ}'"
+  VERBATIM
+  DEPENDS ${CMAKE_SOURCE_DIR}/packaging/burrowgale.6
+  COMMENT "Compressing the manual page")
+add_custom_command(
+  OUTPUT ${BURROWGALE_CHANGELOG_GZ}
+  COMMAND sh -c "gzip -9 -n -c '${CMAKE_SOURCE_DIR}/packaging/changelog' > '${BURROWGALE_CHANGELOG_GZ}'"
+  VERBATIM
+  DEPENDS ${CMAKE_SOURCE_DIR}/packaging/changelog
+  COMMENT "Compressing the changelog")
+add_custom_target(burrowgale_docs ALL DEPENDS ${BURROWGALE_MAN_GZ} ${BURROWGALE_CHANGELOG_GZ})
+install(FILES ${BURROWGALE_MAN_GZ} DESTINATION share/man/man6)
+install(FILES ${BURROWGALE_CHANGELOG_GZ} DESTINATION share/doc/burrowgale)
+
 # Debian package: `cpack -G DEB` in the build directory.
-set(BURROWGALE_MAINTAINER "Burrowgale developers"
+set(BURROWGALE_MAINTAINER "Burrowgale developers <maintainers@burrowgale.org>"
     CACHE STRING "Maintainer field of the Debian package (Name <address>)")
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME burrowgale)
@@ -76,4 +100,5 @@ set(CPACK_DEBIAN_PACKAGE_SECTION games)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # dpkg-shlibdeps turns the libraries the binary links into Debian package names.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_PRE_BUILD_SCRIPTS ${CMAKE_SOURCE_DIR}/packaging/debian_layout.cmake)
 include(CPack)

@@ -3,6 +3,7 @@
 #include "engine/game.h"
 #include "engine/util.h"
 #include "game/game_screen.h"
+#include "game/options_screen.h"
 #include "game/title_screen.h"
 
 ScreenFlow::ScreenFlow(Profile& profile_, CommandLine run_, Game* game_)
@@ -14,8 +15,7 @@ Screen* ScreenFlow::play() {
     return new GameScreen(run.seed ? *run.seed : Util::random_seed(), this);
 }
 
-// Until the options screen exists, Select on the title only shows the title again.
-Screen* ScreenFlow::options() { return title(); }
+Screen* ScreenFlow::options() { return new OptionsScreen(*this); }
 
 void ScreenFlow::apply_bindings() const {
     if (game != nullptr) profile.settings.apply_bindings(game->input);

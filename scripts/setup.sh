@@ -20,7 +20,7 @@ if [[ "$want_test" == yes ]]; then
     # GoogleTest, a virtual X server and its tools for the end-to-end tests, and clang with
     # libFuzzer for the replay parser's fuzz target.
     packages+=(libgtest-dev libgmock-dev xvfb xauth x11-utils xdotool imagemagick
-               desktop-file-utils appstream dpkg-dev file
+               desktop-file-utils appstream dpkg-dev file lintian
                clang libclang-rt-14-dev)
 fi
 if [[ "$want_web" == yes ]]; then

@@ -18,3 +18,8 @@ add_test(NAME e2e_command_line
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/e2e_command_line.sh $<TARGET_FILE:burrowgale>
   WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
 set_tests_properties(e2e_command_line PROPERTIES TIMEOUT 120)
+
+add_test(NAME e2e_records
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/e2e_records.sh $<TARGET_FILE:burrowgale>
+  WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+set_tests_properties(e2e_records PROPERTIES TIMEOUT 300)
