@@ -38,5 +38,5 @@ public:
     std::optional<int> scale;
     bool mute = false;
     std::optional<std::string> verify;  // a replay file to check
-    std::string error;  // empty when every argument was understood
+    std::string error;                  // empty when every argument was understood
 };

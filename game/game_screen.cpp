@@ -123,8 +123,8 @@ GameScreen::GameScreen(unsigned int seed, ScreenFlow* flow_)
     pause_prompt = settings.labels_of(Button::Start) + ": resume    Escape" +
                    (back.empty() ? "" : " or " + Settings::pad_label(back.front())) + ": give up";
     const std::vector<int> start = settings.keys_of(Button::Start);
-    results_prompt = (start.empty() ? std::string("Return") : Settings::key_label(start.front())) +
-                     ": continue";
+    results_prompt =
+        (start.empty() ? std::string("Return") : Settings::key_label(start.front())) + ": continue";
 }
 
 void GameScreen::end_game() {

@@ -62,8 +62,8 @@ TEST_F(Title, SeedFromTheCommandLinePlaysThatWorld) {
     ScreenFlow seeded(profile, run);
     std::unique_ptr<Screen> first(seeded.play());
     std::unique_ptr<Screen> second(seeded.play());
-    EXPECT_EQ(dynamic_cast<GameScreen&>(*first).seed, 4242u);
-    EXPECT_EQ(dynamic_cast<GameScreen&>(*second).seed, 4242u);
+    EXPECT_EQ(dynamic_cast<GameScreen&>(*first).recording.seed, 4242u);
+    EXPECT_EQ(dynamic_cast<GameScreen&>(*second).recording.seed, 4242u);
 }
 
 TEST_F(Title, ButtonHeldFromBeforeDoesNotStartAGame) {
