@@ -13,12 +13,12 @@ namespace {
 using Button = Input::Button;
 
 constexpr int kPanelLeft = 272;  // pixels: the dark panel that keeps the text readable
-constexpr int kPanelTop = 128;
+constexpr int kPanelTop = 208;   // below the title lettering
 constexpr int kPanelRight = 1008;
-constexpr int kPanelBottom = 600;
+constexpr int kPanelBottom = 648;
 constexpr unsigned int kPanelColor = 0x000000C0;
 constexpr int kMenuLeft = 304;
-constexpr int kMenuTop = 200;
+constexpr int kMenuTop = 280;
 constexpr int kLabelWidth = 24;  // characters
 constexpr int kKeysWidth = 30;
 constexpr int kEffectsVariants = 8;
