@@ -82,6 +82,11 @@ install(FILES ${BURROWGALE_CHANGELOG_GZ} DESTINATION share/doc/burrowgale)
 # Debian package: `cpack -G DEB` in the build directory.
 set(BURROWGALE_MAINTAINER "Burrowgale developers <maintainers@burrowgale.org>"
     CACHE STRING "Maintainer field of the Debian package (Name <address>)")
+# Build folders made before the address was added keep a bare name, which Debian refuses.
+if(NOT BURROWGALE_MAINTAINER MATCHES "<[^>]+@[^>]+>")
+  set(BURROWGALE_MAINTAINER "Burrowgale developers <maintainers@burrowgale.org>"
+      CACHE STRING "Maintainer field of the Debian package (Name <address>)" FORCE)
+endif()
 set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME burrowgale)
 set(CPACK_PACKAGE_VENDOR "Burrowgale developers")
