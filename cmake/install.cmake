@@ -42,7 +42,7 @@ install(PROGRAMS ${CMAKE_BINARY_DIR}/packaging/burrowgale
 # Only what the game loads; the icons and the credits have their own places below.
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/content/
         DESTINATION ${BURROWGALE_INSTALL_PKGDATADIR}/content
-        FILES_MATCHING PATTERN "*.png" PATTERN "*.wav" PATTERN "*.ogg"
+        FILES_MATCHING PATTERN "*.png" PATTERN "*.wav" PATTERN "*.ogg" PATTERN "*.replay"
         PATTERN icons EXCLUDE)
 
 install(FILES ${CMAKE_SOURCE_DIR}/packaging/burrowgale.desktop DESTINATION share/applications)

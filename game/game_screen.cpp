@@ -7,6 +7,7 @@
 #include "engine/graphics.h"
 #include "engine/input.h"
 #include "engine/util.h"
+#include "game/replay_files.h"
 #include "game/screen_flow.h"
 
 namespace {
@@ -145,6 +146,7 @@ void GameScreen::store_result() {
     record.play_time = static_cast<double>(play_ms) / 1000.0;
     if (flow != nullptr) {
         result = flow->profile.add_result(record);
+        ReplayFiles(flow->profile).keep(result.record, recording);
     } else {
         result.record = record;
         result.best_depth = max_depth;

@@ -1,5 +1,6 @@
 #include <cstdio>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/content_dir.h"
@@ -7,6 +8,7 @@
 #include "engine/xdg.h"
 #include "game/command_line.h"
 #include "game/profile.h"
+#include "game/replay_screen.h"
 #include "game/screen_flow.h"
 #include "game/verify.h"
 
@@ -43,6 +45,15 @@ int main(int argc, char** argv) {
                      "burrowgale: no home folder (HOME is unset); records and settings are not "
                      "kept\n");
     }
+    // A recording to play back is read before any window opens: a bad one is one line.
+    Replay replay;
+    if (run.replay) {
+        std::string error;
+        if (!load_replay(*run.replay, replay, error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            return kBadUsage;
+        }
+    }
 
     Game::Config config = run.game_config(profile.settings);
 #ifdef __EMSCRIPTEN__
@@ -58,6 +69,9 @@ int main(int argc, char** argv) {
     Game game(config);
     ScreenFlow flow(profile, run, &game);
     flow.apply_bindings();
+    Screen* first = run.replay
+                        ? new ReplayScreen(std::move(replay), ReplayScreen::Mode::Replay, &flow)
+                        : flow.title();
     // Game::loop has already said why when there was no window to play in.
-    return game.loop(flow.title()) ? 0 : 1;
+    return game.loop(first) ? 0 : 1;
 }

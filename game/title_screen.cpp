@@ -1,12 +1,46 @@
 #include "game/title_screen.h"
 
+#include <cstdio>
+#include <filesystem>
+#include <utility>
+
 #include "engine/graphics.h"
 #include "engine/input.h"
 #include "game/format.h"
+#include "game/replay_files.h"
+#include "game/replay_screen.h"
 #include "game/screen_flow.h"
 
 TitleScreen::TitleScreen(ScreenFlow& flow_)
-    : flow(flow_), background("title.png"), text("text.png", 8, 16) {}
+    : flow(flow_),
+      background("title.png"),
+      text("text.png", 8, 16),
+      demo_paths(ReplayFiles(flow_.profile).by_rank()) {
+    demo_paths.push_back(kBundledDemo);
+}
+
+bool TitleScreen::load_demo() {
+    for (const std::string& path : demo_paths) {
+        std::error_code ec;
+        if (!std::filesystem::exists(path, ec)) continue;  // no replay of one's own yet
+        Replay replay;
+        std::string error;
+        if (load_replay(path, replay, error)) {
+            demo = std::make_unique<Replay>(std::move(replay));
+            return true;
+        }
+        if (path == kBundledDemo) {
+            std::fprintf(stderr, "No demo: %s\n", error.c_str());
+            continue;
+        }
+        // A player's file: kept aside, never lost, and not tried again.
+        std::string aside_error;
+        const std::filesystem::path aside = flow.profile.files.set_aside(path, aside_error);
+        std::fprintf(stderr, "burrowgale: %s; %s\n", error.c_str(),
+                     aside.empty() ? aside_error.c_str() : ("kept as " + aside.string()).c_str());
+    }
+    return false;
+}
 
 bool TitleScreen::update(const Input& input, Audio&, unsigned int elapsed) {
     using Button = Input::Button;
@@ -27,6 +61,13 @@ bool TitleScreen::update(const Input& input, Audio&, unsigned int elapsed) {
             return false;
         }
     }
+    idle_ms = elapsed >= kDemoAfterMs - idle_ms ? kDemoAfterMs : idle_ms + elapsed;
+    if (idle_ms < kDemoAfterMs || demo_failed) return true;
+    if (load_demo()) {
+        choice = Choice::Demo;
+        return false;
+    }
+    demo_failed = true;
     return true;
 }
 
@@ -50,6 +91,9 @@ Screen* TitleScreen::next_screen() const {
             return flow.play();
         case Choice::Options:
             return flow.options();
+        case Choice::Demo:
+            if (demo) return new ReplayScreen(*demo, ReplayScreen::Mode::Demo, &flow);
+            return flow.play();
         case Choice::Quit:
             break;
     }

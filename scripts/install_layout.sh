@@ -24,9 +24,9 @@ p="$work/prefix"
 [[ -x "$p/bin/burrowgale" ]] || fail "no launcher bin/burrowgale"
 [[ -x "$p/lib/burrowgale/burrowgale" ]] || fail "no game lib/burrowgale/burrowgale"
 
-# Every picture, sound and track of content/, unchanged, and nothing else beside them.
+# Every picture, sound, track and demo of content/, unchanged, and nothing else beside them.
 expected=$(cd "$root/content" && find . -maxdepth 1 -type f \
-    \( -name '*.png' -o -name '*.wav' -o -name '*.ogg' \) | sort)
+    \( -name '*.png' -o -name '*.wav' -o -name '*.ogg' -o -name '*.replay' \) | sort)
 installed=$(cd "$p/share/burrowgale/content" && find . -mindepth 1 | sort)
 [[ "$installed" == "$expected" ]] ||
     fail "share/burrowgale/content differs from content/:
