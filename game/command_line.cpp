@@ -68,7 +68,13 @@ const std::vector<CommandLine::Option> CommandLine::kOptions = {
          line.mute = true;
          return std::string();
      }},
-    {"--verify", "FILE", "replay a recorded game without a window, check its results, and exit",
+    {"--replay", "FILE", "play a recorded game back (hold a key: 4 times as fast)",
+     [](CommandLine& line, const std::string& value) {
+         if (value.empty()) return std::string("--replay needs a file name");
+         line.replay = value;
+         return std::string();
+     }},
+    {"--verify", "FILE", "check a recorded game headless: exit 0 if it replays as recorded",
      [](CommandLine& line, const std::string& value) {
          if (value.empty()) return std::string("--verify needs a file name");
          line.verify = value;

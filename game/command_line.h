@@ -37,6 +37,7 @@ public:
     std::optional<bool> fullscreen;
     std::optional<int> scale;
     bool mute = false;
-    std::optional<std::string> verify;  // a replay file to check
+    std::optional<std::string> replay;  // a recording to play back in the window
+    std::optional<std::string> verify;  // a recording to check headless
     std::string error;                  // empty when every argument was understood
 };

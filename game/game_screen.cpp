@@ -200,10 +200,6 @@ bool GameScreen::update(const Input& input, Audio& audio, unsigned int elapsed) 
     if (std::find(events.begin(), events.end(), GameEvent::Bitten) != events.end()) {
         input.rumble(kBiteRumble, kBiteRumble, kBiteRumbleTime);
     }
-    // The game ended in this step: by then the step has counted its results.
-    if (std::find(events.begin(), events.end(), GameEvent::GameOver) != events.end()) {
-        store_result();
-    }
     return keep;
 }
 
@@ -223,6 +219,7 @@ bool GameScreen::advance(const Replay::Step& step) {
         } else if (pressed(Button::Escape) || pressed(Button::Select)) {
             // Giving up ends the game as if the worm had starved this moment.
             end_game();
+            store_result();
             return true;
         }
         fader.update(elapsed);
@@ -290,10 +287,11 @@ bool GameScreen::advance(const Replay::Step& step) {
     if (kCentimetresPerLength * player.length > max_length) {
         max_length = kCentimetresPerLength * player.length;
     }
-    // The results still count the frame the worm starved in.
+    // Stored after the results above, which still count the frame the worm starved in.
     if (state == State::GameOver) {
         recording.max_depth = max_depth;
         recording.max_length = max_length;
+        store_result();
     }
     return true;
 }

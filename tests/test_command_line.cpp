@@ -81,4 +81,12 @@ TEST(CommandLine, OptionsOverrideTheSettingsForThisRun) {
     EXPECT_TRUE(settings.fullscreen);  // the settings themselves are left alone
 }
 
+TEST(CommandLine, RecordingsToReplayOrVerifyAreNamed) {
+    EXPECT_EQ(parse({"--replay", "a.replay"}).replay, "a.replay");
+    EXPECT_EQ(parse({"--verify=b.replay"}).verify, "b.replay");
+    EXPECT_FALSE(parse({"--seed", "1"}).replay || parse({}).verify);
+    EXPECT_EQ(parse({"--replay"}).error, "--replay needs a value (FILE)");
+    EXPECT_EQ(parse({"--verify="}).error, "--verify needs a file name");
+}
+
 }  // namespace
