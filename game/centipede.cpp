@@ -6,31 +6,14 @@
 
 #include "engine/graphics.h"
 #include "game/map.h"
+#include "game/sheets.h"
 
 namespace {
 
+using Pede = PedeSheet;
+
 constexpr int32_t kStepMs = 100;
-constexpr int kCell = 32;    // sprite width, and the distance between cells of a row
-constexpr int kFlankX = 16;  // the flank cells sit half a cell towards the tail
-constexpr int kFlankY = 24;  // and one row up or down
-
-// Sheet frames.
-constexpr int kHeadMiddle = 32, kHeadUpper = 25, kHeadLower = 41;
-constexpr int kBodyMiddle = 33, kBodyUpper = 26, kBodyLower = 42;
-constexpr int kTailMiddle = 33, kTailUpper = 27, kTailLower = 43;
-constexpr int kTailTip = 36;
-
-// A leg: its index k and its offset from the piece's corner (x towards the tail).
-struct Leg {
-    int k;
-    int dx;
-    int dy;
-};
-
-constexpr Leg kHeadLegs[] = {{0, 12, -18}, {1, 21, -19}, {2, 30, -19},
-                             {8, 12, 32},  {9, 21, 33},  {10, 30, 33}};
-constexpr Leg kTailLegs[] = {{6, 9, -19}, {7, 18, -19}, {0, 27, -19}, {1, 35, -17},
-                             {14, 9, 33}, {15, 18, 33}, {8, 27, 33},  {9, 35, 31}};
+constexpr int kCell = 32;  // the distance between cells of a row
 
 int tail_side(Direction facing) { return facing == Direction::W ? 1 : -1; }
 
@@ -54,7 +37,10 @@ std::optional<int64_t> cells_behind(const GridPoint& start, const GridPoint& cel
 }  // namespace
 
 Centipede::Centipede(GridPoint head_, int length_, Direction facing_)
-    : sprites("pedes.png", 8, 32, 32), head(head_), facing(facing_), length(length_) {}
+    : sprites(Pede::kImage, Pede::kColumns, Pede::kFrameSize, Pede::kFrameSize),
+      head(head_),
+      facing(facing_),
+      length(length_) {}
 
 void Centipede::update(GameEvents& events, Map& map, unsigned int elapsed_ms) {
     // Widened so that an absurdly long frame saturates instead of overflowing.
@@ -89,7 +75,7 @@ void Centipede::draw_legs(Graphics& graphics, long x, long y, int k) const {
     // Formed wide: q + r of a far cell does not fit in 64 bits, and the frame needs it exactly.
     const __int128 sum = static_cast<__int128>(head.q) + head.r;
     const __int128 phase = 11 * (sum < 0 ? -sum : sum);
-    const int frame = static_cast<int>((phase + k) % 8) + (k <= 7 ? 0 : 8);
+    const int frame = Pede::leg_frame(k, static_cast<int>((phase + k) % Pede::kWalkFrames));
     sprites.draw_ex(graphics, frame, static_cast<int>(x), static_cast<int>(y),
                     facing != Direction::W, 0.0f, 0, 0);
 }
@@ -106,29 +92,28 @@ void Centipede::draw(Graphics& graphics, long cam_x, long cam_y) const {
         sprites.draw_ex(graphics, frame, static_cast<int>(x), static_cast<int>(py), flip, 0.0f, 0,
                         0);
     };
-    // Legs go under their segment, the flank pieces over it; later segments cover earlier ones.
-    auto segment = [&](long x, int middle, int upper, int lower) {
-        piece(middle, x, y);
-        piece(upper, x + kFlankX * b, y - kFlankY);
-        piece(lower, x + kFlankX * b, y + kFlankY);
+    const auto legs = [&](long x, const auto& table) {
+        for (const Pede::Leg& leg : table) draw_legs(graphics, x + leg.dx * b, y + leg.dy, leg.k);
     };
-
-    for (const Leg& leg : kHeadLegs) draw_legs(graphics, x0 + leg.dx * b, y + leg.dy, leg.k);
-    segment(x0, kHeadMiddle, kHeadUpper, kHeadLower);
+    const auto flanks = [&](long x, const Pede::Pieces& pieces) {
+        piece(pieces.upper, x + Pede::kFlankX * b, y - Pede::kFlankY);
+        piece(pieces.lower, x + Pede::kFlankX * b, y + Pede::kFlankY);
+    };
+    // Legs go under their segment, the flank pieces over it; later segments cover earlier ones.
+    legs(x0, Pede::kHeadLegs);
+    piece(Pede::kHead.middle, x0, y);
+    flanks(x0, Pede::kHead);
 
     for (int i = 1; i <= length - 2; ++i) {
         const long xi = x0 + i * step;
-        const Leg legs[] = {{(3 * i) % 8, 8, -19},     {(5 * i) % 8, 18, -19},
-                            {(7 * i) % 8, 28, -19},    {8 + i % 8, 8, 33},
-                            {8 + (3 * i) % 8, 18, 33}, {8 + (5 * i) % 8, 28, 33}};
-        for (const Leg& leg : legs) draw_legs(graphics, xi + leg.dx * b, y + leg.dy, leg.k);
-        segment(xi, kBodyMiddle, kBodyUpper, kBodyLower);
+        legs(xi, Pede::body_legs(i));
+        piece(Pede::kBody.middle, xi, y);
+        flanks(xi, Pede::kBody);
     }
 
     const long xt = x0 + static_cast<long>(length - 1) * step;
-    for (const Leg& leg : kTailLegs) draw_legs(graphics, xt + leg.dx * b, y + leg.dy, leg.k);
-    piece(kTailMiddle, xt, y);
-    piece(kTailTip, x0 + static_cast<long>(length) * step, y);
-    piece(kTailUpper, xt + kFlankX * b, y - kFlankY);
-    piece(kTailLower, xt + kFlankX * b, y + kFlankY);
+    legs(xt, Pede::kTailLegs);
+    piece(Pede::kTail.middle, xt, y);
+    piece(Pede::kTailTip, x0 + static_cast<long>(length) * step, y);
+    flanks(xt, Pede::kTail);
 }

@@ -5,8 +5,12 @@
 
 namespace {
 
-constexpr int kTileSize = 32;
 constexpr int kOpenBelow = 200;
+// Only the most valuable food lies in hard soil.
+constexpr int kHardSoilFood = TileSheet::kFoodKinds - 1;
+
+static_assert(TileSheet::kKinds == static_cast<int>(Map::TileType::Rock) + 1,
+              "the tile sheet has a column for every kind of tile");
 
 // Pixel sums wrap round at the ends of the 64-bit range, as the grid does.
 int64_t wrapping_add(int64_t a, int64_t b) {
@@ -30,7 +34,9 @@ int Map::strength_of(TileType type) {
     }
 }
 
-Map::Map(unsigned int seed) : sprites("tiles.png", kSheetColumns, kTileSize, kTileSize), rng(seed) {
+Map::Map(unsigned int seed)
+    : sprites(TileSheet::kImage, TileSheet::kColumns, TileSheet::kFrameSize, TileSheet::kFrameSize),
+      rng(seed) {
     noise_z = uniform() * 256.0;
 }
 
@@ -54,7 +60,7 @@ Map::TileType Map::get_tile(const GridPoint& p) const {
 
 int Map::get_sprite(const GridPoint& p) const {
     const Terrain::Tile tile = terrain.tile(p, noise_z);
-    return static_cast<int>(with_override(p, tile.kind)) + kSheetColumns * tile.variant;
+    return TileSheet::tile_frame(static_cast<int>(with_override(p, tile.kind)), tile.variant);
 }
 
 Map::TileType Map::get_tile_direct(const GridPoint& p) const {
@@ -62,13 +68,13 @@ Map::TileType Map::get_tile_direct(const GridPoint& p) const {
 }
 
 int Map::get_sprite_direct(const GridPoint& p) const {
-    return static_cast<int>(get_tile_direct(p)) +
-           kSheetColumns * Terrain::generate_variant(p, noise_z);
+    return TileSheet::tile_frame(static_cast<int>(get_tile_direct(p)),
+                                 Terrain::generate_variant(p, noise_z));
 }
 
 int Map::food_frame(const GridPoint& p) const {
     const auto item = food.find(p);
-    return item == food.end() ? kNoFood : food_frame_of(item->second);
+    return item == food.end() ? kNoFood : TileSheet::food_frame(item->second);
 }
 
 int Map::strength(const GridPoint& p) const { return strength_of(get_tile(p)); }
@@ -98,7 +104,7 @@ void Map::draw_direct(Graphics& graphics, long x_offset, long y_offset) const {
     plan.make(*this, graphics.config.width, graphics.config.height, x_offset, y_offset, false);
     // The source rectangles of the frames a view uses (a row per variant), worked out once
     // rather than per copy.
-    constexpr int kKnownFrames = kSheetColumns * Terrain::kVariants;
+    constexpr int kKnownFrames = TileSheet::kColumns * TileSheet::kVariants;
     SDL_Rect frames[kKnownFrames];
     for (int f = 0; f < kKnownFrames; ++f) frames[f] = sprites.frame_rect(f);
     copy_scratch.clear();
@@ -140,10 +146,10 @@ void Map::spawn_food(const GridPoint& origin) {
     const Point target{wrapping_add(c.x, static_cast<int64_t>(std::cos(angle) * distance)),
                        wrapping_add(c.y, static_cast<int64_t>(distance * std::sin(angle)))};
     const GridPoint g = target.to_grid();
-    const int kind = static_cast<int>(std::floor(4.0 * u3 * u3 * u3));
+    const int kind = static_cast<int>(std::floor(TileSheet::kFoodKinds * u3 * u3 * u3));
 
     const TileType tile = get_tile(g);
-    if (tile == TileType::Dirt || (tile == TileType::HardDirt && kind == 3)) {
+    if (tile == TileType::Dirt || (tile == TileType::HardDirt && kind == kHardSoilFood)) {
         food.try_emplace(g, kind);
     }
 }

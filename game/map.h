@@ -14,6 +14,7 @@
 #include "game/geometry.h"
 #include "game/map_chunks.h"
 #include "game/map_plan.h"
+#include "game/sheets.h"
 #include "game/terrain.h"
 
 class Map {
@@ -21,11 +22,6 @@ public:
     using TileType = Terrain::TileType;
     using TileDraw = MapPlan::TileDraw;
 
-    // The tile sheet: frame = kind + kSheetColumns * variant; food in column kFoodColumn, one
-    // row per kind.
-    static constexpr int kSheetColumns = 8;
-    static constexpr int kFoodColumn = 5;
-    static constexpr int kFoodKinds = 4;
     static constexpr int kNoFood = -1;  // food_frame of a tile without food
 
     // The latest digs, for whoever keeps pictures of the map: dig number n (counted from the
@@ -37,14 +33,13 @@ public:
     };
 
     static int strength_of(TileType type);  // ms a digger must wait; 9000 for unknown kinds
-    static int food_frame_of(int kind) { return kind * kSheetColumns + kFoodColumn; }
 
     explicit Map(unsigned int seed);
 
     TileType get_tile(const GridPoint& p) const;
     int strength(const GridPoint& p) const;
     bool open(const GridPoint& p) const;       // sky and tunnels
-    int get_sprite(const GridPoint& p) const;  // kind + 8 * variant
+    int get_sprite(const GridPoint& p) const;  // TileSheet::tile_frame(kind, variant)
     int food_frame(const GridPoint& p) const;  // the sheet frame of p's food, or kNoFood
 
     // Every tile and food item visible with world pixel (x_offset, y_offset) at the canvas's
@@ -81,7 +76,7 @@ public:
     std::mt19937 rng;
     double noise_z;
     std::unordered_map<GridPoint, TileType> tile_overrides;  // only tunnels, for dug tiles
-    std::unordered_map<GridPoint, int> food;                 // kind 0 to 3
+    std::unordered_map<GridPoint, int> food;                 // kind 0 to TileSheet::kFoodKinds - 1
     bool chunked = true;                                     // false: always draw sprite by sprite
 
 private:

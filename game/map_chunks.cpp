@@ -67,7 +67,7 @@ bool MapChunks::check_art(const Graphics& graphics, const Map& map) {
     art_image = map.sprites.image;
     art = Art::Bad;
     const SpriteMap& sheet = map.sprites;
-    if (sheet.columns != Map::kSheetColumns || sheet.frame_width != kTile ||
+    if (sheet.columns != TileSheet::kColumns || sheet.frame_width != kTile ||
         sheet.frame_height != kTile) {
         return false;
     }
@@ -90,9 +90,9 @@ bool MapChunks::check_art(const Graphics& graphics, const Map& map) {
             area += hexagon[y * kTile + x] ? 1 : 0;
         }
     }
-    for (int variant = 0; variant < Terrain::kVariants; ++variant) {
-        for (int kind = 0; kind <= static_cast<int>(Map::TileType::Rock); ++kind) {
-            const int frame = kind + Map::kSheetColumns * variant;
+    for (int variant = 0; variant < TileSheet::kVariants; ++variant) {
+        for (int kind = 0; kind < TileSheet::kKinds; ++kind) {
+            const int frame = TileSheet::tile_frame(kind, variant);
             if (!fits(frame)) return false;
             for (int y = 0; y < kTile; ++y) {
                 for (int x = 0; x < kTile; ++x) {
@@ -114,8 +114,8 @@ bool MapChunks::check_art(const Graphics& graphics, const Map& map) {
             }
         }
     }
-    for (int kind = 0; kind < Map::kFoodKinds; ++kind) {
-        const int frame = Map::food_frame_of(kind);
+    for (int kind = 0; kind < TileSheet::kFoodKinds; ++kind) {
+        const int frame = TileSheet::food_frame(kind);
         if (!fits(frame)) return false;
         for (int y = 0; y < kTile; ++y) {
             for (int x = 0; x < kTile; ++x) {
@@ -309,7 +309,7 @@ bool MapChunks::draw(Graphics& graphics, const Map& map, long x, long y) {
         if (at.x >= x + width || at.x + kTile <= x || at.y >= y + height || at.y + kTile <= y) {
             continue;
         }
-        copies.push_back({map.sprites.frame_rect(Map::food_frame_of(kind)),
+        copies.push_back({map.sprites.frame_rect(TileSheet::food_frame(kind)),
                           {static_cast<int>(at.x - x), static_cast<int>(at.y - y), kTile, kTile}});
     }
     graphics.blit_all(map.sprites.image, copies);

@@ -1,30 +1,15 @@
 #include "game/player.h"
 
 #include <algorithm>
-#include <array>
 #include <cmath>
 #include <limits>
 
 #include "engine/graphics.h"
 #include "game/centipede.h"
 #include "game/map.h"
+#include "game/sheets.h"
 
 namespace {
-
-constexpr int kNoFrame = 99;
-constexpr int kBodyFrameOffset = 24;
-constexpr int kTailFrameOffset = 48;  // the last segment narrows to a tip
-constexpr int kNoBodyFrame = 123;     // not kNoFrame + kBodyFrameOffset: the sheet has its own
-
-// Head frame by [front][back]; only straight pieces and 120-degree bends have one.
-constexpr std::array<std::array<int, 6>, 6> kHeadFrames{{
-    {99, 99, 0, 8, 16, 99},
-    {99, 99, 99, 17, 9, 1},
-    {2, 99, 99, 99, 18, 10},
-    {11, 19, 99, 99, 99, 3},
-    {20, 12, 4, 99, 99, 99},
-    {99, 5, 13, 21, 99, 99},
-}};
 
 constexpr int kSettleTimer = 100;  // enough for sky, not for tunnels
 constexpr int kStarveAfterMs = 1000;
@@ -41,12 +26,11 @@ bool odd_row(const GridPoint& p) { return p.r % 2 == 1; }
 
 }  // namespace
 
-int Player::Segment::sprite() const {
-    if (front.value < 0 || front.value > 5 || back.value < 0 || back.value > 5) return kNoFrame;
-    return kHeadFrames[front.value][back.value];
-}
+int Player::Segment::sprite() const { return WormSheet::head_frame(front.value, back.value); }
 
-Player::Player(const Map& map) : sprites("worm.png", 8, 32, 32) {
+Player::Player(const Map& map)
+    : sprites(WormSheet::kImage, WormSheet::kColumns, WormSheet::kFrameSize,
+              WormSheet::kFrameSize) {
     segments.push_back(Segment{GridPoint{6, 6}, Direction::SE, Direction::W});
     // The body is left long here; the first update cuts it to the length.
     do {
@@ -55,18 +39,16 @@ Player::Player(const Map& map) : sprites("worm.png", 8, 32, 32) {
 }
 
 void Player::draw(Graphics& graphics, long x_offset, long y_offset) const {
-    bool head = true;
+    const Segment* head = &segments.front();
     const Segment* last = &segments.back();
     for (const Segment& segment : segments) {
-        int frame = segment.sprite();
-        if (!head) {
-            const int offset = &segment == last ? kTailFrameOffset : kBodyFrameOffset;
-            frame = frame == kNoFrame ? kNoBodyFrame : frame + offset;
-        }
+        const int front = segment.front.value, back = segment.back.value;
+        const int frame = &segment == head   ? segment.sprite()
+                          : &segment == last ? WormSheet::tail_frame(front, back)
+                                             : WormSheet::body_frame(front, back);
         const Point p = segment.position.draw_point();
         sprites.draw(graphics, frame, static_cast<int>(p.x - x_offset),
                      static_cast<int>(p.y - y_offset));
-        head = false;
     }
 }
 

@@ -17,7 +17,7 @@ public:
         GridPoint position;
         Direction front;     // towards the segment nearer the head; for the head, its heading
         Direction back;      // towards the segment nearer the tail
-        int sprite() const;  // head frame for (front, back); 99 for pairs without one
+        int sprite() const;  // head frame for (front, back), WormSheet::head_frame
     };
 
     // Starts at (6, 6) and settles through the sky.

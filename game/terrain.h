@@ -6,16 +6,15 @@
 #include <vector>
 
 #include "game/geometry.h"
+#include "game/sheets.h"
 
 class Terrain {
 public:
     enum class TileType : int32_t { Sky = 0, HardDirt = 1, Dirt = 2, Tunnel = 3, Rock = 4 };
 
-    static constexpr int kVariants = 6;  // looks of each kind, one row of the sheet each
-
     struct Tile {
         TileType kind;
-        int variant;  // 0 to kVariants - 1, whatever the kind
+        int variant;  // 0 to TileSheet::kVariants - 1, whatever the kind
     };
 
     // Straight from the noise, for the slice at noise_z.

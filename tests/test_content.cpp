@@ -17,12 +17,13 @@
 #include "game/centipede.h"
 #include "game/map.h"
 #include "game/player.h"
+#include "game/sheets.h"
 #include "tests/support/support.h"
 
 namespace {
 
-constexpr int kFrame = 32;
-constexpr int kColumns = 8;
+constexpr int kFrame = Sheet::kFrameSize;
+constexpr int kColumns = Sheet::kColumns;
 
 struct SurfaceFree {
     void operator()(SDL_Surface* s) const { SDL_FreeSurface(s); }
@@ -58,7 +59,8 @@ bool in_hexagon(int x, int y) {
 class ContentTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        for (const char* name : {"tiles.png", "worm.png", "pedes.png", "text.png", "bigtext.png"})
+        for (const char* name :
+             {TileSheet::kImage, WormSheet::kImage, PedeSheet::kImage, "text.png", "bigtext.png"})
             images[name] = load(name);
     }
     static void TearDownTestSuite() { images.clear(); }
@@ -73,11 +75,15 @@ TEST_F(ContentTest, EveryImageLoadsWithRoomForItsHighestFrame) {
         const char* name;
         int width, height;
     };
-    // tiles: frame 5 + 8 * 5 (row 5); worm: frame 123 (row 15); pedes: frame 43 (row 5);
-    // fonts: 16 cells per row, 6 rows for the characters 32 to 127.
+    // The sheets: every row the game addresses (tiles: frame 45 in row 5; worm: frame 123 in row
+    // 15; pedes: frame 43 in row 5). Fonts: 16 cells per row, 6 rows for the characters 32 to 127.
+    const auto sheet = [](const char* name, int rows) {
+        return Need{name, kColumns * kFrame, rows * kFrame};
+    };
     for (const Need& need :
-         {Need{"tiles.png", 256, 192}, Need{"worm.png", 256, 512}, Need{"pedes.png", 256, 192},
-          Need{"text.png", 128, 96}, Need{"bigtext.png", 384, 288}}) {
+         {sheet(TileSheet::kImage, TileSheet::kRows), sheet(WormSheet::kImage, WormSheet::kRows),
+          sheet(PedeSheet::kImage, PedeSheet::kRows), Need{"text.png", 128, 96},
+          Need{"bigtext.png", 384, 288}}) {
         SCOPED_TRACE(need.name);
         const SDL_Surface* s = image(need.name);
         ASSERT_NE(s, nullptr) << "content/" << need.name << " is missing or unreadable";
@@ -113,8 +119,8 @@ TEST(Content, IconsComeInEveryThemeSize) {
 TEST_F(ContentTest, TileFramesFillExactlyTheirHexagon) {
     const SDL_Surface* tiles = image("tiles.png");
     ASSERT_NE(tiles, nullptr);
-    for (int kind = 0; kind < 5; ++kind)
-        for (int variant = 0; variant < 6; ++variant)
+    for (int kind = 0; kind < TileSheet::kKinds; ++kind)
+        for (int variant = 0; variant < TileSheet::kVariants; ++variant)
             for (int y = 0; y < kFrame; ++y)
                 for (int x = 0; x < kFrame; ++x)
                     ASSERT_EQ(alpha(tiles, kind * kFrame + x, variant * kFrame + y),
@@ -126,9 +132,10 @@ TEST_F(ContentTest, TileFramesFillExactlyTheirHexagon) {
 TEST_F(ContentTest, FoodStaysInsideItsTile) {
     const SDL_Surface* tiles = image("tiles.png");
     ASSERT_NE(tiles, nullptr);
-    for (int kind = 0; kind < 4; ++kind) {
+    for (int kind = 0; kind < TileSheet::kFoodKinds; ++kind) {
         SCOPED_TRACE(kind);
-        const int x0 = 5 * kFrame, y0 = kind * kFrame;
+        const int frame = TileSheet::food_frame(kind);
+        const int x0 = Sheet::column(frame) * kFrame, y0 = Sheet::row(frame) * kFrame;
         EXPECT_TRUE(any_ink(tiles, x0, y0, kFrame, kFrame));
         for (int y = 0; y < kFrame; ++y)
             for (int x = 0; x < kFrame; ++x)
@@ -207,21 +214,25 @@ TEST_F(ContentTest, WormPiecesMeetTheirNeighboursAtTheEdges) {
             Player::Segment segment{
                 {}, static_cast<Direction::Value>(front), static_cast<Direction::Value>(back)};
             const int head = segment.sprite();
-            if (head == 99) continue;
+            if (head == WormSheet::kNoPiece) continue;
             ++pairs;
             SCOPED_TRACE(::testing::Message() << "front " << front << " back " << back);
             // A body piece is a tube from edge to edge; a head joins the body at its back.
-            EXPECT_TRUE(reaches_edge(worm, head + 24, front));
-            EXPECT_TRUE(reaches_edge(worm, head + 24, back));
+            const int body = WormSheet::body_frame(front, back);
+            const int tail = WormSheet::tail_frame(front, back);
+            EXPECT_TRUE(reaches_edge(worm, body, front));
+            EXPECT_TRUE(reaches_edge(worm, body, back));
             EXPECT_TRUE(reaches_edge(worm, head, back));
             // The tail joins the body at its front and ends in a tip, not a cut, at its back.
-            EXPECT_TRUE(reaches_edge(worm, head + 48, front));
-            EXPECT_FALSE(reaches_edge(worm, head + 48, back));
+            EXPECT_TRUE(reaches_edge(worm, tail, front));
+            EXPECT_FALSE(reaches_edge(worm, tail, back));
         }
     }
     EXPECT_EQ(pairs, 18);
-    EXPECT_TRUE(any_ink(worm, 99 % kColumns * kFrame, 99 / kColumns * kFrame, kFrame, kFrame));
-    EXPECT_TRUE(any_ink(worm, 123 % kColumns * kFrame, 123 / kColumns * kFrame, kFrame, kFrame));
+    for (int ball : {WormSheet::kNoPiece, WormSheet::kNoPieceBody})
+        EXPECT_TRUE(
+            any_ink(worm, Sheet::column(ball) * kFrame, Sheet::row(ball) * kFrame, kFrame, kFrame))
+            << ball;
 }
 
 // Two straight body pieces in neighbouring tiles, and a head after a body piece, make one
@@ -236,7 +247,7 @@ TEST_F(ContentTest, WormSegmentsJoinWithoutAGap) {
         const int opposite = (d + 3) % 6;
         Player::Segment straight{
             {}, static_cast<Direction::Value>(d), static_cast<Direction::Value>(opposite)};
-        const int body = straight.sprite() + 24, head = straight.sprite();
+        const int body = WormSheet::body_frame(d, opposite), head = straight.sprite();
         for (int front_piece : {body, head}) {
             SCOPED_TRACE(::testing::Message() << "direction " << d << " frame " << front_piece);
             // Tile A at (64, 64), tile B its neighbour towards d; A is drawn at its draw
@@ -276,10 +287,7 @@ TEST_F(ContentTest, CentipedePiecesAgreeWhereTheyOverlap) {
                         (frame % kColumns * kFrame + x) * 4;
         return static_cast<uint32_t>(p[0]) << 24 | p[1] << 16 | p[2] << 8 | p[3];
     };
-    struct Set {
-        int middle, upper, lower;
-    };
-    for (const Set& set : {Set{32, 25, 41}, Set{33, 26, 42}, Set{33, 27, 43}}) {
+    for (const PedeSheet::Pieces& set : {PedeSheet::kHead, PedeSheet::kBody, PedeSheet::kTail}) {
         SCOPED_TRACE(set.middle);
         int shared = 0;
         // Middle pixel (16 + x, y) is upper pixel (x, 24 + y) and lower pixel (x, y - 24).
@@ -322,8 +330,12 @@ TEST(Content, ResultsPictureLeavesADarkBandForTheResults) {
 TEST_F(ContentTest, CentipedeHasEveryPieceAndLegFrame) {
     const SDL_Surface* pedes = image("pedes.png");
     ASSERT_NE(pedes, nullptr);
-    std::vector<int> frames{25, 26, 27, 32, 33, 36, 41, 42, 43};
-    for (int leg = 0; leg < 16; ++leg) frames.push_back(leg);
+    std::vector<int> frames{PedeSheet::kTailTip};
+    for (const PedeSheet::Pieces& p : {PedeSheet::kHead, PedeSheet::kBody, PedeSheet::kTail})
+        frames.insert(frames.end(), {p.middle, p.upper, p.lower});
+    for (int walk = 0; walk < PedeSheet::kWalkFrames; ++walk)
+        frames.insert(frames.end(), {PedeSheet::leg_frame(0, walk),
+                                     PedeSheet::leg_frame(PedeSheet::kWalkFrames, walk)});
     for (int f : frames)
         EXPECT_TRUE(any_ink(pedes, f % kColumns * kFrame, f / kColumns * kFrame, kFrame, kFrame))
             << "frame " << f;

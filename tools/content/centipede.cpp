@@ -132,41 +132,45 @@ Canvas pede_leg(int f) {
 }
 
 // The lower legs mirror the upper ones about the body's midline: upper frame row r shows the
-// same as lower frame row 18 - r, given where the game draws the two rows of legs.
+// same as lower frame row kMirror - r, given where the game draws the two rows of legs.
+constexpr int kMirror =
+    2 * static_cast<int>(kAxisY) - PedeSheet::body_legs(1)[0].dy - PedeSheet::body_legs(1)[3].dy;
+
 Canvas mirror_leg(const Canvas& upper) {
     Canvas c(kFrame, kFrame);
-    for (int y = 0; y <= 18; ++y)
-        for (int x = 0; x < kFrame; ++x) c.at(x, y) = upper.at(x, 18 - y);
+    for (int y = 0; y <= kMirror; ++y)
+        for (int x = 0; x < kFrame; ++x) c.at(x, y) = upper.at(x, kMirror - y);
     return c;
 }
 
 }  // namespace
 
 Canvas make_pedes() {
-    Canvas sheet(kColumns * kFrame, 6 * kFrame);
-    const auto put = [&](const Canvas& piece, int frame) {
-        sheet.draw(piece, frame % kColumns * kFrame, frame / kColumns * kFrame);
-    };
-    for (int f = 0; f < 8; ++f) {
+    using Pede = PedeSheet;
+    Canvas sheet = sheet_canvas(Pede::kRows);
+    for (int f = 0; f < Pede::kWalkFrames; ++f) {
         const Canvas leg = pede_leg(f);
-        put(leg, f);
-        put(mirror_leg(leg), 8 + f);
+        put(sheet, leg, Pede::leg_frame(0, f));
+        put(sheet, mirror_leg(leg), Pede::leg_frame(Pede::kWalkFrames, f));
     }
     const Vec o{32, 32};
     const auto cut = [&](const Canvas& model, int dx, int dy) {
         return model.crop(static_cast<int>(o.x) + dx, static_cast<int>(o.y) + dy, kFrame, kFrame);
     };
+    // Each piece cut from where the game draws it.
+    const auto pieces = [&](const Canvas& model, const Pede::Pieces& frames) {
+        put(sheet, cut(model, Pede::kFlankX, -Pede::kFlankY), frames.upper);
+        put(sheet, cut(model, Pede::kFlankX, Pede::kFlankY), frames.lower);
+    };
     const Canvas head = pede_model(PedePart::Head), body = pede_model(PedePart::Body),
                  tail = pede_model(PedePart::Tail);
-    put(cut(head, 0, 0), 32);
-    put(cut(head, 16, -24), 25);
-    put(cut(head, 16, 24), 41);
-    put(cut(body, 0, 0), 33);
-    put(cut(body, 16, -24), 26);
-    put(cut(body, 16, 24), 42);
-    put(cut(tail, 16, -24), 27);
-    put(cut(tail, 16, 24), 43);
-    put(cut(tail, 32, 0), 36);
+    put(sheet, cut(head, 0, 0), Pede::kHead.middle);
+    pieces(head, Pede::kHead);
+    put(sheet, cut(body, 0, 0), Pede::kBody.middle);
+    pieces(body, Pede::kBody);
+    static_assert(Pede::kTail.middle == Pede::kBody.middle, "the tail's middle is a body piece");
+    pieces(tail, Pede::kTail);
+    put(sheet, cut(tail, kFrame, 0), Pede::kTailTip);
     return sheet;
 }
 

@@ -25,7 +25,7 @@ Canvas make_icon_base(const Sheets& sheets) {
     raster::paint(
         c, 0, 0, 31, 31, [&](Vec p) { return in_hole(p, 0); },
         [](int, int) { return rgb(0x120a06); });
-    Canvas worm = sprite(sheets.worm, head_frame(1, 4));
+    Canvas worm = sprite(sheets.worm, WormSheet::head_frame(Direction::NE, Direction::SW));
     for (int y = 0; y < kFrame; ++y)
         for (int x = 0; x < kFrame; ++x)
             if (raster::dot(Vec{x + 0.5f, y + 0.5f} - hole, along) < 0) worm.at(x, y).a = 0;

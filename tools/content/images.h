@@ -1,7 +1,7 @@
-// What the picture families of the image generator share: the frame grid of the sheets, the
-// hexagonal outline of a tile, colour ramps, the worm's frame table and cutting a frame out of a
-// sheet. Each family is drawn in a file of its own: tiles.cpp (tiles and food), worm.cpp,
-// centipede.cpp, fonts.cpp, pictures.cpp (title and results) and icons.cpp.
+// What the picture families of the image generator share: the hexagonal outline of a tile,
+// colour ramps, and putting frames into and cutting them out of a sheet. The sheets' layouts
+// are the game's own (game/sheets.h). Each family is drawn in a file of its own: tiles.cpp (tiles
+// and food), worm.cpp, centipede.cpp, fonts.cpp, pictures.cpp (title and results) and icons.cpp.
 #pragma once
 
 #include <cmath>
@@ -11,6 +11,8 @@
 #include <utility>
 #include <vector>
 
+#include "game/sheets.h"
+#include "game/terrain.h"
 #include "psf_font.h"
 #include "raster.h"
 
@@ -21,8 +23,8 @@ using raster::Colour;
 using raster::rgb;
 using raster::Vec;
 
-inline constexpr int kFrame = 32;  // every sheet is 8 columns of 32 by 32 frames
-inline constexpr int kColumns = 8;
+inline constexpr int kFrame = Sheet::kFrameSize;
+inline constexpr int kColumns = Sheet::kColumns;
 inline constexpr float kPi = 3.14159265358979f;
 
 using Ramp = std::vector<Colour>;
@@ -82,30 +84,32 @@ inline Canvas hex_clip(const Canvas& c) {
 
 // ---- Sheets ------------------------------------------------------------------------------
 
-// Tile kinds, in the order of the tile sheet's columns.
-enum Kind { kSky = 0, kHardDirt = 1, kDirt = 2, kTunnel = 3, kRock = 4 };
+// Tile kinds by their column of the tile sheet, which is their value in the game.
+enum Kind : int {
+    kSky = static_cast<int>(Terrain::TileType::Sky),
+    kHardDirt = static_cast<int>(Terrain::TileType::HardDirt),
+    kDirt = static_cast<int>(Terrain::TileType::Dirt),
+    kTunnel = static_cast<int>(Terrain::TileType::Tunnel),
+    kRock = static_cast<int>(Terrain::TileType::Rock),
+};
 
 // Middle of the tile edge towards each direction, from the tile centre (NW, NE, E, SE, SW, W).
 inline constexpr Vec kEdgeMiddle[6] = {{-8, -12}, {8, -12}, {16, 0}, {8, 12}, {-8, 12}, {-16, 0}};
-
-// Head frame of the worm sheet for (front, back); -1 where the worm has no piece.
-inline int head_frame(int front, int back) {
-    static constexpr int kTable[6][6] = {{-1, -1, 0, 8, 16, -1},  {-1, -1, -1, 17, 9, 1},
-                                         {2, -1, -1, -1, 18, 10}, {11, 19, -1, -1, -1, 3},
-                                         {20, 12, 4, -1, -1, -1}, {-1, 5, 13, 21, -1, -1}};
-    return kTable[front][back];
-}
-inline constexpr int kOddHead = 99;
-inline constexpr int kOddBody = 123;
-inline constexpr int kBodyOffset = 24;
-inline constexpr int kTailOffset = 48;
 
 struct Sheets {
     Canvas tiles, worm, pedes;
 };
 
+// A sheet of `rows` rows of frames.
+inline Canvas sheet_canvas(int rows) { return Canvas(kColumns * kFrame, rows * kFrame); }
+
+inline void put(Canvas& sheet, const Canvas& picture, int frame) {
+    sheet.draw(picture, Sheet::column(frame) * kFrame, Sheet::row(frame) * kFrame);
+}
+
 inline Canvas sprite(const Canvas& sheet, int frame, bool mirrored = false) {
-    Canvas c = sheet.crop(frame % kColumns * kFrame, frame / kColumns * kFrame, kFrame, kFrame);
+    Canvas c =
+        sheet.crop(Sheet::column(frame) * kFrame, Sheet::row(frame) * kFrame, kFrame, kFrame);
     if (mirrored)
         for (int y = 0; y < kFrame; ++y)
             for (int x = 0; x < kFrame / 2; ++x) std::swap(c.at(x, y), c.at(kFrame - 1 - x, y));

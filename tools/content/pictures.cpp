@@ -43,37 +43,42 @@ void draw_worm(Canvas& c, const Canvas& sheet, const std::vector<Cell>& path, in
         const bool head = i + 1 == path.size();
         const int front = head ? heading : moves[i];
         const int back = i == 0 ? (moves[0] + 3) % 6 : (moves[i - 1] + 3) % 6;
-        const int f = head_frame(front, back);
-        const int piece = i == 0 ? kTailOffset : kBodyOffset;
-        const int frame = head ? (f < 0 ? kOddHead : f) : (f < 0 ? kOddBody : f + piece);
+        const int frame = head     ? WormSheet::head_frame(front, back)
+                          : i == 0 ? WormSheet::tail_frame(front, back)
+                                   : WormSheet::body_frame(front, back);
         c.draw(sprite(sheet, frame), path[i].x(), path[i].y());
     }
 }
 
 // A centipede the way the game lays out its pieces and legs.
 void draw_centipede(Canvas& c, const Canvas& sheet, Cell head, int length, bool west) {
+    using Pede = PedeSheet;
     const int b = west ? 1 : -1, X = head.x(), Y = head.y(), L = 32 * b;
     const int phase = 11 * std::abs(head.q + head.r);
     const auto put = [&](int frame, int x, int y) { c.draw(sprite(sheet, frame, !west), x, y); };
-    const auto leg = [&](int x, int y, int k) {
-        put(k <= 7 ? (phase + k) % 8 : 8 + (phase + k) % 8, x, y);
+    const auto legs = [&](int x, const auto& table) {
+        for (const Pede::Leg& leg : table)
+            put(Pede::leg_frame(leg.k, (phase + leg.k) % Pede::kWalkFrames), x + leg.dx * b,
+                Y + leg.dy);
     };
-    leg(X + 12 * b, Y - 18, 0), leg(X + 21 * b, Y - 19, 1), leg(X + 30 * b, Y - 19, 2);
-    leg(X + 12 * b, Y + 32, 8), leg(X + 21 * b, Y + 33, 9), leg(X + 30 * b, Y + 33, 10);
-    put(32, X, Y), put(25, X + 16 * b, Y - 24), put(41, X + 16 * b, Y + 24);
+    const auto flanks = [&](int x, const Pede::Pieces& pieces) {
+        put(pieces.upper, x + Pede::kFlankX * b, Y - Pede::kFlankY);
+        put(pieces.lower, x + Pede::kFlankX * b, Y + Pede::kFlankY);
+    };
+    legs(X, Pede::kHeadLegs);
+    put(Pede::kHead.middle, X, Y);
+    flanks(X, Pede::kHead);
     for (int i = 1; i <= length - 2; ++i) {
         const int xi = X + i * L;
-        leg(xi + 8 * b, Y - 19, 3 * i % 8), leg(xi + 18 * b, Y - 19, 5 * i % 8);
-        leg(xi + 28 * b, Y - 19, 7 * i % 8), leg(xi + 8 * b, Y + 33, 8 + i % 8);
-        leg(xi + 18 * b, Y + 33, 8 + 3 * i % 8), leg(xi + 28 * b, Y + 33, 8 + 5 * i % 8);
-        put(33, xi, Y), put(26, xi + 16 * b, Y - 24), put(42, xi + 16 * b, Y + 24);
+        legs(xi, Pede::body_legs(i));
+        put(Pede::kBody.middle, xi, Y);
+        flanks(xi, Pede::kBody);
     }
     const int xt = X + (length - 1) * L;
-    leg(xt + 9 * b, Y - 19, 6), leg(xt + 18 * b, Y - 19, 7), leg(xt + 27 * b, Y - 19, 0);
-    leg(xt + 35 * b, Y - 17, 1), leg(xt + 9 * b, Y + 33, 14), leg(xt + 18 * b, Y + 33, 15);
-    leg(xt + 27 * b, Y + 33, 8), leg(xt + 35 * b, Y + 31, 9);
-    put(33, xt, Y), put(36, X + length * L, Y), put(27, xt + 16 * b, Y - 24),
-        put(43, xt + 16 * b, Y + 24);
+    legs(xt, Pede::kTailLegs);
+    put(Pede::kTail.middle, xt, Y);
+    put(Pede::kTailTip, X + length * L, Y);
+    flanks(xt, Pede::kTail);
 }
 
 // The ground of a picture: which kind each cell is, and what lies on it.
@@ -84,9 +89,9 @@ struct Ground {
     void draw(Canvas& c, const Canvas& tiles, float brightness) const {
         for (const auto& [cell, kind] : kinds) {
             const int variant = static_cast<int>(raster::hash(cell.q * 7919 + cell.r * 104729) % 6);
-            Canvas t = sprite(tiles, kind + kColumns * variant);
+            Canvas t = sprite(tiles, TileSheet::tile_frame(kind, variant));
             if (const auto f = food.find(cell); f != food.end())
-                t.draw(sprite(tiles, 5 + kColumns * f->second), 0, 0);
+                t.draw(sprite(tiles, TileSheet::food_frame(f->second)), 0, 0);
             for (auto& p : t.px) p = raster::scale(p, brightness);
             c.draw(t, cell.x(), cell.y());
         }

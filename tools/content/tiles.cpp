@@ -1,6 +1,7 @@
-// The tile sheet: five kinds of tile in six looks each, and the food in column 5.
+// The tile sheet: five kinds of tile in six looks each, and the food beside them.
 #include <cmath>
 #include <functional>
+#include <iterator>
 #include <vector>
 
 #include "images.h"
@@ -403,17 +404,34 @@ Canvas food_truffle() {
     return hex_clip(c);
 }
 
+Canvas tile(int kind, int variant) {
+    switch (kind) {
+        case kSky:
+            return sky_tile(variant);
+        case kHardDirt:
+            return hard_dirt_tile(variant);
+        case kDirt:
+            return dirt_tile(variant);
+        case kTunnel:
+            return tunnel_tile(variant);
+        default:
+            return rock_tile(variant);
+    }
+}
+
+// Food kind k, from the commonest to the most valuable.
+const std::function<Canvas()> kFood[] = {food_leaf, food_berries, food_mushroom, food_truffle};
+static_assert(std::size(kFood) == TileSheet::kFoodKinds, "a picture for every kind of food");
+
 }  // namespace
 
 Canvas make_tiles() {
-    Canvas sheet(kColumns * kFrame, 6 * kFrame);
-    const std::function<Canvas(int)> kinds[] = {sky_tile, hard_dirt_tile, dirt_tile, tunnel_tile,
-                                                rock_tile};
-    for (int kind = 0; kind < 5; ++kind)
-        for (int variant = 0; variant < 6; ++variant)
-            sheet.draw(kinds[kind](variant), kind * kFrame, variant * kFrame);
-    const std::function<Canvas()> food[] = {food_leaf, food_berries, food_mushroom, food_truffle};
-    for (int k = 0; k < 4; ++k) sheet.draw(food[k](), 5 * kFrame, k * kFrame);
+    Canvas sheet = sheet_canvas(TileSheet::kRows);
+    for (int kind = 0; kind < TileSheet::kKinds; ++kind)
+        for (int variant = 0; variant < TileSheet::kVariants; ++variant)
+            put(sheet, tile(kind, variant), TileSheet::tile_frame(kind, variant));
+    for (int k = 0; k < TileSheet::kFoodKinds; ++k)
+        put(sheet, kFood[k](), TileSheet::food_frame(k));
     return sheet;
 }
 

@@ -170,22 +170,16 @@ Canvas worm_ball(bool head) {
 }  // namespace
 
 Canvas make_worm() {
-    Canvas sheet(kColumns * kFrame, 16 * kFrame);
+    Canvas sheet = sheet_canvas(WormSheet::kRows);
     for (int front = 0; front < 6; ++front)
         for (int back = 0; back < 6; ++back) {
-            const int f = head_frame(front, back);
-            if (f < 0) continue;
-            sheet.draw(worm_piece(front, back, Piece::Head), f % kColumns * kFrame,
-                       f / kColumns * kFrame);
-            const int b = f + kBodyOffset;
-            sheet.draw(worm_piece(front, back, Piece::Body), b % kColumns * kFrame,
-                       b / kColumns * kFrame);
-            const int t = f + kTailOffset;
-            sheet.draw(worm_piece(front, back, Piece::Tail), t % kColumns * kFrame,
-                       t / kColumns * kFrame);
+            if (WormSheet::head_frame(front, back) == WormSheet::kNoPiece) continue;
+            put(sheet, worm_piece(front, back, Piece::Head), WormSheet::head_frame(front, back));
+            put(sheet, worm_piece(front, back, Piece::Body), WormSheet::body_frame(front, back));
+            put(sheet, worm_piece(front, back, Piece::Tail), WormSheet::tail_frame(front, back));
         }
-    sheet.draw(worm_ball(true), kOddHead % kColumns * kFrame, kOddHead / kColumns * kFrame);
-    sheet.draw(worm_ball(false), kOddBody % kColumns * kFrame, kOddBody / kColumns * kFrame);
+    put(sheet, worm_ball(true), WormSheet::kNoPiece);
+    put(sheet, worm_ball(false), WormSheet::kNoPieceBody);
     return sheet;
 }
 
