@@ -7,6 +7,8 @@
 #include <cstring>
 #include <random>
 
+#include "engine/util.h"
+
 namespace {
 
 // One value from the system's random device; the clock stands in where there is none, since a
@@ -116,20 +118,12 @@ void Audio::limit(double extra_peak) {
     effects_gain = gain;
 }
 
-void Audio::play_random_sample(std::string name, int count) {
-    const std::string effect = name;
+void Audio::play_random_sample(const std::string& name, int count) {
     // A count below 1 would make an empty range; treat it as the one variant there is.
     if (count < 1) count = 1;
     std::mt19937 engine(random_device_value());
     std::uniform_int_distribution<int> pick(0, count - 1);
-    const std::string number = std::to_string(pick(engine));
-    const auto dot = name.rfind('.');
-    if (dot == std::string::npos) {
-        name += number;
-    } else {
-        name.insert(dot, number);
-    }
-    play_effect(effect, name);
+    play_effect(name, Util::numbered(name, pick(engine)));
 }
 
 void Audio::stop_samples() { Mix_HaltChannel(-1); }

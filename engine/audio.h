@@ -39,7 +39,7 @@ public:
     void play_sample(const std::string& name);
     // Plays one of `count` numbered variants: "yum.wav" with 8 plays yum0.wav to yum7.wav. The
     // variants count as one effect for kMaxCopies.
-    void play_random_sample(std::string name, int count);
+    void play_random_sample(const std::string& name, int count);
     void stop_samples();
     // Starts a track with a fade-in, unless it is the current one already.
     void play_music(const std::string& name, bool loop);
@@ -71,7 +71,7 @@ public:
     std::string current_track;
     std::map<std::string, double> sample_peaks;       // by path, for every sample loaded
     std::map<std::string, std::deque<Voice>> voices;  // by effect, oldest first
-    double effects_gain = 1.0;  // the limiter's share of what limit() last set
+    double effects_gain = 1.0;            // the limiter's share of what limit() last set
     int effects_volume = MIX_MAX_VOLUME;  // the mixer's channel volume limit() last set
     int music_level = 10;
     int effects_level = 10;

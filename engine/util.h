@@ -1,8 +1,9 @@
-// Seeds from the operating system, and a hash for enumerations.
+// Seeds from the operating system, a hash for enumerations, and the names of numbered files.
 #pragma once
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 
 namespace Util {
 
@@ -21,5 +22,13 @@ template <typename E>
 struct CastHash {
     std::size_t operator()(E value) const noexcept { return static_cast<std::size_t>(value); }
 };
+
+// Variant k of a file: k before the last "." of the name ("yum.wav", 3: "yum3.wav"), or at the
+// end of a name without one. Inline, so that tools without the engine name files the same way.
+inline std::string numbered(std::string name, int k) {
+    const auto dot = name.rfind('.');
+    name.insert(dot == std::string::npos ? name.size() : dot, std::to_string(k));
+    return name;
+}
 
 }  // namespace Util

@@ -9,6 +9,7 @@
 #include "engine/util.h"
 #include "game/replay_files.h"
 #include "game/screen_flow.h"
+#include "game/sounds.h"
 
 namespace {
 
@@ -28,10 +29,6 @@ constexpr int kSpawnDistanceMax = 35;
 constexpr int kSpawnRowsBelowMax = 2;
 constexpr int kSpawnHalfLengthMin = 3;  // centipede lengths 6 to 14, always even
 constexpr int kSpawnHalfLengthMax = 7;
-constexpr int kCronchVariants = 8;
-constexpr int kYumVariants = 8;
-constexpr int kOuchVariants = 4;
-constexpr int kBoomVariants = 6;
 constexpr double kSpawnDepth = 1.0;        // metres
 constexpr double kBiteRumble = 0.75;       // of full strength, both motors
 constexpr uint32_t kBiteRumbleTime = 250;  // ms
@@ -169,16 +166,16 @@ void play_events(const GameEvents& events, Audio& audio) {
     for (GameEvent event : events) {
         switch (event) {
             case GameEvent::RockDug:
-                audio.play_random_sample("cronch.wav", kCronchVariants);
+                Sounds::play(audio, Sounds::kCronch);
                 break;
             case GameEvent::FoodEaten:
-                audio.play_random_sample("yum.wav", kYumVariants);
+                Sounds::play(audio, Sounds::kYum);
                 break;
             case GameEvent::Bitten:
-                audio.play_random_sample("ouch.wav", kOuchVariants);
+                Sounds::play(audio, Sounds::kOuch);
                 break;
             case GameEvent::Spawned:
-                audio.play_random_sample("boom.wav", kBoomVariants);
+                Sounds::play(audio, Sounds::kBoom);
                 break;
             case GameEvent::Paused:
                 audio.music_volume(kPausedMusicVolume);
@@ -187,7 +184,7 @@ void play_events(const GameEvents& events, Audio& audio) {
                 audio.music_volume(kFullMusicVolume);
                 break;
             case GameEvent::GameOver:
-                audio.play_music("wormfood.ogg", true);
+                audio.play_music(Sounds::kResultsMusic, true);
                 break;
         }
     }

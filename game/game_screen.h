@@ -17,6 +17,7 @@
 #include "game/player.h"
 #include "game/profile.h"
 #include "game/replay.h"
+#include "game/sounds.h"
 
 class ScreenFlow;
 
@@ -55,7 +56,7 @@ public:
     // Advances nothing but the camera's jitter source.
     void draw(Graphics& graphics) const override;
     Screen* next_screen() const override;  // the title, as the flow makes it
-    std::string get_music_track() const override { return "deepdiggin.ogg"; }
+    std::string get_music_track() const override { return Sounds::kPlayMusic; }
     // The game is over and its fade has finished: the results screen is what is drawn.
     bool results_shown() const {
         return state == State::GameOver && fader.elapsed >= fader.duration;

@@ -7,6 +7,7 @@
 #include "engine/rect.h"
 #include "game/screen_flow.h"
 #include "game/settings.h"
+#include "game/sounds.h"
 
 namespace {
 
@@ -21,7 +22,6 @@ constexpr int kMenuLeft = 304;
 constexpr int kMenuTop = 280;
 constexpr int kLabelWidth = 24;  // characters
 constexpr int kKeysWidth = 30;
-constexpr int kEffectsVariants = 8;
 
 const char* const kMainLabels[] = {"Music volume", "Effects volume", "Fullscreen",
                                    "Screen shake", "Controls",       "Reset to defaults",
@@ -133,7 +133,7 @@ void OptionsScreen::change(Entry entry, int step, Audio& audio) {
             s.effects_volume = std::clamp(s.effects_volume + step, 0, Settings::kMaxVolume);
             audio.set_effects_level(s.effects_volume);
             // So that the player hears the new level at once.
-            audio.play_random_sample("yum.wav", kEffectsVariants);
+            Sounds::play(audio, Sounds::kYum);
             break;
         case Entry::Fullscreen:
             s.fullscreen = !s.fullscreen;

@@ -11,6 +11,7 @@
 #include "engine/menu.h"
 #include "engine/screen.h"
 #include "engine/text.h"
+#include "game/sounds.h"
 
 class ScreenFlow;
 
@@ -29,7 +30,7 @@ public:
     bool update(const Input& input, Audio& audio, unsigned int elapsed) override;
     void draw(Graphics& graphics) const override;
     Screen* next_screen() const override;  // the title
-    std::string get_music_track() const override { return "title.ogg"; }
+    std::string get_music_track() const override { return Sounds::kTitleMusic; }
 
     // The entry texts from the current settings; the cursors stay where they are.
     void refresh();

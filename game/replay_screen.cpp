@@ -6,6 +6,7 @@
 #include "engine/graphics.h"
 #include "engine/input.h"
 #include "game/screen_flow.h"
+#include "game/sounds.h"
 
 namespace {
 
@@ -75,5 +76,5 @@ Screen* ReplayScreen::next_screen() const { return flow != nullptr ? flow->title
 
 std::string ReplayScreen::get_music_track() const {
     // The demo plays under the title's music, which goes on without a restart.
-    return mode == Mode::Demo ? "title.ogg" : game.get_music_track();
+    return mode == Mode::Demo ? Sounds::kTitleMusic : game.get_music_track();
 }

@@ -12,6 +12,7 @@
 #include "engine/screen.h"
 #include "engine/text.h"
 #include "game/replay.h"
+#include "game/sounds.h"
 
 class ScreenFlow;
 
@@ -30,7 +31,7 @@ public:
     void draw(Graphics& graphics) const override;
     // What the player chose, as the flow makes it; null (the end of the program) for Quit.
     Screen* next_screen() const override;
-    std::string get_music_track() const override { return "title.ogg"; }
+    std::string get_music_track() const override { return Sounds::kTitleMusic; }
 
     ScreenFlow& flow;
     Backdrop background;

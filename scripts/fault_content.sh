@@ -16,11 +16,20 @@ source "$root/scripts/e2e_lib.sh"
 require_tools Xvfb xdpyinfo xdotool head
 
 images=(tiles.png worm.png pedes.png text.png bigtext.png title.png gameover.png)
+
+# The sounds, from the game's one list of them: every variant of every effect (variant n of
+# "yum.wav" is yum<n>.wav), and every track. sound NAME prints one constant's file name.
+sounds_h="$root/game/sounds.h"
+sound() { sed -n "s/.*constexpr .* $1\b.*\"\([^\"]*\)\".*/\1/p" "$sounds_h"; }
 samples=()
-for n in 0 1 2 3 4 5 6 7; do samples+=("cronch$n.wav" "yum$n.wav"); done
-for n in 0 1 2 3; do samples+=("ouch$n.wav"); done
-for n in 0 1 2 3 4 5; do samples+=("boom$n.wav"); done
-tracks=(title.ogg deepdiggin.ogg wormfood.ogg)
+while read -r name count; do
+    for ((n = 0; n < count; n++)); do samples+=("${name%.*}$n.${name##*.}"); done
+done < <(sed -n 's/.*constexpr SoundEffect k[A-Za-z]*{"\([^"]*\)", *\([0-9]*\)}.*/\1 \2/p' "$sounds_h")
+mapfile -t tracks < <(sed -n 's/.*constexpr const char\* k[A-Za-z]*Music = "\([^"]*\)";.*/\1/p' "$sounds_h")
+title_music=$(sound kTitleMusic)
+play_music=$(sound kPlayMusic)
+[[ ${#samples[@]} -gt 0 && ${#tracks[@]} -gt 0 && -n "$title_music" && -n "$play_music" ]] ||
+    fail "no sounds found in $sounds_h"
 
 mkdir -p "$work/play/content"
 case "$mode" in
@@ -117,7 +126,7 @@ while IFS= read -r line; do
 done <"$work/stderr"
 
 # What the title and the first seconds of play always ask for.
-for asset in title.png text.png title.ogg tiles.png worm.png deepdiggin.ogg; do
+for asset in title.png text.png "$title_music" tiles.png worm.png "$play_music"; do
     [[ -n "${seen[$asset]:-}" ]] || fail "no message about $asset"
 done
 echo "$mode content: ${#seen[@]} assets reported once each, nothing else; exit status 0"

@@ -11,23 +11,22 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
+#include <filesystem>
 #include <memory>
 #include <string>
 #include <vector>
 
+#include "game/sounds.h"
+
 namespace {
 
-struct Effect {
-    const char* stem;
-    int variants;
-    double longest_seconds;
-};
+using Sounds::kEffects;
+using Sounds::kTracks;
 
-// The effects the game plays with play_random_sample, and how many numbered variants it picks.
-constexpr Effect kEffects[] = {
-    {"cronch", 8, 1.0}, {"yum", 8, 1.0}, {"ouch", 4, 1.0}, {"boom", 6, 2.0}};
-constexpr const char* kTracks[] = {"title.ogg", "deepdiggin.ogg", "wormfood.ogg"};
-constexpr size_t kPlayMusic = 1;  // the track the effects are heard over
+// The distant rumble of a centipede's arrival may last longer than the other effects.
+double longest_seconds(const SoundEffect& effect) {
+    return std::string(effect.name) == Sounds::kBoom.name ? 2.0 : 1.0;
+}
 
 constexpr int kRate = 22050;
 // Loud enough to hear as a click at the very first or last sample (-40 dBFS).
@@ -35,9 +34,7 @@ constexpr int kClick = 328;
 // Just under full scale: a sample beyond it has most likely been clipped.
 constexpr int kClipped = 32500;
 
-std::string variant(const Effect& effect, int k) {
-    return std::string(effect.stem) + std::to_string(k) + ".wav";
-}
+std::string variant(const SoundEffect& effect, int k) { return effect.file(k); }
 
 // The samples of a chunk as the mixer holds them: interleaved 16-bit stereo.
 std::vector<int16_t> samples_of(const Mix_Chunk* chunk) {
@@ -88,20 +85,34 @@ protected:
 };
 
 TEST_F(ContentAudio, EveryEffectVariantLoadsAndIsShort) {
-    for (const Effect& effect : kEffects) {
+    for (const SoundEffect& effect : kEffects) {
         for (int k = 0; k < effect.variants; ++k) {
             SCOPED_TRACE(variant(effect, k));
             Mix_Chunk* chunk = audio->load_chunk(variant(effect, k));
             ASSERT_NE(chunk, nullptr) << SDL_GetError();
             double seconds = chunk->alen / 4.0 / kRate;
             EXPECT_GT(seconds, 0.05);
-            EXPECT_LT(seconds, effect.longest_seconds);
+            EXPECT_LT(seconds, longest_seconds(effect));
         }
     }
 }
 
+// content/ holds what the game asks for and no stray variant that it would never play: a list
+// and a generator that disagree show here.
+TEST(ContentSounds, HoldEveryVariantOfEveryEffectAndNoMore) {
+    for (const SoundEffect& effect : kEffects) {
+        SCOPED_TRACE(effect.name);
+        for (int k = 0; k < effect.variants; ++k)
+            EXPECT_TRUE(std::filesystem::is_regular_file("content/" + variant(effect, k)))
+                << variant(effect, k);
+        EXPECT_FALSE(std::filesystem::exists("content/" + variant(effect, effect.variants)));
+    }
+    for (const char* track : kTracks)
+        EXPECT_TRUE(std::filesystem::is_regular_file("content/" + std::string(track))) << track;
+}
+
 TEST_F(ContentAudio, EffectsAre16BitPcmAtTheMixerRate) {
-    for (const Effect& effect : kEffects) {
+    for (const SoundEffect& effect : kEffects) {
         for (int k = 0; k < effect.variants; ++k) {
             std::string path = "content/" + variant(effect, k);
             SCOPED_TRACE(path);
@@ -118,7 +129,7 @@ TEST_F(ContentAudio, EffectsAre16BitPcmAtTheMixerRate) {
 }
 
 TEST_F(ContentAudio, EffectsStartAndEndInSilenceAndDoNotClip) {
-    for (const Effect& effect : kEffects) {
+    for (const SoundEffect& effect : kEffects) {
         for (int k = 0; k < effect.variants; ++k) {
             SCOPED_TRACE(variant(effect, k));
             Mix_Chunk* chunk = audio->load_chunk(variant(effect, k));
@@ -142,9 +153,9 @@ TEST_F(ContentAudio, EffectsStartAndEndInSilenceAndDoNotClip) {
 // The eating sound is made of notes, not knocks: each swells in. A note that starts too
 // sharply clicks, which shows as a burst of high frequencies right at its onset.
 TEST_F(ContentAudio, YumSwellsInWithoutAClick) {
-    for (int k = 0; k < 8; ++k) {
-        SCOPED_TRACE("yum" + std::to_string(k));
-        std::vector<int16_t> s = samples_of(audio->load_chunk("yum" + std::to_string(k) + ".wav"));
+    for (int k = 0; k < Sounds::kYum.variants; ++k) {
+        SCOPED_TRACE(variant(Sounds::kYum, k));
+        std::vector<int16_t> s = samples_of(audio->load_chunk(variant(Sounds::kYum, k)));
         // Mono: the left channel alone. Its third difference keeps little of the notes
         // themselves (its gain rises with the cube of the frequency) and much of a click.
         std::vector<double> high(s.size() / 2, 0.0);
@@ -165,14 +176,15 @@ TEST_F(ContentAudio, YumSwellsInWithoutAClick) {
 }
 
 TEST_F(ContentAudio, VariantsOfAnEffectAreNotCopies) {
-    for (const Effect& effect : kEffects) {
+    for (const SoundEffect& effect : kEffects) {
         std::vector<std::vector<int16_t>> seen;
         for (int k = 0; k < effect.variants; ++k) {
             Mix_Chunk* chunk = audio->load_chunk(variant(effect, k));
             ASSERT_NE(chunk, nullptr) << variant(effect, k);
             std::vector<int16_t> s = samples_of(chunk);
             for (size_t j = 0; j < seen.size(); ++j) {
-                EXPECT_NE(seen[j], s) << effect.stem << j << " and " << effect.stem << k;
+                EXPECT_NE(seen[j], s)
+                    << variant(effect, static_cast<int>(j)) << " and " << variant(effect, k);
             }
             seen.push_back(std::move(s));
         }
@@ -226,17 +238,19 @@ TEST_F(ContentAudio, EffectsStandOutAboveThePlayMusicAndTracksMatchInLevel) {
     // Plain RMS, so only a coarse check: every effect, at its loudest, is louder than the
     // music it is heard over, and switching screens does not jump in loudness.
     std::vector<double> track_rms;
+    double play_music = 0;
     for (const char* track : kTracks) {
         Mix_Chunk* chunk = decode(track);
         ASSERT_NE(chunk, nullptr) << track;
         std::vector<int16_t> s = samples_of(chunk);
         track_rms.push_back(rms(s, 0, s.size()));
+        if (std::string(track) == Sounds::kPlayMusic) play_music = track_rms.back();
     }
-    const double play_music = track_rms[kPlayMusic];
+    ASSERT_GT(play_music, 0.0);
     for (size_t i = 0; i < track_rms.size(); ++i) {
         EXPECT_LT(std::fabs(20 * std::log10(track_rms[i] / play_music)), 3.0) << kTracks[i];
     }
-    for (const Effect& effect : kEffects) {
+    for (const SoundEffect& effect : kEffects) {
         for (int k = 0; k < effect.variants; ++k) {
             Mix_Chunk* chunk = audio->load_chunk(variant(effect, k));
             ASSERT_NE(chunk, nullptr) << variant(effect, k);

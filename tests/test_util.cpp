@@ -47,4 +47,15 @@ TEST(Util, EmptyDeviceCountsAsUnreadable) {
     EXPECT_GT(seeds.size(), 1U);
 }
 
+// Variant numbers go before the extension, so that the name keeps its type; the last dot is the
+// extension's, and a name without one gets the number at its end.
+TEST(Util, NumberedNamesPutTheNumberBeforeTheLastDot) {
+    EXPECT_EQ(Util::numbered("yum.wav", 3), "yum3.wav");
+    EXPECT_EQ(Util::numbered("boom.wav", 12), "boom12.wav");
+    EXPECT_EQ(Util::numbered("boom.old.wav", 1), "boom.old1.wav");
+    EXPECT_EQ(Util::numbered("noext", 2), "noext2");
+    EXPECT_EQ(Util::numbered(".wav", 0), "0.wav");
+    EXPECT_EQ(Util::numbered("", 5), "5");
+}
+
 }  // namespace

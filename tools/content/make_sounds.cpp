@@ -1,12 +1,14 @@
 // Synthesises every sound effect and music track of the game into the directory it is given,
 // and prints the level of each file. Usage: make_sounds OUTPUT_DIRECTORY
+#include <cstdio>
+#include <filesystem>
+#include <iterator>
+#include <string>
+
+#include "game/sounds.h"
 #include "sfx.h"
 #include "song.h"
 #include "synth.h"
-
-#include <cstdio>
-#include <filesystem>
-#include <string>
 
 namespace {
 
@@ -16,9 +18,9 @@ void report(const std::string& file, double seconds, const synth::Levels& levels
                 levels.max_momentary);
 }
 
+// Each of the game's sounds with the recipe that makes it.
 struct Effect {
-    const char* name;
-    int variants;
+    const SoundEffect& sound;
     synth::Mono (*make)(int);
 };
 
@@ -26,6 +28,17 @@ struct Track {
     const char* file;
     song::Song (*compose)();
 };
+
+const Effect kEffects[] = {{Sounds::kCronch, sfx::cronch},
+                           {Sounds::kYum, sfx::yum},
+                           {Sounds::kOuch, sfx::ouch},
+                           {Sounds::kBoom, sfx::boom}};
+static_assert(std::size(kEffects) == std::size(Sounds::kEffects), "a recipe for every effect");
+
+const Track kTracks[] = {{Sounds::kTitleMusic, song::title},
+                         {Sounds::kPlayMusic, song::deepdiggin},
+                         {Sounds::kResultsMusic, song::wormfood}};
+static_assert(std::size(kTracks) == std::size(Sounds::kTracks), "a score for every track");
 
 }  // namespace
 
@@ -42,26 +55,19 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    const Effect effects[] = {{"cronch", 8, sfx::cronch},
-                              {"yum", 8, sfx::yum},
-                              {"ouch", 4, sfx::ouch},
-                              {"boom", 6, sfx::boom}};
     bool ok = true;
     uint64_t dither_seed = 1;
-    for (const Effect& effect : effects) {
-        for (int v = 0; v < effect.variants; ++v) {
-            std::string file = effect.name + std::to_string(v) + ".wav";
+    for (const Effect& effect : kEffects) {
+        for (int v = 0; v < effect.sound.variants; ++v) {
+            const std::string file = effect.sound.file(v);
             synth::Mono sound = effect.make(v);
             ok = synth::write_wav((dir / file).string(), sound, dither_seed++) && ok;
             report(file, static_cast<double>(sound.size()) / synth::kRate, synth::measure(sound));
         }
     }
 
-    const Track tracks[] = {{"title.ogg", song::title},
-                            {"deepdiggin.ogg", song::deepdiggin},
-                            {"wormfood.ogg", song::wormfood}};
     int serial = 0x4275;  // any fixed number: a random one would change the bytes every run
-    for (const Track& track : tracks) {
+    for (const Track& track : kTracks) {
         song::Song composition = track.compose();
         std::vector<std::string> mistakes = composition.errors();
         for (const std::string& mistake : mistakes) std::fprintf(stderr, "%s\n", mistake.c_str());
