@@ -25,7 +25,9 @@ Game::Game(const Config& config_) : config(config_) { init(); }
 Game::Game(std::string title, int width, int height)
     : Game(config_for(std::move(title), width, height)) {}
 
-Game::~Game() {
+Game::~Game() { shut_down(); }
+
+void Game::shut_down() {
     // Sound and textures are released while SDL still runs; the screen owns neither.
     audio.reset();
     graphics.reset();
@@ -103,8 +105,18 @@ bool Game::loop(Screen* first) {
     // A page may not block: the browser calls one step per animation frame instead. This does
     // not return, so the Game must be a local of main, which outlives the unwinding.
     Web::run_main_loop(
-        [](void* game) {
-            if (!static_cast<Game*>(game)->step()) Web::stop_main_loop();
+        [](void* context) {
+            Game* game = static_cast<Game*>(context);
+            if (game->step()) return;
+            // main never returns in a page, so the destructor would never run: the sound
+            // would play on over the last frame.
+            Web::stop_main_loop();
+            Web::after_audio_settles(
+                [](void* ended) {
+                    static_cast<Game*>(ended)->shut_down();
+                    Web::report_ended();
+                },
+                game);
         },
         this);
 #else

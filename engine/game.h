@@ -23,12 +23,16 @@ public:
     // Initialises every SDL subsystem and the input; no window yet.
     explicit Game(const Config& config);
     Game(std::string title, int width, int height);
-    // Audio, then Graphics, then the screen, then SDL_Quit.
+    // shut_down: audio, then Graphics, then the screen, then SDL_Quit.
     ~Game();
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 
     void init();
+    // What the destructor does: releases sound, window and screen, then SDL. Called by the
+    // destructor, and when a web page's loop ends, where main never returns. Calling it twice
+    // is harmless.
+    void shut_down();
     // Creates window and sound and installs the first screen (owned from here on). False
     // (after one line on stderr) when no window could be made; the screen is then dropped.
     bool start(Screen* first);

@@ -13,4 +13,16 @@ namespace Web {
 // Called from inside a frame: no further frames.
 void stop_main_loop();
 
+// Asks the page to copy the home folder into the browser's storage, so that what was just
+// saved survives a reload. The copy runs after the current frame.
+void store_files();
+
+// Calls `then(context)` once the browser's audio has settled: a resume the page asked for (on
+// the key that ended the game, say) finished, or a second passed. Closing the audio while a
+// resume is pending makes the browser report an error.
+void after_audio_settles(void (*then)(void*), void* context);
+
+// Tells the page that the game has ended, so that it can say so instead of a frozen picture.
+void report_ended();
+
 }  // namespace Web

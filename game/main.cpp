@@ -1,4 +1,5 @@
 #include <cstdio>
+#include <filesystem>
 #include <string>
 #include <utility>
 #include <vector>
@@ -11,6 +12,10 @@
 #include "game/replay_screen.h"
 #include "game/screen_flow.h"
 #include "game/verify.h"
+
+#ifdef __EMSCRIPTEN__
+#include "engine/web.h"
+#endif
 
 #ifndef BURROWGALE_VERSION
 #define BURROWGALE_VERSION "unknown"
@@ -45,6 +50,12 @@ int main(int argc, char** argv) {
                      "burrowgale: no home folder (HOME is unset); records and settings are not "
                      "kept\n");
     }
+#ifdef __EMSCRIPTEN__
+    // A page's files live in memory until copied into the browser's storage: after every save,
+    // and once now for a bad file the loading may have set aside.
+    profile.files.after_change = [](const std::filesystem::path&) { Web::store_files(); };
+    Web::store_files();
+#endif
     // A recording to play back is read before any window opens: a bad one is one line.
     Replay replay;
     if (run.replay) {

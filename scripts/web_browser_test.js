@@ -315,6 +315,36 @@ async function main() {
     await page.setViewport({width: kWidth, height: kHeight + kControlsLine});
     console.log('ok: the canvas fills the window at 16:9');
 
+    current = 'a game given up is kept in the browser';
+    const records = '/home/web_user/.local/share/burrowgale/records.txt';
+    const fileText = file => `(function () {
+        try { return FS.readFile('${file}', {encoding: 'utf8'}); } catch (e) { return ''; }
+      })()`;
+    const storedBefore = await read(page, 'Module.filesStored');
+    await page.keyboard.press('Escape');  // pause
+    await new Promise(r => setTimeout(r, 300));
+    await page.keyboard.press('Escape');  // give up: the game ends and is recorded
+    const kept = await waitFor('the records file', () => read(page, fileText(records)), 10000);
+    check(kept.split('\n').filter(line => line.trim()).length >= 2,
+          `the records file holds no game:\n${kept}`);
+    await waitFor('the files stored in the browser', () => read(page,
+        `Module.filesStored > ${storedBefore} && !Module.filesStoring`), 10000);
+    await page.reload({waitUntil: 'load'});
+    await loadTitle(page, url, title);
+    const reloaded = await read(page, fileText(records));
+    check(reloaded === kept, `after a reload the records file holds:\n${reloaded}`);
+    check(await read(page, fileText('/home/web_user/.local/share/burrowgale/last.replay')) !== '',
+          'after a reload the last game\'s replay is gone');
+    console.log('ok: a game given up is recorded, and the record survives a reload');
+
+    current = 'Escape on the title ends the game';
+    await page.keyboard.press('Escape');
+    await waitFor('the page saying the game has ended', () => read(page,
+        `document.getElementById('status').textContent.includes('ended')`), 10000);
+    await waitFor('the sound to stop', () => read(page,
+        `!Module.SDL2.audioContext || Module.SDL2.audioContext.state !== 'running'`), 10000);
+    console.log('ok: Escape on the title ends the game and its sound');
+
     current = 'a controller';
     // A page of its own, with a pretend standard controller behind the Gamepad API.
     const padPage = await browser.newPage();

@@ -13,17 +13,34 @@ Module.preRun.push(function () {
   });
 });
 
-// One write-back at a time; saves that come meanwhile are folded into one more.
+// The runtime asks the audio to resume on the first key, but Escape does not count as a gesture
+// in browsers, so after Escape ends the game from a page never played the request is still
+// pending when the game closes its audio, and fails. Nothing is wrong: the game had no sound.
+window.addEventListener('unhandledrejection', function (event) {
+  var audio = Module.SDL2 && Module.SDL2.audioContext;
+  if (event.reason && event.reason.name === 'InvalidStateError' && (!audio || audio.state === 'closed')) {
+    event.preventDefault();
+  }
+});
+
+// One write-back at a time; saves that come meanwhile are folded into one more. Module.filesStored
+// counts the write-backs finished and Module.filesStoring is true while one runs or waits, for
+// whoever wants to know that a save has reached storage.
+Module.filesStored = 0;
+Module.filesStoring = false;
 Module.saveFiles = (function () {
   var running = false;
   var again = false;
   function run() {
     running = true;
+    Module.filesStoring = true;
     again = false;
     FS.syncfs(false, function (error) {
       if (error) console.warn('Could not store saved files in the browser: ' + error);
+      else Module.filesStored++;
       running = false;
       if (again) run();
+      else Module.filesStoring = false;
     });
   }
   return function () {
