@@ -134,6 +134,25 @@ TEST(GameLoop, QuitLeavesTheScreenInstalledAndUndrawn) {
     EXPECT_EQ(seen.events, (Events{"track A", "destroy A"}));
 }
 
+// A page's loop ends without main returning: the game is shut down by hand, then destroyed
+// with the page. Nothing may be released twice, and nothing may step afterwards.
+TEST(GameLoop, ShutDownReleasesEverythingOnceAndEndsTheSteps) {
+    Recorder seen;
+    {
+        Game game(small_config());
+        ASSERT_TRUE(game.start(new RecordingScreen("A", seen)));
+        EXPECT_TRUE(game.step());
+        game.shut_down();
+        EXPECT_EQ(game.screen, nullptr);
+        EXPECT_EQ(game.graphics, nullptr);
+        EXPECT_EQ(game.audio, nullptr);
+        EXPECT_EQ(seen.events.back(), "destroy A");
+        EXPECT_FALSE(game.step());
+        game.shut_down();
+    }
+    EXPECT_EQ(std::count(seen.events.begin(), seen.events.end(), "destroy A"), 1);
+}
+
 TEST(GameLoop, HeldFullscreenButtonTogglesOnceBeforeTheUpdate) {
     Recorder seen;
     Game game(small_config());
