@@ -25,10 +25,21 @@ file(GLOB web_content CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/content/*)
 list(FILTER web_content EXCLUDE REGEX "/icons$")
 set(web_pre_js ${CMAKE_SOURCE_DIR}/packaging/web/pre.js)
 
+# The content as the page carries it (effects compressed), made again when content/ changes.
+set(web_content_dir ${CMAKE_BINARY_DIR}/web-content)
+set(web_content_stamp ${CMAKE_BINARY_DIR}/web-content.stamp)
+add_custom_command(
+  OUTPUT ${web_content_stamp}
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/web_content.sh ${CMAKE_SOURCE_DIR}/content ${web_content_dir}
+  COMMAND ${CMAKE_COMMAND} -E touch ${web_content_stamp}
+  DEPENDS ${web_content} ${CMAKE_SOURCE_DIR}/scripts/web_content.sh)
+add_custom_target(web_content DEPENDS ${web_content_stamp})
+add_dependencies(burrowgale web_content)
+
 set_target_properties(burrowgale PROPERTIES
   RUNTIME_OUTPUT_DIRECTORY ${BURROWGALE_WEB_SITE}
   SUFFIX .js
-  LINK_DEPENDS "${web_content};${web_pre_js}")
+  LINK_DEPENDS "${web_content_stamp};${web_pre_js}")
 target_link_options(burrowgale PRIVATE
   -sENVIRONMENT=web
   -sALLOW_MEMORY_GROWTH=1
@@ -36,8 +47,7 @@ target_link_options(burrowgale PRIVATE
   "--pre-js=${web_pre_js}"
   -lidbfs.js
   # The game reads content/ relative to its working directory, the root of the page's files.
-  "--preload-file=${CMAKE_SOURCE_DIR}/content@content"
-  "--exclude-file=${CMAKE_SOURCE_DIR}/content/icons")
+  "--preload-file=${web_content_dir}@content")
 
 # The page and its icon beside the script, and a zip of the folder for hosts that take one.
 set(web_zip ${CMAKE_BINARY_DIR}/burrowgale-web.zip)

@@ -55,8 +55,14 @@ Audio::~Audio() {
     Mix_CloseAudio();
 }
 
+std::string Audio::sample_path(const std::string& name) const {
+    if (config.sample_extension.empty()) return config.content + name;
+    const auto dot = name.rfind('.');
+    return config.content + name.substr(0, dot) + config.sample_extension;
+}
+
 Mix_Chunk* Audio::load_chunk(const std::string& name) {
-    const std::string path = config.content + name;
+    const std::string path = sample_path(name);
     if (auto found = samples.find(path); found != samples.end()) return found->second;
     Mix_Chunk* chunk = Mix_LoadWAV_RW(SDL_RWFromFile(path.c_str(), "rb"), 1);
     if (chunk == nullptr) {
@@ -83,7 +89,7 @@ void Audio::play_sample(const std::string& name) { play_effect(name, name); }
 void Audio::play_effect(const std::string& effect, const std::string& file) {
     Mix_Chunk* chunk = load_chunk(file);
     if (chunk == nullptr) return;
-    const double peak = sample_peaks[config.content + file];
+    const double peak = sample_peaks[sample_path(file)];
     std::deque<Voice>& copies = voices[effect];
     // Forgotten first, so that a copy that has finished does not count against the limit.
     limit(peak);

@@ -17,6 +17,9 @@ public:
         uint16_t format = AUDIO_S16LSB;
         int fade_time = 500;               // music fade in and out, ms
         std::string content = "content/";  // the folder sounds are read from, with its slash
+        // Empty: samples are read by the names asked for. Else the extension they are read
+        // with instead, as when a web page carries its effects compressed (".ogg" for ".wav").
+        std::string sample_extension;
         // The player's levels, 0 to 10: every music volume and every sample is scaled by them.
         int music_level = 10;
         int effects_level = 10;
@@ -31,6 +34,9 @@ public:
 
     // Cached loads of the content folder + name; a failure is reported once and cached as null.
     Mix_Chunk* load_chunk(const std::string& name);
+    // Where a sample of that name is read from: the content folder, and the sample extension
+    // in place of the name's own when the config gives one.
+    std::string sample_path(const std::string& name) const;
     Mix_Music* load_music(const std::string& name);
 
     // Plays a sample once. At most kMaxCopies of one effect sound at once (the oldest stops),

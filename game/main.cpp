@@ -71,6 +71,8 @@ int main(int argc, char** argv) {
     // The page sizes the canvas to the browser window; whole-number scaling would leave most
     // of a window between one and two canvases wide black.
     config.graphics.integer_scale = false;
+    // The page carries its effects as Ogg Vorbis: a quarter of the download of the WAV files.
+    config.audio.sample_extension = ".ogg";
 #else
     // Found from wherever the game was started: a build folder, the installed layout.
     const std::string content = Util::find_content_dir(BURROWGALE_INSTALLED_CONTENT);

@@ -24,8 +24,9 @@ if [[ "$want_test" == yes ]]; then
                clang libclang-rt-14-dev)
 fi
 if [[ "$want_web" == yes ]]; then
-    # dpkg-dev unpacks the SDL source packages; python3 serves the page.
-    packages+=(emscripten chromium dpkg-dev python3)
+    # dpkg-dev unpacks the SDL source packages; python3 serves the page; sox (with
+    # libsox-fmt-base) makes the page's compressed copies of the sound effects.
+    packages+=(emscripten chromium dpkg-dev python3 sox libsox-fmt-base)
 fi
 
 missing=()

@@ -337,6 +337,21 @@ async function main() {
           'after a reload the last game\'s replay is gone');
     console.log('ok: a game given up is recorded, and the record survives a reload');
 
+    current = 'the options play a compressed effect and keep the settings';
+    const settings = '/home/web_user/.config/burrowgale/settings.txt';
+    const storedSettings = await read(page, 'Module.filesStored');
+    await page.keyboard.press('Tab');         // the options
+    await new Promise(r => setTimeout(r, 300));
+    await page.keyboard.press('ArrowDown');   // effects volume
+    await page.keyboard.press('ArrowLeft');   // one lower, with a sample at the new level
+    await new Promise(r => setTimeout(r, 500));
+    await page.keyboard.press('Escape');      // back to the title, saving
+    const saved = await waitFor('the settings file', () => read(page, fileText(settings)), 10000);
+    check(/effects_volume\s*=\s*9/.test(saved), `the settings file holds:\n${saved}`);
+    await waitFor('the settings stored in the browser', () => read(page,
+        `Module.filesStored > ${storedSettings} && !Module.filesStoring`), 10000);
+    console.log('ok: the options play an effect and their settings are kept');
+
     current = 'Escape on the title ends the game';
     await page.keyboard.press('Escape');
     await waitFor('the page saying the game has ended', () => read(page,

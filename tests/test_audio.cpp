@@ -147,6 +147,29 @@ TEST_F(AudioTest, RandomSampleNumberGoesBeforeTheLastDotOrAtTheEnd) {
                                      "content/0.wav"}));
 }
 
+// A web page carries its effects compressed under another extension; the game asks by the
+// same names everywhere.
+TEST_F(AudioTest, SamplesAreReadUnderTheConfiguredExtension) {
+    std::filesystem::copy_file(dir.previous / "content" / "wormfood.ogg",
+                               dir.content() / "ping.ogg");
+    Audio::Config config;
+    config.sample_extension = ".ogg";
+    audio.reset();
+    audio = std::make_unique<Audio>(config);
+    EXPECT_EQ(audio->sample_path("ping.wav"), "content/ping.ogg");
+    EXPECT_EQ(audio->sample_path("boom.old.wav"), "content/boom.old.ogg");
+    EXPECT_EQ(audio->sample_path("noext"), "content/noext.ogg");
+
+    CaptureStderr();
+    audio->play_sample("ping.wav");
+    EXPECT_EQ(GetCapturedStderr(), "");
+    EXPECT_EQ(keys(audio->samples), std::set<std::string>{"content/ping.ogg"});
+    EXPECT_NE(audio->samples.at("content/ping.ogg"), nullptr);
+    EXPECT_EQ(Mix_Playing(-1), 1);
+    EXPECT_GT(audio->sample_peaks.at("content/ping.ogg"), 0.0);  // the limiter knows its peak
+    audio->stop_samples();
+}
+
 TEST_F(AudioTest, SameTrackIsNotRestartedUntilStopped) {
     write_wav(dir.content() / "tune.wav", 22050);
     audio->play_music("tune.wav", true);
