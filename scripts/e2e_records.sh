@@ -32,14 +32,18 @@ differs() {
         -compose difference -composite -format '%[fx:maxima>0?1:0]' info:)
     [[ "$any" == 1 ]]
 }
-# Waits until the title above the blinking prompt stops changing; keeps it as $1.png.
+# Whether a shot is black all over: a window mapped before its first frame is drawn.
+blank() {
+    [[ "$(/usr/bin/convert "$work/$1.png" -format '%[fx:maxima>0?1:0]' info:)" == 0 ]]
+}
+# Waits until the title above the blinking prompt is drawn and stops changing; keeps it as $1.png.
 settle_title() {
     shot "$1"
     local _
     for _ in $(seq 40); do
         sleep 0.5
         shot "$1.again"
-        if ! differs "$1" "$1.again" 1280x660+0+0; then return 0; fi
+        if ! blank "$1" && ! differs "$1" "$1.again" 1280x660+0+0; then return 0; fi
         mv "$work/$1.again.png" "$work/$1.png"
     done
     fail "the title never settled"
