@@ -29,13 +29,17 @@ public:
         int y;
     };
 
+    // Whole pixels: left, top, width, height. SDL's own layout, so that the thousands of copies
+    // of a frame reach the renderer unconverted; game code names it only by this name.
+    using PixelRect = SDL_Rect;
+
     enum class FlipDirection : int { None = 0, Horizontal = 1, Vertical = 2, Both = 3 };
 
     // One image copy as seen by a blit log (tests and benchmarks observe drawing through it).
     struct BlitRecord {
         std::string image;
-        SDL_Rect source;       // {0,0,0,0} when the whole image was asked for
-        SDL_Rect destination;  // {0,0,0,0} when the whole canvas was asked for
+        PixelRect source;       // {0,0,0,0} when the whole image was asked for
+        PixelRect destination;  // {0,0,0,0} when the whole canvas was asked for
         bool whole_source;
         bool whole_destination;
         double angle;  // degrees, as handed to SDL
@@ -44,8 +48,8 @@ public:
 
     // One copy of part of an image to part of the canvas.
     struct Copy {
-        SDL_Rect source;
-        SDL_Rect destination;
+        PixelRect source;
+        PixelRect destination;
     };
 
     // Creates the window and the renderer. When either cannot be made (or when SDL fell back
@@ -68,8 +72,8 @@ public:
     // scaled by the largest whole factor that fits when integer scaling is on and the window
     // holds the canvas at least once, otherwise by the largest fraction that fits; centred,
     // the rest of the window left black.
-    static SDL_Rect canvas_placement(int window_w, int window_h, int canvas_w, int canvas_h,
-                                     bool integer_scale);
+    static PixelRect canvas_placement(int window_w, int window_h, int canvas_w, int canvas_h,
+                                      bool integer_scale);
     // Called before each frame is drawn: makes the renderer place the canvas as
     // canvas_placement says for the window's current size.
     void fit_canvas();
@@ -91,8 +95,8 @@ public:
     // The texture of the content folder + name, loaded on first use; null (reported once) on
     // failure.
     SDL_Texture* load_image(const std::string& name);
-    void blit(const std::string& name, const SDL_Rect* source, const SDL_Rect* destination);
-    void blit_ex(const std::string& name, const SDL_Rect* source, const SDL_Rect* destination,
+    void blit(const std::string& name, const PixelRect* source, const PixelRect* destination);
+    void blit_ex(const std::string& name, const PixelRect* source, const PixelRect* destination,
                  float angle, const SDL_Point* center, FlipDirection flip);
     // blit for each copy in turn, with the image looked up once: for the thousands of tile
     // copies of a frame.
@@ -141,7 +145,7 @@ public:
     void draw_into(Target* target);
     // Copies the whole target to `destination`; `opaque` replaces what is below instead of
     // blending, for targets known to have no transparent pixel.
-    void blit_target(const Target& target, const SDL_Rect& destination, bool opaque);
+    void blit_target(const Target& target, const PixelRect& destination, bool opaque);
     // The pixels of "content/" + name read again from the file; false when it cannot be read.
     bool read_image(const std::string& name, Pixels& out) const;
 

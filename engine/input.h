@@ -81,6 +81,7 @@ public:
     static std::string pad_button_name(int button);
     static int pad_button_from_name(const std::string& name);
     static constexpr int kKeyCount = SDL_NUM_SCANCODES;
+    static constexpr int kEscapeKey = SDL_SCANCODE_ESCAPE;  // always bound to Button::Escape
     static constexpr int kPadButtonCount = SDL_CONTROLLER_BUTTON_MAX;
 
     void key_down(const SDL_Event& event);

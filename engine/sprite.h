@@ -1,11 +1,9 @@
 // One fixed rectangle of an image.
 #pragma once
 
-#include <SDL.h>
-
 #include <string>
 
-class Graphics;
+#include "engine/graphics.h"
 
 class Sprite {
 public:
@@ -16,6 +14,6 @@ public:
     virtual void draw_ex(Graphics& graphics, int x, int y, bool flip, float angle, int cx,
                          int cy) const;
 
-    SDL_Rect source;
+    Graphics::PixelRect source;
     std::string image;
 };

@@ -1,11 +1,9 @@
 // Bitmap font text: 16 glyph cells per row, starting at the space character.
 #pragma once
 
-#include <SDL.h>
-
 #include <string>
 
-class Graphics;
+#include "engine/graphics.h"
 
 class Text {
 public:
@@ -13,10 +11,9 @@ public:
 
     Text(const std::string& image, int glyph_width, int glyph_height);
     // Cell of a byte; anything outside 32..126 uses the space cell.
-    SDL_Rect glyph_rect(unsigned char c) const;
+    Graphics::PixelRect glyph_rect(unsigned char c) const;
     // Only left-aligned text breaks lines on '\n'.
-    void draw(Graphics& graphics, const std::string& text, int x, int y,
-              Alignment alignment) const;
+    void draw(Graphics& graphics, const std::string& text, int x, int y, Alignment alignment) const;
 
     std::string image;
     int glyph_width;

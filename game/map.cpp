@@ -105,7 +105,7 @@ void Map::draw_direct(Graphics& graphics, long x_offset, long y_offset) const {
     // The source rectangles of the frames a view uses (a row per variant), worked out once
     // rather than per copy.
     constexpr int kKnownFrames = TileSheet::kColumns * TileSheet::kVariants;
-    SDL_Rect frames[kKnownFrames];
+    Graphics::PixelRect frames[kKnownFrames];
     for (int f = 0; f < kKnownFrames; ++f) frames[f] = sprites.frame_rect(f);
     copy_scratch.clear();
     for (const TileDraw& d : plan.draws) {

@@ -74,11 +74,11 @@ bool MapChunks::check_art(const Graphics& graphics, const Map& map) {
     Graphics::Pixels pixels;
     if (!graphics.read_image(sheet.image, pixels)) return false;
     const auto fits = [&](int frame) {
-        const SDL_Rect r = sheet.frame_rect(frame);
+        const Graphics::PixelRect r = sheet.frame_rect(frame);
         return r.x + r.w <= pixels.width && r.y + r.h <= pixels.height;
     };
     const auto pixel = [&](int frame, int x, int y) {
-        const SDL_Rect r = sheet.frame_rect(frame);
+        const Graphics::PixelRect r = sheet.frame_rect(frame);
         return pixels.at(r.x + x, r.y + y);
     };
 
@@ -217,9 +217,9 @@ void MapChunks::follow_digs(Graphics& graphics, const Map& map) {
                 p.q > last_column(p.r, left, kChunkWidth)) {
                 continue;
             }
-            const SDL_Rect source = map.sprites.frame_rect(map.get_sprite(p));
-            const SDL_Rect destination{static_cast<int>(at.x - left), static_cast<int>(at.y - top),
-                                       kTile, kTile};
+            const Graphics::PixelRect source = map.sprites.frame_rect(map.get_sprite(p));
+            const Graphics::PixelRect destination{static_cast<int>(at.x - left),
+                                                  static_cast<int>(at.y - top), kTile, kTile};
             graphics.draw_into(chunk.target.get());
             graphics.blit(map.sprites.image, &source, &destination);
             ++last.tiles;
@@ -296,8 +296,9 @@ bool MapChunks::draw(Graphics& graphics, const Map& map, long x, long y) {
         for (int64_t cx = cx0; cx <= cx1; ++cx) {
             const Chunk* chunk = find(cx, cy);
             if (chunk == nullptr) return false;
-            const SDL_Rect at{static_cast<int>(cx * kChunkWidth - x),
-                              static_cast<int>(cy * kChunkHeight - y), kChunkWidth, kChunkHeight};
+            const Graphics::PixelRect at{static_cast<int>(cx * kChunkWidth - x),
+                                         static_cast<int>(cy * kChunkHeight - y), kChunkWidth,
+                                         kChunkHeight};
             graphics.blit_target(*chunk->target, at, opaque);
             ++last.composed;
         }

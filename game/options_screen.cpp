@@ -179,7 +179,7 @@ void OptionsScreen::update_controls(const Input& input) {
     Settings& s = flow.profile.settings;
     if (waiting != Button::None) {
         const auto& keys = input.pressed_keys;
-        if (std::find(keys.begin(), keys.end(), SDL_SCANCODE_ESCAPE) != keys.end()) {
+        if (std::find(keys.begin(), keys.end(), Input::kEscapeKey) != keys.end()) {
             waiting = Button::None;
         } else if (!keys.empty()) {
             s.rebind_key(waiting, keys.front());

@@ -281,7 +281,7 @@ bool Settings::parse(const std::string& text, std::vector<std::string>& problems
             } else if (code < 0) {
                 problems.push_back(where + "no " + (is_key ? "key" : "controller button") +
                                    " called '" + value + "'; ignored");
-            } else if (is_key && code == SDL_SCANCODE_ESCAPE) {
+            } else if (is_key && code == Input::kEscapeKey) {
                 problems.push_back(where + "Escape cannot be rebound; ignored");
             } else if (binds.count(code) != 0 && binds[code] != action) {
                 problems.push_back(where + "'" + value + "' is already bound to " +
@@ -352,7 +352,7 @@ std::vector<int> Settings::pad_buttons_of(Button action) const { return bound_to
 void Settings::apply_bindings(Input& input) const {
     input.key_binds.clear();
     for (const auto& [key, action] : keys) input.key_binds[key] = action;
-    input.key_binds[SDL_SCANCODE_ESCAPE] = Button::Escape;
+    input.key_binds[Input::kEscapeKey] = Button::Escape;
     input.pad_binds.clear();
     for (const auto& [button, action] : pads) input.pad_binds[button] = action;
 }
