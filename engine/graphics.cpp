@@ -222,12 +222,14 @@ void Graphics::set_color(int color) {
 
 void Graphics::draw_pixel(Point p, unsigned int color) {
     set_color(static_cast<int>(color));
+    ++primitives_made;
     SDL_RenderDrawPoint(renderer, p.x, p.y);
 }
 
 void Graphics::draw_line(Point a, Point b, unsigned int color) {
     set_color(static_cast<int>(color));
     if (a.y == b.y || a.x == b.x) {
+        ++primitives_made;
         SDL_RenderDrawLine(renderer, a.x, a.y, b.x, b.y);
         return;
     }
@@ -245,6 +247,7 @@ void Graphics::draw_line(Point a, Point b, unsigned int color) {
         const auto [first, last] = visible_steps(s.x, span, config.width);
         for (int64_t i = first; i <= last; ++i) {
             const float y = static_cast<float>(i) / run * rise + static_cast<float>(s.y);
+            ++primitives_made;
             SDL_RenderDrawPoint(renderer, static_cast<int>(s.x + i), rounded(y));
         }
     } else {
@@ -256,6 +259,7 @@ void Graphics::draw_line(Point a, Point b, unsigned int color) {
         const auto [first, last] = visible_steps(s.y, span, config.height);
         for (int64_t i = first; i <= last; ++i) {
             const float x = static_cast<float>(i) / run * rise + static_cast<float>(s.x);
+            ++primitives_made;
             SDL_RenderDrawPoint(renderer, rounded(x), static_cast<int>(s.y + i));
         }
     }
@@ -277,6 +281,7 @@ void Graphics::draw_rect(Point a, Point b, unsigned int color, bool filled) {
     }
     const SDL_Rect rect{static_cast<int>(x0), static_cast<int>(y0), static_cast<int>(x1 - x0),
                         static_cast<int>(y1 - y0)};
+    ++primitives_made;
     if (filled) {
         SDL_RenderFillRect(renderer, &rect);
     } else {
@@ -295,6 +300,7 @@ void Graphics::draw_circle(Point c, int r, unsigned int color, bool filled) {
         return SDL_Point{pinned(c.x + dx), pinned(c.y + dy)};
     };
     const auto row = [this](SDL_Point from, SDL_Point to) {
+        ++primitives_made;
         SDL_RenderDrawLine(renderer, from.x, from.y, to.x, to.y);
     };
     while (y <= x) {
@@ -306,6 +312,7 @@ void Graphics::draw_circle(Point c, int r, unsigned int color, bool filled) {
         } else {
             const std::array<SDL_Point, 8> points{{at(x, y), at(y, x), at(-y, x), at(-x, y),
                                                    at(-x, -y), at(-y, -x), at(y, -x), at(x, -y)}};
+            ++primitives_made;
             SDL_RenderDrawPoints(renderer, points.data(), static_cast<int>(points.size()));
         }
         y = y + 1;

@@ -162,6 +162,8 @@ public:
     bool blit_log_only = false;
     // Image copies handed to SDL so far (blits and targets alike), for benchmarks.
     uint64_t copies_made = 0;
+    // Points, lines and rectangles handed to SDL so far, one per call to SDL, for benchmarks.
+    uint64_t primitives_made = 0;
     // How often the renderer lost what was drawn into targets (SDL_RENDER_TARGETS_RESET or
     // SDL_RENDER_DEVICE_RESET, seen as SDL raises them): whoever keeps pictures in targets
     // draws them again when this has changed.

@@ -12,7 +12,6 @@ namespace {
 
 using Pede = PedeSheet;
 
-constexpr int32_t kStepMs = 100;
 constexpr int kCell = 32;  // the distance between cells of a row
 
 int tail_side(Direction facing) { return facing == Direction::W ? 1 : -1; }

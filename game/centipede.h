@@ -12,6 +12,8 @@ class Map;
 
 class Centipede {
 public:
+    static constexpr int32_t kStepMs = 100;  // one cell per step
+
     Centipede(GridPoint head, int length, Direction facing);
 
     // Once per playing frame. At most one step per call; the excess time is kept. Each step

@@ -20,26 +20,15 @@ constexpr uint32_t kGameOverFade = 3000;  // ms
 constexpr int kPausedMusicVolume = 3;     // of 10
 constexpr int kFullMusicVolume = 10;
 
-constexpr int kFoodIntervalMin = 1000;  // ms
-constexpr int kFoodIntervalMax = 3000;
-constexpr int kSpawnIntervalMin = 20000;  // ms
-constexpr int kSpawnIntervalMax = 40000;
 constexpr int kSpawnDistanceMin = 15;  // cells east or west of the worm
 constexpr int kSpawnDistanceMax = 35;
 constexpr int kSpawnRowsBelowMax = 2;
-constexpr int kSpawnHalfLengthMin = 3;  // centipede lengths 6 to 14, always even
-constexpr int kSpawnHalfLengthMax = 7;
 constexpr double kSpawnDepth = 1.0;        // metres
 constexpr double kBiteRumble = 0.75;       // of full strength, both motors
 constexpr uint32_t kBiteRumbleTime = 250;  // ms
 
 constexpr int64_t kShakeCentre = 5;     // cells: the distance that shakes the most
 constexpr double kShakeSpread = 625.0;  // 25 cells squared: no shake from 30 cells on
-constexpr int64_t kFarDistance = 70;    // cells: centipedes this far away are dropped
-
-constexpr double kMetresPerPixel = 0.0625 * 0.005;  // 16 pixels are half a centimetre
-constexpr double kDeathLength = 1.0;
-constexpr double kCentimetresPerLength = 0.5;
 
 constexpr double kStarvingLength = 2.0;  // below it the red border shows
 constexpr int kBorderWidth = 32;         // pixels
@@ -66,7 +55,8 @@ int uniform(std::mt19937& rng, int low, int high) {
 Centipede new_centipede(std::mt19937& rng, const GridPoint& worm) {
     const int distance = uniform(rng, kSpawnDistanceMin, kSpawnDistanceMax);
     const int rows_below = uniform(rng, 0, kSpawnRowsBelowMax);
-    const int length = 2 * uniform(rng, kSpawnHalfLengthMin, kSpawnHalfLengthMax);
+    const int length =
+        2 * uniform(rng, GameScreen::kSpawnHalfLengthMin, GameScreen::kSpawnHalfLengthMax);
     const double side = std::uniform_real_distribution<double>(0.0, 1.0)(rng);
     const int64_t r = worm.r + rows_below;
     if (side < 0.5) {
@@ -200,70 +190,90 @@ bool GameScreen::update(const Input& input, Audio& audio, unsigned int elapsed) 
     return keep;
 }
 
+namespace {
+
+bool pressed(const Replay::Step& step, Input::Button b) {
+    return (step.pressed & Replay::bit(static_cast<int>(b))) != 0;
+}
+
+}  // namespace
+
 bool GameScreen::advance(const Replay::Step& step) {
-    using Button = Input::Button;
-    auto pressed = [&step](Button b) {
-        return (step.pressed & Replay::bit(static_cast<int>(b))) != 0;
-    };
-    const unsigned int elapsed = step.ms;
     events.clear();
     if (state != State::GameOver) recording.steps.push_back(step);
+    if (state == State::Paused) return advance_paused(step);
+    if (state == State::GameOver) return advance_over(step);
 
-    if (state == State::Paused) {
-        if (pressed(Button::Start)) {
-            state = State::Playing;
-            events.push_back(GameEvent::Resumed);
-        } else if (pressed(Button::Escape) || pressed(Button::Select)) {
-            // Giving up ends the game as if the worm had starved this moment.
-            end_game();
-            store_result();
-            return true;
-        }
-        fader.update(elapsed);
+    play_ms += step.ms;
+    steer(step);
+    move_creatures(step.ms);
+    // The worm moves only in its own update: this is its head for the rest of the frame.
+    const GridPoint head = player.segments.front().position;
+    spawn(head, step.ms);
+    const int eaten = map.eat_food(head);
+    if (eaten > 0) player.eat(events, eaten);
+    keep_score(head);
+    return true;
+}
+
+bool GameScreen::advance_paused(const Replay::Step& step) {
+    using Button = Input::Button;
+    if (pressed(step, Button::Start)) {
+        state = State::Playing;
+        events.push_back(GameEvent::Resumed);
+    } else if (pressed(step, Button::Escape) || pressed(step, Button::Select)) {
+        // Giving up ends the game as if the worm had starved this moment.
+        end_game();
+        store_result();
         return true;
     }
-    if (state == State::GameOver) {
-        // Only once the results are on screen: a Start meant for the pause, pressed as the
-        // worm died, must not skip them.
-        if (pressed(Button::Start) && results_shown()) return false;
-        fader.update(elapsed);
-        return true;
-    }
+    fader.update(step.ms);
+    return true;
+}
 
-    play_ms += elapsed;
-    if (pressed(Button::Left)) player.turn_left();
-    if (pressed(Button::Right)) player.turn_right();
+bool GameScreen::advance_over(const Replay::Step& step) {
+    // Only once the results are on screen: a Start meant for the pause, pressed as the worm
+    // died, must not skip them.
+    if (pressed(step, Input::Button::Start) && results_shown()) return false;
+    fader.update(step.ms);
+    return true;
+}
+
+void GameScreen::steer(const Replay::Step& step) {
+    using Button = Input::Button;
+    if (pressed(step, Button::Left)) player.turn_left();
+    if (pressed(step, Button::Right)) player.turn_right();
     // The pause starts after this frame's step, so the press frame still moves the world. A
     // player taken away from the window or whose controller came unplugged is paused too.
-    if (pressed(Button::Start) || pressed(Button::Escape) ||
+    if (pressed(step, Button::Start) || pressed(step, Button::Escape) ||
         (step.pressed & Replay::kFocusLost) != 0) {
         state = State::Paused;
         fader.reset(kPauseColor, kPauseFade);
         events.push_back(GameEvent::Paused);
     }
+}
 
+void GameScreen::move_creatures(unsigned int elapsed) {
     player.update(events, map, elapsed);
     camera.update(player.segments.front().position.center(),
                   elapsed);  // clears the shake; the centipedes raise it again below
-    // The worm moves only in its own update: this is its head for the rest of the frame.
     const GridPoint head = player.segments.front().position;
-
     for (Centipede& centipede : centipedes) {
         centipede.update(events, map, elapsed);
         player.injure(events, centipede);
         const int64_t off = head.dist(centipede.head) - kShakeCentre;
         camera.shake(shake_scale * (1.0 - static_cast<double>(off * off) / kShakeSpread));
     }
-
     std::erase_if(centipedes,
                   [&](const Centipede& c) { return head.dist(c.head) >= kFarDistance; });
+}
 
+void GameScreen::spawn(const GridPoint& head, unsigned int elapsed) {
     food_timer = count_down(food_timer, elapsed);
     if (food_timer < 0) {
         map.spawn_food(head);
         food_timer += uniform(rng, kFoodIntervalMin, kFoodIntervalMax);
     }
-
     // max_depth still holds the previous frames' value here: a new depth record counts from
     // the next frame on.
     if (max_depth >= kSpawnDepth) spawn_timer = count_down(spawn_timer, elapsed);
@@ -272,10 +282,9 @@ bool GameScreen::advance(const Replay::Step& step) {
         centipedes.push_back(new_centipede(rng, head));
         events.push_back(GameEvent::Spawned);
     }
+}
 
-    const int eaten = map.eat_food(head);
-    if (eaten > 0) player.eat(events, eaten);
-
+void GameScreen::keep_score(const GridPoint& head) {
     // A pause pressed in this very frame is over before it began.
     if (player.length <= kDeathLength) end_game();
 
@@ -290,7 +299,6 @@ bool GameScreen::advance(const Replay::Step& step) {
         recording.max_length = max_length;
         store_result();
     }
-    return true;
 }
 
 void GameScreen::draw(Graphics& graphics) const {

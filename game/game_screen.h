@@ -25,6 +25,18 @@ class GameScreen : public Screen {
 public:
     enum class State : int32_t { Playing = 0, Paused = 1, GameOver = 2 };
 
+    // The rules' figures, which the simulator's checks hold the game to.
+    static constexpr int32_t kFoodIntervalMin = 1000;  // ms between attempts to place food
+    static constexpr int32_t kFoodIntervalMax = 3000;
+    static constexpr int32_t kSpawnIntervalMin = 20000;  // ms between centipedes
+    static constexpr int32_t kSpawnIntervalMax = 40000;
+    static constexpr int kSpawnHalfLengthMin = 3;  // centipede lengths 6 to 14, always even
+    static constexpr int kSpawnHalfLengthMax = 7;
+    static constexpr int64_t kFarDistance = 70;  // cells: centipedes this far away are dropped
+    static constexpr double kMetresPerPixel = 0.0625 * 0.005;  // 16 pixels: half a centimetre
+    static constexpr double kDeathLength = 1.0;  // the game ends at this length or below
+    static constexpr double kCentimetresPerLength = 0.5;
+
     // The overlay of the pause and game-over states: fades from clear to `color`'s own alpha.
     class Fader {
     public:
@@ -91,6 +103,17 @@ public:
     std::string results_prompt;
 
 private:
+    // The parts of advance. A paused step resumes or gives up, else only fades; a step after
+    // the game ended fades, or leaves the results once they are shown.
+    bool advance_paused(const Replay::Step& step);
+    bool advance_over(const Replay::Step& step);
+    // A playing step, in this order: the turns and a pause asked for; the worm, the camera
+    // after it, the centipedes and their bites; food and centipedes coming on their timers;
+    // eating; then the end of the game and the depth and length reached.
+    void steer(const Replay::Step& step);
+    void move_creatures(unsigned int elapsed);
+    void spawn(const GridPoint& head, unsigned int elapsed);
+    void keep_score(const GridPoint& head);
     // Ends the game as the worm's starving does: fade to black, the game-over music.
     void end_game();
     // Hands the finished game to the records, once.

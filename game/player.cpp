@@ -12,7 +12,6 @@
 namespace {
 
 constexpr int kSettleTimer = 100;  // enough for sky, not for tunnels
-constexpr int kStarveAfterMs = 1000;
 constexpr double kMsPerSegment = 30000.0;
 constexpr double kFoodToLength = 0.25;
 

@@ -13,6 +13,9 @@ class Map;
 
 class Player {
 public:
+    // A worm that has not stepped for this long loses a whole unit of length.
+    static constexpr int kStarveAfterMs = 1000;
+
     struct Segment {
         GridPoint position;
         Direction front;     // towards the segment nearer the head; for the head, its heading

@@ -20,40 +20,18 @@
 #include <vector>
 
 #include "tests/support/support.h"
+#include "tools/support/wav.h"
 
 namespace {
 
 using testing::internal::CaptureStderr;
 using testing::internal::GetCapturedStderr;
 
-void put16(std::ofstream& out, uint16_t value) {
-    const char bytes[2] = {static_cast<char>(value & 0xFF), static_cast<char>(value >> 8)};
-    out.write(bytes, 2);
-}
-
-void put32(std::ofstream& out, uint32_t value) {
-    put16(out, static_cast<uint16_t>(value & 0xFFFF));
-    put16(out, static_cast<uint16_t>(value >> 16));
-}
-
 // A mono 16-bit PCM WAV of a quiet square wave.
 void write_wav(const std::filesystem::path& path, int frames) {
-    constexpr uint32_t kRate = 22050;
-    std::ofstream out(path, std::ios::binary);
-    const uint32_t data_bytes = static_cast<uint32_t>(frames) * 2;
-    out.write("RIFF", 4);
-    put32(out, 36 + data_bytes);
-    out.write("WAVEfmt ", 8);
-    put32(out, 16);
-    put16(out, 1);  // PCM
-    put16(out, 1);  // mono
-    put32(out, kRate);
-    put32(out, kRate * 2);
-    put16(out, 2);
-    put16(out, 16);
-    out.write("data", 4);
-    put32(out, data_bytes);
-    for (int i = 0; i < frames; ++i) put16(out, (i / 50) % 2 ? 0x0400 : 0xFC00);
+    std::vector<int16_t> samples;
+    for (int i = 0; i < frames; ++i) samples.push_back((i / 50) % 2 ? 0x0400 : -0x0400);
+    wav::write(path.string(), samples, 22050);
 }
 
 std::set<std::string> keys(const std::map<std::string, Mix_Chunk*>& cache) {

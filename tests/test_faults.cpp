@@ -16,6 +16,7 @@
 #include "game/title_screen.h"
 #include "tests/support/support.h"
 #include "tools/invariants.h"
+#include "tools/support/headless.h"
 
 namespace {
 
@@ -23,12 +24,7 @@ using State = GameScreen::State;
 
 Game::Config config() {
     Game::Config c;
-    c.graphics.title = "Burrowgale";
-    c.graphics.fullscreen = false;
-    c.graphics.accelerated = false;  // the dummy driver has no OpenGL
-    c.graphics.vsync = false;
-    c.graphics.width = 1280;
-    c.graphics.height = 720;
+    c.graphics = headless::graphics_config(1280, 720, "Burrowgale");
     return c;
 }
 

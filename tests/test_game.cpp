@@ -7,7 +7,6 @@
 #include <cmath>
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
 #include <limits>
 #include <optional>
@@ -15,6 +14,8 @@
 #include <vector>
 
 #include "tests/support/support.h"
+#include "tools/support/headless.h"
+#include "tools/support/wav.h"
 
 namespace {
 
@@ -62,12 +63,7 @@ public:
 
 Game::Config small_config() {
     Game::Config config;
-    config.graphics.fullscreen = false;
-    config.graphics.accelerated = false;
-    config.graphics.vsync = false;
-    config.graphics.title = "test";
-    config.graphics.width = 64;
-    config.graphics.height = 48;
+    config.graphics = headless::graphics_config(64, 48, "test");
     config.audio.fade_time = 20;
     return config;
 }
@@ -248,25 +244,7 @@ TEST(GameLoop, WithoutVsyncEachStepTakesAtLeastAFrameOfTheDisplay) {
 
 // One second of 22050 Hz mono silence as a WAV file, which SDL_mixer plays as music.
 void write_silence(const std::filesystem::path& path) {
-    const uint32_t samples = 22050;
-    const uint32_t data_bytes = samples * 2;
-    std::ofstream out(path, std::ios::binary);
-    auto u32 = [&out](uint32_t v) { out.write(reinterpret_cast<const char*>(&v), 4); };
-    auto u16 = [&out](uint16_t v) { out.write(reinterpret_cast<const char*>(&v), 2); };
-    out.write("RIFF", 4);
-    u32(36 + data_bytes);
-    out.write("WAVEfmt ", 8);
-    u32(16);
-    u16(1);  // PCM
-    u16(1);  // mono
-    u32(22050);
-    u32(22050 * 2);
-    u16(2);
-    u16(16);
-    out.write("data", 4);
-    u32(data_bytes);
-    const std::vector<char> silence(data_bytes, 0);
-    out.write(silence.data(), static_cast<std::streamsize>(silence.size()));
+    wav::write(path.string(), std::vector<int16_t>(22050, 0), 22050);
 }
 
 TEST(GameMusic, SameTrackPlaysOnAndSilenceForgetsIt) {

@@ -129,6 +129,25 @@ TEST_F(GraphicsTest, PrimitiveLeavesItsColourSet) {
     EXPECT_EQ((std::array<Uint8, 4>{r, g, b, a}), (std::array<Uint8, 4>{10, 11, 12, 13}));
 }
 
+// What benchmarks count as drawing calls: one per call handed to SDL, so a rectangle is one
+// and a slanted line one per pixel it plots.
+TEST_F(GraphicsTest, PrimitivesAreCountedOncePerCallToSdl) {
+    const auto counted = [this](auto draw) {
+        const uint64_t before = graphics->primitives_made;
+        draw();
+        return graphics->primitives_made - before;
+    };
+    EXPECT_EQ(counted([this] { graphics->draw_pixel({1, 1}, kWhite); }), 1u);
+    EXPECT_EQ(counted([this] { graphics->draw_rect({0, 0}, {8, 8}, kWhite, false); }), 1u);
+    EXPECT_EQ(counted([this] { graphics->draw_rect({0, 0}, {8, 8}, kWhite, true); }), 1u);
+    EXPECT_EQ(counted([this] { graphics->draw_line({0, 3}, {9, 3}, kWhite); }), 1u);
+    EXPECT_EQ(counted([this] { graphics->draw_line({0, 0}, {4, 2}, kWhite); }), 5u);
+    EXPECT_EQ(counted([this] { graphics->draw_circle({5, 5}, -1, kWhite, true); }), 0u);
+    EXPECT_EQ(counted([this] { graphics->draw_circle({5, 5}, 0, kWhite, false); }), 1u);
+    EXPECT_EQ(counted([this] { graphics->draw_circle({5, 5}, 0, kWhite, true); }), 4u);
+    EXPECT_EQ(graphics->copies_made, 0u);
+}
+
 // ---- Lines ----
 
 TEST_F(GraphicsTest, ShallowLineRoundsEachColumn) {

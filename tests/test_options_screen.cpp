@@ -13,6 +13,7 @@
 #include "game/screen_flow.h"
 #include "game/title_screen.h"
 #include "tests/support/support.h"
+#include "tools/support/headless.h"
 
 namespace fs = std::filesystem;
 
@@ -29,8 +30,7 @@ struct Session {
     }
     static Game::Config config_for(const Settings& settings) {
         Game::Config c = CommandLine().game_config(settings);
-        c.graphics.accelerated = false;  // the dummy driver has no OpenGL
-        c.graphics.vsync = false;
+        headless::make_headless(c.graphics);
         return c;
     }
 

@@ -14,6 +14,7 @@
 #include "game/title_screen.h"
 #include "game/verify.h"
 #include "tests/support/support.h"
+#include "tools/support/headless.h"
 
 namespace {
 
@@ -135,12 +136,7 @@ TEST_F(Playback, DemoIsSilentAndLeavesOnAnyKey) {
 // demo, press a key, and be back on the title, not in a game.
 TEST_F(Playback, IdleTitleShowsTheDemoAndAKeyReturnsWithoutStartingAGame) {
     Game::Config config;
-    config.graphics.fullscreen = false;
-    config.graphics.accelerated = false;
-    config.graphics.vsync = false;
-    config.graphics.title = "test";
-    config.graphics.width = 320;
-    config.graphics.height = 180;
+    config.graphics = headless::graphics_config(320, 180, "test");
     Game game(config);
     ScreenFlow game_flow(profile, {}, &game);
     auto* title = new TitleScreen(game_flow);

@@ -88,7 +88,7 @@ TEST_F(Invariants, NonFiniteDoublesAreCaught) {
 
 TEST_F(Invariants, TimersOutsideTheirRangesAreCaught) {
     play_frame();
-    screen.food_timer = sim::kFoodIntervalMax + 1;
+    screen.food_timer = GameScreen::kFoodIntervalMax + 1;
     EXPECT_NE(check().find("food_timer"), std::string::npos) << check();
     // Negative is fine only when the frame was longer than the interval drawn.
     screen.food_timer = -1;
@@ -100,7 +100,7 @@ TEST_F(Invariants, TimersOutsideTheirRangesAreCaught) {
     EXPECT_NE(check().find("step_timer"), std::string::npos) << check();
     screen.player.step_timer = 0;
 
-    screen.spawn_timer = sim::kSpawnIntervalMax + 1;
+    screen.spawn_timer = GameScreen::kSpawnIntervalMax + 1;
     EXPECT_NE(check().find("spawn_timer"), std::string::npos) << check();
 }
 

@@ -23,6 +23,7 @@
 #include "game/game_screen.h"
 #include "tools/pilot.h"
 #include "tools/simulation.h"
+#include "tools/support/headless.h"
 
 namespace {
 
@@ -31,21 +32,11 @@ constexpr unsigned int kPilotSeed = 7;
 constexpr unsigned int kFrameMs = 16;
 constexpr int kWidth = 1280;
 constexpr int kHeight = 720;
-constexpr int kBorderRects = 32;  // the starvation border's outlines
 
 using Clock = std::chrono::steady_clock;
 
 double us_since(Clock::time_point start) {
     return std::chrono::duration<double, std::micro>(Clock::now() - start).count();
-}
-
-// The primitives GameScreen::draw makes besides its copies, worked out from its state.
-int primitives(const GameScreen& screen) {
-    using State = GameScreen::State;
-    int count = 0;
-    if (screen.player.length < 2.0 && screen.state != State::GameOver) count += kBorderRects;
-    if (screen.state != State::Playing) ++count;  // the fader
-    return count;
 }
 
 struct Series {
@@ -118,7 +109,7 @@ struct Path {
         const auto start = Clock::now();
         if (!screen->update(input, audio, kFrameMs)) return false;
         const double t_update = us_since(start);
-        const uint64_t copies_before = graphics.copies_made;
+        const uint64_t calls_before = graphics.copies_made + graphics.primitives_made;
         auto t = Clock::now();
         graphics.clear();
         screen->draw(graphics);
@@ -133,8 +124,8 @@ struct Path {
 
         const MapChunks::Stats& chunks = screen->map.chunk_cache().last;
         // Copies (of images and of chunks), primitives, and the clears of chunks begun.
-        const double call_count = static_cast<double>(graphics.copies_made - copies_before) +
-                                  primitives(*screen) + (chunks.used ? chunks.started : 0);
+        const uint64_t made = graphics.copies_made + graphics.primitives_made - calls_before;
+        const double call_count = static_cast<double>(made) + (chunks.used ? chunks.started : 0);
         update.add(n, warm_up, t_update);
         draw.add(n, warm_up, t_draw);
         rasterise.add(n, warm_up, t_rasterise);
@@ -156,75 +147,74 @@ struct Path {
     long unchunked_frames = 0;
 };
 
+// Plays `frames` frames along the fixed path, both ways of drawing in lockstep.
+long play(Graphics& graphics, Path& direct, Path& chunked, long frames, long warm_up) {
+    long games = 1;
+    Audio audio{Audio::Config{}};
+    Input input;
+    sim::Pilot pilot(sim::Policy::Autopilot, kPilotSeed);
+    for (long frame = 0; frame < frames; ++frame) {
+        const GameScreen& leader = *direct.screen;
+        input.pressed_buttons.clear();
+        input.held_buttons.clear();
+        input.press(leader.results_shown() ? Input::Button::Start : pilot.choose(leader));
+        // Both copies see the same inputs and times, so they play the same game.
+        const bool on = direct.frame(graphics, input, audio, frame, warm_up);
+        chunked.frame(graphics, input, audio, frame, warm_up);
+        if (!on) {
+            const auto seed = kSeed + static_cast<unsigned int>(games++);
+            direct.restart(seed);
+            chunked.restart(seed);
+        }
+    }
+    return games;
+}
+
+void report(const std::string& where, const Path& direct, const Path& chunked, long frames,
+            long warm_up, long games) {
+    std::printf("machine: %s\n", where.c_str());
+    std::printf(
+        "seed %u steered by the autopilot, %ld frames of %u ms (%ld warm-up frames left out "
+        "of mean, median and worst), %ld games, software renderer %dx%d\n",
+        kSeed, frames, kFrameMs, warm_up, games, kWidth, kHeight);
+    std::printf("%-46s %10s %10s %10s %10s   (microseconds)\n", "", "mean", "median", "worst",
+                "first");
+    direct.print();
+    chunked.print();
+    for (const Path* p : {&direct, &chunked}) {
+        std::printf(
+            "%s: drawing calls per frame %.1f mean, %.0f median, %.0f at most, plus one "
+            "clear\n",
+            p->name, p->calls.steady.mean_us(), p->calls.median(), p->calls.steady.worst_us);
+    }
+    std::printf("chunked frames drawn sprite by sprite instead: %ld\n", chunked.unchunked_frames);
+    std::printf(
+        "whole frame, direct over chunked: %.2fx by medians, %.2fx by means (target: at least "
+        "3x)\n",
+        direct.whole.median() / chunked.whole.median(),
+        direct.whole.steady.mean_us() / chunked.whole.steady.mean_us());
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
     const long frames = argc > 1 ? std::max(2L, std::atol(argv[1])) : 2000;
     const long warm_up = argc > 2 ? std::clamp(std::atol(argv[2]), 0L, frames - 1) : 60;
 
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
-    SDL_Init(SDL_INIT_VIDEO | SDL_INIT_AUDIO | SDL_INIT_TIMER | SDL_INIT_EVENTS);
-    Graphics::Config config;
-    config.fullscreen = false;
-    config.accelerated = false;
-    config.vsync = false;
-    config.title = "bench_frame";
-    config.width = kWidth;
-    config.height = kHeight;
-    auto graphics = std::make_unique<Graphics>(config);
+    if (!headless::start(SDL_INIT_VIDEO | SDL_INIT_AUDIO | SDL_INIT_TIMER | SDL_INIT_EVENTS)) {
+        return 1;
+    }
+    auto graphics = headless::make_graphics(kWidth, kHeight, "bench_frame");
     if (!graphics->ok()) {
         std::fprintf(stderr, "%s\n", graphics->error.c_str());
         return 1;
     }
     const std::string where = machine();
-    long games = 1;
     {
-        Audio audio{Audio::Config{}};
-        Input input;
-        sim::Pilot pilot(sim::Policy::Autopilot, kPilotSeed);
         Path direct("direct", false);
         Path chunked("chunked", true);
-
-        for (long frame = 0; frame < frames; ++frame) {
-            const GameScreen& leader = *direct.screen;
-            input.pressed_buttons.clear();
-            input.held_buttons.clear();
-            const bool over = leader.state == GameScreen::State::GameOver &&
-                              leader.fader.elapsed >= leader.fader.duration;
-            input.press(over ? Input::Button::Start : pilot.choose(leader));
-            // Both copies see the same inputs and times, so they play the same game.
-            const bool on = direct.frame(*graphics, input, audio, frame, warm_up);
-            chunked.frame(*graphics, input, audio, frame, warm_up);
-            if (!on) {
-                const auto seed = kSeed + static_cast<unsigned int>(games++);
-                direct.restart(seed);
-                chunked.restart(seed);
-            }
-        }
-
-        std::printf("machine: %s\n", where.c_str());
-        std::printf(
-            "seed %u steered by the autopilot, %ld frames of %u ms (%ld warm-up frames left out "
-            "of mean, median and worst), %d games, software renderer %dx%d\n",
-            kSeed, frames, kFrameMs, warm_up, static_cast<int>(games), kWidth, kHeight);
-        std::printf("%-46s %10s %10s %10s %10s   (microseconds)\n", "", "mean", "median", "worst",
-                    "first");
-        direct.print();
-        chunked.print();
-        for (const Path* p : {&direct, &chunked}) {
-            std::printf(
-                "%s: drawing calls per frame %.1f mean, %.0f median, %.0f at most, plus one "
-                "clear\n",
-                p->name, p->calls.steady.mean_us(), p->calls.median(), p->calls.steady.worst_us);
-        }
-        std::printf("chunked frames drawn sprite by sprite instead: %ld\n",
-                    chunked.unchunked_frames);
-        std::printf(
-            "whole frame, direct over chunked: %.2fx by medians, %.2fx by means (target: at "
-            "least 3x)\n",
-            direct.whole.median() / chunked.whole.median(),
-            direct.whole.steady.mean_us() / chunked.whole.steady.mean_us());
+        const long games = play(*graphics, direct, chunked, frames, warm_up);
+        report(where, direct, chunked, frames, warm_up, games);
     }
     graphics.reset();
     SDL_Quit();

@@ -18,6 +18,7 @@
 
 #include "engine/graphics.h"
 #include "game/map.h"
+#include "tools/support/headless.h"
 
 namespace {
 
@@ -101,16 +102,8 @@ int main(int argc, char** argv) {
     const int frames = argc > 1 ? std::max(2, std::atoi(argv[1])) : 3000;
     const double speed = argc > 2 ? std::atof(argv[2]) : 3.0;
 
-    setenv("SDL_VIDEODRIVER", "dummy", 0);
-    SDL_Init(SDL_INIT_VIDEO);
-    Graphics::Config config;
-    config.fullscreen = false;
-    config.accelerated = false;
-    config.vsync = false;
-    config.title = "bench_map";
-    config.width = kWidth;
-    config.height = kHeight;
-    Graphics graphics(config);
+    if (!headless::start(SDL_INIT_VIDEO)) return 1;
+    Graphics graphics(headless::graphics_config(kWidth, kHeight, "bench_map"));
     if (!graphics.ok()) {
         std::fprintf(stderr, "%s\n", graphics.error.c_str());
         return 1;

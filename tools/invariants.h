@@ -16,14 +16,6 @@
 
 namespace sim {
 
-// The cell distance from the worm's head at which the play screen drops a centipede.
-constexpr int64_t kRemovalDistance = 70;
-constexpr int32_t kFoodIntervalMin = 1000;    // ms, the smallest interval between food attempts
-constexpr int32_t kFoodIntervalMax = 3000;    // ms
-constexpr int32_t kSpawnIntervalMin = 20000;  // ms, between centipedes
-constexpr int32_t kSpawnIntervalMax = 40000;
-constexpr int kStarveAfterMs = 1000;  // the worm's step timer never stays above this for long
-constexpr int32_t kCentipedeStepMs = 100;
 constexpr double kMaxGainPerFrame = 2.0;  // rounding up after a bite (< 1) plus one meal (1.0)
 
 // What the checks compare the next frame against.
@@ -79,27 +71,20 @@ inline int64_t timer_floor(int32_t before, unsigned int ms, int32_t interval_min
 inline GridPoint below_left(const GridPoint& p) { return p.apply(Direction::SW); }
 inline GridPoint below_right(const GridPoint& p) { return p.apply(Direction::SE); }
 
-// Everything that must hold after GameScreen::update returned true (the camera has followed the
-// head by then). Empty when all hold; otherwise what broke, with the figures.
-inline std::string check_invariants(const GameScreen& screen, const Snapshot& before,
-                                    unsigned int elapsed) {
+// Each check below is empty when its rules hold; otherwise it says what broke, with the figures.
+
+// Numbers first: every later check assumes finite values and a known state.
+inline std::string check_numbers(const GameScreen& screen) {
     std::ostringstream why;
     why.precision(17);
-    const Player& player = screen.player;
     const Camera& camera = screen.camera;
-    const Map& map = screen.map;
-
-    if (player.segments.empty()) return "the worm has no segments";
-    const GridPoint head = player.segments.front().position;
-
-    // Numbers first: every later test assumes finite values.
     const std::pair<const char*, double> doubles[] = {{"camera.x", camera.x},
                                                       {"camera.y", camera.y},
                                                       {"camera.shake_amount", camera.shake_amount},
-                                                      {"player.length", player.length},
+                                                      {"player.length", screen.player.length},
                                                       {"max_depth", screen.max_depth},
                                                       {"max_length", screen.max_length},
-                                                      {"map.noise_z", map.noise_z}};
+                                                      {"map.noise_z", screen.map.noise_z}};
     for (const auto& [name, value] : doubles) {
         if (!std::isfinite(value)) {
             why << name << " is " << value;
@@ -111,8 +96,14 @@ inline std::string check_invariants(const GameScreen& screen, const Snapshot& be
         why << "state has the value " << state;
         return why.str();
     }
+    return "";
+}
 
-    // The body: a chain of neighbouring tiles, no tile twice, every tile open.
+// The body: a chain of neighbouring tiles, no tile twice, every tile open, the head facing away
+// from its back.
+inline std::string check_body(const GameScreen& screen) {
+    std::ostringstream why;
+    const Player& player = screen.player;
     std::unordered_set<GridPoint> seen;
     size_t index = 0;
     const Player::Segment* previous = nullptr;
@@ -132,7 +123,7 @@ inline std::string check_invariants(const GameScreen& screen, const Snapshot& be
                 return why.str();
             }
         }
-        if (!map.open(segment.position)) {
+        if (!screen.map.open(segment.position)) {
             why << "segment " << index << " lies in a closed tile (" << segment.position.q << ", "
                 << segment.position.r << ")";
             return why.str();
@@ -146,9 +137,15 @@ inline std::string check_invariants(const GameScreen& screen, const Snapshot& be
             << " degrees from its back " << front.back.value;
         return why.str();
     }
+    return "";
+}
 
-    // The head in the camera's view.
-    const Point centre = head.center();
+// The head in the camera's view, and the shake within its range.
+inline std::string check_camera(const GameScreen& screen) {
+    std::ostringstream why;
+    why.precision(17);
+    const Camera& camera = screen.camera;
+    const Point centre = screen.player.segments.front().position.center();
     const double hx = static_cast<double>(centre.x);
     const double hy = static_cast<double>(centre.y);
     if (hx < camera.x || hx > camera.x + Camera::kViewWidth || hy < camera.y ||
@@ -161,12 +158,21 @@ inline std::string check_invariants(const GameScreen& screen, const Snapshot& be
         why << "shake_amount is " << camera.shake_amount;
         return why.str();
     }
+    return "";
+}
 
-    // Centipedes: near enough to be kept, and as the play screen makes them.
+// Centipedes: near enough to be kept, and as the play screen makes them.
+inline std::string check_centipedes(const GameScreen& screen, const Snapshot& before,
+                                    unsigned int elapsed) {
+    std::ostringstream why;
+    const GridPoint head = screen.player.segments.front().position;
+    constexpr int kShortest = 2 * GameScreen::kSpawnHalfLengthMin;
+    constexpr int kLongest = 2 * GameScreen::kSpawnHalfLengthMax;
+    constexpr int64_t kStepMs = Centipede::kStepMs;
     for (size_t i = 0; i < screen.centipedes.size(); ++i) {
         const Centipede& c = screen.centipedes[i];
         const int64_t d = head.dist(c.head);
-        if (d >= kRemovalDistance) {
+        if (d >= GameScreen::kFarDistance) {
             why << "centipede " << i << " is " << d << " cells from the worm, not removed";
             return why.str();
         }
@@ -174,57 +180,74 @@ inline std::string check_invariants(const GameScreen& screen, const Snapshot& be
             why << "centipede " << i << " faces " << c.facing.value;
             return why.str();
         }
-        if (c.length < 6 || c.length > 14 || c.length % 2 != 0) {
+        if (c.length < kShortest || c.length > kLongest || c.length % 2 != 0) {
             why << "centipede " << i << " has length " << c.length;
             return why.str();
         }
-        const int64_t timer_max =
-            std::max<int64_t>(kCentipedeStepMs, static_cast<int64_t>(before.centipede_timer_max) +
-                                                    elapsed - kCentipedeStepMs);
+        const int64_t timer_max = std::max<int64_t>(
+            kStepMs, static_cast<int64_t>(before.centipede_timer_max) + elapsed - kStepMs);
         if (c.step_timer < 0 || c.step_timer > timer_max) {
             why << "centipede " << i << " has step_timer " << c.step_timer << " (at most "
                 << timer_max << " after " << elapsed << " ms)";
             return why.str();
         }
     }
+    return "";
+}
 
-    // Timers and results.
+// The fader, the worm's step timer, and the food and spawn timers within their intervals.
+inline std::string check_timers(const GameScreen& screen, const Snapshot& before,
+                                unsigned int elapsed) {
+    std::ostringstream why;
     if (screen.fader.elapsed > screen.fader.duration) {
         why << "the fader has run " << screen.fader.elapsed << " of " << screen.fader.duration
             << " ms";
         return why.str();
     }
-    const int64_t step_max = std::max<int64_t>(
-        kStarveAfterMs, static_cast<int64_t>(before.step_timer) + elapsed - kStarveAfterMs);
-    if (player.step_timer < 0 || player.step_timer > step_max) {
-        why << "the worm's step_timer is " << player.step_timer << " (at most " << step_max
+    const int64_t starve = Player::kStarveAfterMs;
+    const int64_t step_max =
+        std::max<int64_t>(starve, static_cast<int64_t>(before.step_timer) + elapsed - starve);
+    if (screen.player.step_timer < 0 || screen.player.step_timer > step_max) {
+        why << "the worm's step_timer is " << screen.player.step_timer << " (at most " << step_max
             << " after " << elapsed << " ms)";
         return why.str();
     }
-    const int64_t food_min = timer_floor(before.food_timer, elapsed, kFoodIntervalMin);
-    if (screen.food_timer > kFoodIntervalMax || screen.food_timer < food_min) {
+    const int64_t food_min = timer_floor(before.food_timer, elapsed, GameScreen::kFoodIntervalMin);
+    if (screen.food_timer > GameScreen::kFoodIntervalMax || screen.food_timer < food_min) {
         why << "food_timer is " << screen.food_timer << " (expected " << food_min << " to "
-            << kFoodIntervalMax << ")";
+            << GameScreen::kFoodIntervalMax << ")";
         return why.str();
     }
-    const int64_t spawn_min = timer_floor(before.spawn_timer, elapsed, kSpawnIntervalMin);
-    if (screen.spawn_timer > kSpawnIntervalMax || screen.spawn_timer < spawn_min) {
+    const int64_t spawn_min =
+        timer_floor(before.spawn_timer, elapsed, GameScreen::kSpawnIntervalMin);
+    if (screen.spawn_timer > GameScreen::kSpawnIntervalMax || screen.spawn_timer < spawn_min) {
         why << "spawn_timer is " << screen.spawn_timer << " (expected " << spawn_min << " to "
-            << kSpawnIntervalMax << ")";
+            << GameScreen::kSpawnIntervalMax << ")";
         return why.str();
     }
-    const double depth = static_cast<double>(centre.y) * 0.0625 * 0.005;
+    return "";
+}
+
+// The depth and length reached, the end of the game, and how fast the worm can grow.
+inline std::string check_results(const GameScreen& screen, const Snapshot& before) {
+    std::ostringstream why;
+    why.precision(17);
+    const Player& player = screen.player;
+    const Point centre = player.segments.front().position.center();
+    const double depth = static_cast<double>(centre.y) * GameScreen::kMetresPerPixel;
     if (screen.max_depth < depth || screen.max_depth < before.max_depth) {
         why << "max_depth " << screen.max_depth << " is below the head's depth " << depth
             << " or the previous record " << before.max_depth;
         return why.str();
     }
-    if (screen.max_length < 0.5 * player.length || screen.max_length < before.max_length) {
-        why << "max_length " << screen.max_length << " is below half the length " << player.length
+    if (screen.max_length < GameScreen::kCentimetresPerLength * player.length ||
+        screen.max_length < before.max_length) {
+        why << "max_length " << screen.max_length << " is below "
+            << GameScreen::kCentimetresPerLength << " times the length " << player.length
             << " or the previous record " << before.max_length;
         return why.str();
     }
-    if (screen.state == GameScreen::State::Playing && player.length <= 1.0) {
+    if (screen.state == GameScreen::State::Playing && player.length <= GameScreen::kDeathLength) {
         why << "still playing with length " << player.length;
         return why.str();
     }
@@ -233,21 +256,26 @@ inline std::string check_invariants(const GameScreen& screen, const Snapshot& be
             << " in one frame";
         return why.str();
     }
+    return "";
+}
 
-    // A frame that starts paused or over moves nothing of the world.
+// A frame that starts paused or over moves nothing of the world. One that starts playing moves
+// the head one tile at most, and leaves the body no longer than the length except while it is
+// falling or has just been bitten (the cut segments go at the next update).
+inline std::string check_motion(const GameScreen& screen, const Snapshot& before) {
+    std::ostringstream why;
+    const Player& player = screen.player;
+    const GridPoint head = player.segments.front().position;
     if (before.state != GameScreen::State::Playing) {
         if (head != before.head || player.segments.size() != before.segments ||
             player.length != before.length || screen.food_timer != before.food_timer ||
             screen.spawn_timer != before.spawn_timer ||
             screen.centipedes.size() != before.centipedes ||
-            map.tile_overrides.size() != before.dug) {
+            screen.map.tile_overrides.size() != before.dug) {
             return "the world moved in a frame that began paused or over";
         }
         return "";
     }
-
-    // One tile per frame at most, and the body no longer than the length except while it is
-    // falling or has just been bitten (the cut segments go at the next update).
     if (head.dist(before.head) > 1) {
         why << "the head jumped from (" << before.head.q << ", " << before.head.r << ") to ("
             << head.q << ", " << head.r << ")";
@@ -274,6 +302,22 @@ inline std::string check_invariants(const GameScreen& screen, const Snapshot& be
         }
     }
     return "";
+}
+
+// Everything that must hold after GameScreen::update returned true (the camera has followed the
+// head by then). Empty when all hold; otherwise the first thing that broke, with the figures.
+inline std::string check_invariants(const GameScreen& screen, const Snapshot& before,
+                                    unsigned int elapsed) {
+    if (screen.player.segments.empty()) return "the worm has no segments";
+    // In this order, each only once those before it hold.
+    std::string broken = check_numbers(screen);
+    if (broken.empty()) broken = check_body(screen);
+    if (broken.empty()) broken = check_camera(screen);
+    if (broken.empty()) broken = check_centipedes(screen, before, elapsed);
+    if (broken.empty()) broken = check_timers(screen, before, elapsed);
+    if (broken.empty()) broken = check_results(screen, before);
+    if (broken.empty()) broken = check_motion(screen, before);
+    return broken;
 }
 
 }  // namespace sim

@@ -23,6 +23,7 @@
 #include "game/player.h"
 #include "game/screen_flow.h"
 #include "game/title_screen.h"
+#include "tools/support/headless.h"
 
 namespace {
 
@@ -260,21 +261,10 @@ int main(int argc, char** argv) {
         return 2;
     }
     // No display needed: SDL's dummy video driver and its software renderer.
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    if (SDL_Init(SDL_INIT_VIDEO) != 0) {
-        std::fprintf(stderr, "SDL_Init: %s\n", SDL_GetError());
-        return 1;
-    }
+    if (!headless::start(SDL_INIT_VIDEO)) return 1;
     bool ok = true;
     {
-        Graphics::Config config;
-        config.fullscreen = false;
-        config.accelerated = false;
-        config.vsync = false;
-        config.title = "Burrowgale preview";
-        config.width = kWidth;
-        config.height = kHeight;
-        Graphics graphics(config);
+        Graphics graphics(headless::graphics_config(kWidth, kHeight, "Burrowgale preview"));
         if (!graphics.ok()) {
             std::fprintf(stderr, "No renderer: %s\n", graphics.error.c_str());
             ok = false;

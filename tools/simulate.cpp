@@ -20,6 +20,7 @@
 
 #include "engine/graphics.h"
 #include "tools/simulation.h"
+#include "tools/support/headless.h"
 
 namespace {
 
@@ -105,19 +106,12 @@ int main(int argc, char** argv) {
     }
 
     // Headless whatever the environment says: no window appears. The rules make no sound.
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS);
+    if (!headless::start(SDL_INIT_VIDEO | SDL_INIT_TIMER | SDL_INIT_EVENTS)) return 1;
 
     std::unique_ptr<Graphics> graphics;
     if (options.draw_every > 0) {
-        Graphics::Config config;
-        config.fullscreen = false;
-        config.accelerated = false;  // the software renderer, as on a machine without a GPU
-        config.vsync = false;
-        config.title = "simulate";
-        config.width = kWidth;
-        config.height = kHeight;
-        graphics = std::make_unique<Graphics>(config);
+        // The software renderer, as on a machine without a GPU.
+        graphics = headless::make_graphics(kWidth, kHeight, "simulate");
         if (!graphics->ok()) {
             std::fprintf(stderr, "%s\n", graphics->error.c_str());
             return 1;

@@ -7,18 +7,13 @@
 #include <sstream>
 #include <string>
 
+#include "tools/support/headless.h"
+
 namespace test {
 
 std::unique_ptr<Graphics> make_graphics(int width, int height) {
     if ((SDL_WasInit(SDL_INIT_VIDEO) & SDL_INIT_VIDEO) == 0) SDL_InitSubSystem(SDL_INIT_VIDEO);
-    Graphics::Config config;
-    config.fullscreen = false;
-    config.accelerated = false;
-    config.vsync = false;
-    config.title = "test";
-    config.width = width;
-    config.height = height;
-    return std::make_unique<Graphics>(config);
+    return headless::make_graphics(width, height, "test");
 }
 
 GridPoint find_tile(const Map& map, Map::TileType kind) {

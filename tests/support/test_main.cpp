@@ -7,11 +7,10 @@
 #include <string>
 #include <system_error>
 
+#include "tools/support/headless.h"
+
 int main(int argc, char** argv) {
-    // Pinned, not defaulted: with neither variable set SDL picks an offscreen OpenGL driver
-    // whose blending rounds differently from the software renderer the pixel tests expect.
-    setenv("SDL_VIDEODRIVER", "dummy", 1);
-    setenv("SDL_AUDIODRIVER", "dummy", 1);
+    headless::pin_dummy_drivers();
     // A home of its own for the whole program, so that no test can touch the player's records
     // or settings even by mistake. Tests that look at the folders make their own on top.
     std::string pattern =

@@ -6,6 +6,9 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <vector>
+
+#include "tools/support/wav.h"
 
 namespace synth {
 
@@ -251,49 +254,17 @@ Levels measure(const Mono& samples) {
     return measure(both);
 }
 
-namespace {
-
-void put16(std::ofstream& out, uint16_t v) {
-    char b[2] = {static_cast<char>(v & 0xFF), static_cast<char>(v >> 8)};
-    out.write(b, 2);
-}
-
-void put32(std::ofstream& out, uint32_t v) {
-    put16(out, static_cast<uint16_t>(v & 0xFFFF));
-    put16(out, static_cast<uint16_t>(v >> 16));
-}
-
-}  // namespace
-
 bool write_wav(const std::string& path, const Mono& samples, uint64_t dither_seed) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    if (!out) {
-        std::fprintf(stderr, "Cannot write %s\n", path.c_str());
-        return false;
-    }
-    uint32_t bytes = static_cast<uint32_t>(samples.size() * 2);
-    out.write("RIFF", 4);
-    put32(out, 36 + bytes);
-    out.write("WAVEfmt ", 8);
-    put32(out, 16);
-    put16(out, 1);  // PCM
-    put16(out, 1);  // mono
-    put32(out, kRate);
-    put32(out, kRate * 2);
-    put16(out, 2);
-    put16(out, 16);
-    out.write("data", 4);
-    put32(out, bytes);
+    std::vector<int16_t> pcm;
+    pcm.reserve(samples.size());
     Rng dither(dither_seed);
     for (float s : samples) {
         double v = s * 32767.0;
         // Exact zeros stay zero so the faded ends are true silence.
         if (s != 0.0f) v += dither.uniform() - dither.uniform();
-        long q = std::clamp(std::lround(v), -32768L, 32767L);
-        put16(out, static_cast<uint16_t>(static_cast<int16_t>(q)));
+        pcm.push_back(static_cast<int16_t>(std::clamp(std::lround(v), -32768L, 32767L)));
     }
-    out.close();
-    if (!out) {
+    if (!wav::write(path, pcm, kRate)) {
         std::fprintf(stderr, "Cannot write %s\n", path.c_str());
         return false;
     }
