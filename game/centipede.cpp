@@ -79,7 +79,7 @@ void Centipede::draw_legs(Graphics& graphics, long x, long y, int k) const {
                     facing != Direction::W, 0.0f, 0, 0);
 }
 
-void Centipede::draw(Graphics& graphics, long cam_x, long cam_y) const {
+void Centipede::draw(Graphics& graphics, int64_t cam_x, int64_t cam_y) const {
     const int b = tail_side(facing);
     const bool flip = facing != Direction::W;
     const Point corner = head.draw_point();

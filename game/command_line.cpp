@@ -37,11 +37,11 @@ const std::vector<CommandLine::Option> CommandLine::kOptions = {
      }},
     {"--seed", "N", "play the world of seed N (0 to 4294967295) in every game of this run",
      [](CommandLine& line, const std::string& value) {
-         uint64_t seed = 0;
-         if (!read_whole<uint64_t>(value, 0, UINT32_MAX, seed)) {
+         uint64_t number = 0;
+         if (!read_whole<uint64_t>(value, 0, UINT32_MAX, number)) {
              return "--seed needs a whole number from 0 to 4294967295, not '" + value + "'";
          }
-         line.seed = static_cast<uint32_t>(seed);
+         line.seed = static_cast<uint32_t>(number);
          return std::string();
      }},
     {"--fullscreen", nullptr, "start in fullscreen",
@@ -56,11 +56,11 @@ const std::vector<CommandLine::Option> CommandLine::kOptions = {
      }},
     {"--scale", "N", "make the window N times 1280 by 720 (1 to 8)",
      [](CommandLine& line, const std::string& value) {
-         int scale = 0;
-         if (!read_whole<int>(value, 1, kMaxScale, scale)) {
+         int factor = 0;
+         if (!read_whole<int>(value, 1, kMaxScale, factor)) {
              return "--scale needs a whole number from 1 to 8, not '" + value + "'";
          }
-         line.scale = scale;
+         line.scale = factor;
          return std::string();
      }},
     {"--mute", nullptr, "no music and no sound effects",

@@ -81,25 +81,25 @@ int Map::strength(const GridPoint& p) const { return strength_of(get_tile(p)); }
 
 bool Map::open(const GridPoint& p) const { return strength(p) < kOpenBelow; }
 
-void Map::plan_draw(int width, int height, long x_offset, long y_offset,
+void Map::plan_draw(int width, int height, int64_t x_offset, int64_t y_offset,
                     std::vector<TileDraw>& out) const {
     plan.make(*this, width, height, x_offset, y_offset, false);
     out.insert(out.end(), plan.draws.begin(), plan.draws.end());
 }
 
-void Map::plan_draw_direct(int width, int height, long x_offset, long y_offset,
+void Map::plan_draw_direct(int width, int height, int64_t x_offset, int64_t y_offset,
                            std::vector<TileDraw>& out) const {
     plan.make(*this, width, height, x_offset, y_offset, true);
     out.insert(out.end(), plan.draws.begin(), plan.draws.end());
 }
 
-void Map::draw(Graphics& graphics, long x_offset, long y_offset) const {
+void Map::draw(Graphics& graphics, int64_t x_offset, int64_t y_offset) const {
     if (sprites.columns <= 0) return;  // a sheet without frames draws nothing
     if (chunked && chunks.draw(graphics, *this, x_offset, y_offset)) return;
     draw_direct(graphics, x_offset, y_offset);
 }
 
-void Map::draw_direct(Graphics& graphics, long x_offset, long y_offset) const {
+void Map::draw_direct(Graphics& graphics, int64_t x_offset, int64_t y_offset) const {
     if (sprites.columns <= 0) return;
     plan.make(*this, graphics.config.width, graphics.config.height, x_offset, y_offset, false);
     // The source rectangles of the frames a view uses (a row per variant), worked out once

@@ -45,19 +45,19 @@ public:
     // Every tile and food item visible with world pixel (x_offset, y_offset) at the canvas's
     // top-left corner: from chunks when `chunked` and the art and renderer allow, else directly.
     // Changes nothing but the chunks' pictures.
-    void draw(Graphics& graphics, long x_offset, long y_offset) const;
+    void draw(Graphics& graphics, int64_t x_offset, int64_t y_offset) const;
     // The same, always sprite by sprite as plan_draw lists them.
-    void draw_direct(Graphics& graphics, long x_offset, long y_offset) const;
+    void draw_direct(Graphics& graphics, int64_t x_offset, int64_t y_offset) const;
 
     // The copies draw_direct makes for a canvas of width by height, in order, appended to `out`.
-    void plan_draw(int width, int height, long x_offset, long y_offset,
+    void plan_draw(int width, int height, int64_t x_offset, int64_t y_offset,
                    std::vector<TileDraw>& out) const;
 
     // The same answers straight from the noise, bypassing every cache: the reference that tests
     // and the benchmark hold the cached answers against.
     TileType get_tile_direct(const GridPoint& p) const;
     int get_sprite_direct(const GridPoint& p) const;
-    void plan_draw_direct(int width, int height, long x_offset, long y_offset,
+    void plan_draw_direct(int width, int height, int64_t x_offset, int64_t y_offset,
                           std::vector<TileDraw>& out) const;
 
     // Turns soil and rock into tunnel for good. Returns the kind the tile had, so that the

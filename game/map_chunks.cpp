@@ -73,12 +73,12 @@ bool MapChunks::check_art(const Graphics& graphics, const Map& map) {
     }
     Graphics::Pixels pixels;
     if (!graphics.read_image(sheet.image, pixels)) return false;
-    const auto fits = [&](int frame) {
-        const Graphics::PixelRect r = sheet.frame_rect(frame);
+    const auto fits = [&](int n) {
+        const Graphics::PixelRect r = sheet.frame_rect(n);
         return r.x + r.w <= pixels.width && r.y + r.h <= pixels.height;
     };
-    const auto pixel = [&](int frame, int x, int y) {
-        const Graphics::PixelRect r = sheet.frame_rect(frame);
+    const auto pixel = [&](int n, int x, int y) {
+        const Graphics::PixelRect r = sheet.frame_rect(n);
         return pixels.at(r.x + x, r.y + y);
     };
 
@@ -92,11 +92,11 @@ bool MapChunks::check_art(const Graphics& graphics, const Map& map) {
     }
     for (int variant = 0; variant < TileSheet::kVariants; ++variant) {
         for (int kind = 0; kind < TileSheet::kKinds; ++kind) {
-            const int frame = TileSheet::tile_frame(kind, variant);
-            if (!fits(frame)) return false;
+            const int tile = TileSheet::tile_frame(kind, variant);
+            if (!fits(tile)) return false;
             for (int y = 0; y < kTile; ++y) {
                 for (int x = 0; x < kTile; ++x) {
-                    const uint32_t p = pixel(frame, x, y);
+                    const uint32_t p = pixel(tile, x, y);
                     if (!alpha_whole(p) || ((p & 0xFF) != 0) != hexagon[y * kTile + x]) {
                         return false;
                     }
@@ -115,11 +115,11 @@ bool MapChunks::check_art(const Graphics& graphics, const Map& map) {
         }
     }
     for (int kind = 0; kind < TileSheet::kFoodKinds; ++kind) {
-        const int frame = TileSheet::food_frame(kind);
-        if (!fits(frame)) return false;
+        const int food = TileSheet::food_frame(kind);
+        if (!fits(food)) return false;
         for (int y = 0; y < kTile; ++y) {
             for (int x = 0; x < kTile; ++x) {
-                if ((pixel(frame, x, y) & 0xFF) != 0 && !hexagon[y * kTile + x]) return false;
+                if ((pixel(food, x, y) & 0xFF) != 0 && !hexagon[y * kTile + x]) return false;
             }
         }
     }
@@ -242,11 +242,11 @@ void MapChunks::follow(Graphics& graphics, const Map& map) {
     follow_digs(graphics, map);
 }
 
-bool MapChunks::draw(Graphics& graphics, const Map& map, long x, long y) {
+bool MapChunks::draw(Graphics& graphics, const Map& map, int64_t x, int64_t y) {
     last = Stats{};
     // When copies are only logged nothing reaches a texture, so nothing could be kept.
     if (graphics.blit_log_only || !graphics.targets_supported()) return false;
-    if (std::labs(x) > kFarthest || std::labs(y) > kFarthest) return false;
+    if (x > kFarthest || x < -kFarthest || y > kFarthest || y < -kFarthest) return false;
     if (art == Art::Unchecked || art_image != map.sprites.image) {
         check_art(graphics, map);
         forget();

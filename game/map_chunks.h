@@ -42,7 +42,7 @@ public:
     // Draws the map's tiles and food with world pixel (x, y) at the canvas's top-left corner.
     // False, having drawn nothing, when the sheet's art or the renderer cannot give the pixels
     // of drawing the tiles directly, or when a chunk cannot be made.
-    bool draw(Graphics& graphics, const Map& map, long x, long y);
+    bool draw(Graphics& graphics, const Map& map, int64_t x, int64_t y);
 
     std::size_t chunk_count() const { return chunks.size(); }
     bool has_chunk(int64_t cx, int64_t cy) const;  // by chunk column and row

@@ -23,7 +23,7 @@ int64_t wrapping_sub(int64_t a, int64_t b) {
 
 }  // namespace
 
-void MapPlan::make(const Map& map, int width, int height, long x_offset, long y_offset,
+void MapPlan::make(const Map& map, int width, int height, int64_t x_offset, int64_t y_offset,
                    bool direct) {
     draws.clear();
     for (int sy = -kSampleStep; sy < height + 2 * kSampleStep; sy += kSampleStep) {

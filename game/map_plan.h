@@ -1,6 +1,7 @@
 // The sprite copies that draw a map straight onto the canvas, in the order they are made.
 #pragma once
 
+#include <cstdint>
 #include <vector>
 
 class Map;
@@ -20,7 +21,8 @@ public:
     // the top, left to right; each sample draws the tile it falls in, then the tile's food. A
     // tile is drawn once per sample (where sprites overlap, the later one covers). With `direct`
     // every answer comes straight from the noise, bypassing the map's cache.
-    void make(const Map& map, int width, int height, long x_offset, long y_offset, bool direct);
+    void make(const Map& map, int width, int height, int64_t x_offset, int64_t y_offset,
+              bool direct);
 
     std::vector<TileDraw> draws;
 };

@@ -37,7 +37,7 @@ Player::Player(const Map& map)
     } while (drop(map));
 }
 
-void Player::draw(Graphics& graphics, long x_offset, long y_offset) const {
+void Player::draw(Graphics& graphics, int64_t x_offset, int64_t y_offset) const {
     const Segment* head = &segments.front();
     const Segment* last = &segments.back();
     for (const Segment& segment : segments) {

@@ -1,6 +1,7 @@
 // The worm: a chain of tiles, head first, that steps, digs, falls, eats and is bitten.
 #pragma once
 
+#include <cstdint>
 #include <list>
 
 #include "engine/spritemap.h"
@@ -26,7 +27,7 @@ public:
     // Starts at (6, 6) and settles through the sky.
     explicit Player(const Map& map);
 
-    void draw(Graphics& graphics, long x_offset, long y_offset) const;
+    void draw(Graphics& graphics, int64_t x_offset, int64_t y_offset) const;
     void grow();  // a new head one tile along the heading, unchecked
     // The heading may only be opposite the back or next to that.
     void turn_left();

@@ -85,10 +85,12 @@ public:
         return Got::Ok;
     }
 
-    bool bytes(std::size_t n, const uint8_t*& out) {
+    // A count in 64 bits, so that where size_t is narrower a huge claim cannot wrap round to a
+    // small one before it is checked.
+    bool bytes(uint64_t n, const uint8_t*& out) {
         if (left() < n) return false;
         out = data + pos;
-        pos += n;
+        pos += static_cast<std::size_t>(n);
         return true;
     }
 
@@ -149,11 +151,12 @@ bool header(Reader& in, Replay& out, uint64_t& frames, std::string& error) {
         error = truncated;
         return false;
     }
-    if (!printable(text, length)) {
+    const auto text_length = static_cast<std::size_t>(length);  // at most kMaxGameVersion
+    if (!printable(text, text_length)) {
         error = "game version is not printable text";
         return false;
     }
-    out.game_version.assign(reinterpret_cast<const char*>(text), length);
+    out.game_version.assign(reinterpret_cast<const char*>(text), text_length);
 
     uint64_t seed = 0;
     if (!number("seed", kMax32, seed)) return false;
@@ -256,7 +259,7 @@ bool parse_replay(const uint8_t* data, std::size_t size, Replay& out, std::strin
     uint64_t frames = 0;
     if (!header(in, out, frames, error)) return false;
     // A claim is only a claim until its steps are read: reserve a little, grow as they come.
-    out.steps.reserve(std::min<uint64_t>(frames, kReserveSteps));
+    out.steps.reserve(static_cast<std::size_t>(std::min<uint64_t>(frames, kReserveSteps)));
 
     using Got = Reader::Got;
     uint32_t base = kInitialBase;

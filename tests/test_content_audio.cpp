@@ -169,7 +169,7 @@ TEST_F(ContentAudio, YumSwellsInWithoutAClick) {
         const auto energy = [&](size_t first, size_t count) {
             double sum = 0;
             for (size_t i = first; i < first + count; ++i) sum += high[i] * high[i];
-            return std::sqrt(sum / count);
+            return std::sqrt(sum / static_cast<double>(count));
         };
         EXPECT_LT(energy(onset, burst), 0.5 * energy(onset + burst, 5 * burst));
     }

@@ -573,9 +573,7 @@ TEST_F(PlayDrawing, PauseTextIsCentredAboveTheMiddleItsKeysWellBelow) {
 TEST_F(PlayDrawing, ResultsShowTheBestsTheNewBestMarkTheSeedAndThePrompt) {
     auto graphics = test::make_graphics();
     graphics->blit_log_only = true;
-    Profile profile;
     profile.settings.rebind_key(Button::Start, SDL_SCANCODE_SPACE);
-    ScreenFlow flow(profile);
     GameScreen screen(4321, &flow);
     screen.player.length = 1.0;
     step(screen, 0);
