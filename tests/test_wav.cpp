@@ -51,13 +51,13 @@ TEST(Wav, SdlReadsBackWhatWasWritten) {
     const std::string path = (folder.path / "tone.wav").string();
     ASSERT_TRUE(wav::write(path, samples, 11025));
 
-    SDL_AudioSpec spec{};
+    SDL_AudioSpec loaded{};
     Uint8* data = nullptr;
     Uint32 length = 0;
-    ASSERT_NE(SDL_LoadWAV(path.c_str(), &spec, &data, &length), nullptr) << SDL_GetError();
-    EXPECT_EQ(spec.freq, 11025);
-    EXPECT_EQ(spec.format, AUDIO_S16LSB);
-    EXPECT_EQ(spec.channels, 1);
+    ASSERT_NE(SDL_LoadWAV(path.c_str(), &loaded, &data, &length), nullptr) << SDL_GetError();
+    EXPECT_EQ(loaded.freq, 11025);
+    EXPECT_EQ(loaded.format, AUDIO_S16LSB);
+    EXPECT_EQ(loaded.channels, 1);
     ASSERT_EQ(length, samples.size() * 2);
     std::vector<int16_t> read(samples.size());
     std::memcpy(read.data(), data, length);
