@@ -5,7 +5,7 @@
 if(NOT ROOT)
   message(FATAL_ERROR "usage: cmake -DROOT=<repository> -P check_layers.cmake")
 endif()
-file(GLOB sources ${ROOT}/game/*.h ${ROOT}/game/*.cpp)
+file(GLOB_RECURSE sources ${ROOT}/game/*.h ${ROOT}/game/*.cpp)
 if(NOT sources)
   message(FATAL_ERROR "no game sources under ${ROOT}/game")
 endif()

@@ -19,7 +19,7 @@ images=(tiles.png worm.png pedes.png text.png bigtext.png title.png gameover.png
 
 # The sounds, from the game's one list of them: every variant of every effect (variant n of
 # "yum.wav" is yum<n>.wav), and every track. sound NAME prints one constant's file name.
-sounds_h="$root/game/sounds.h"
+sounds_h="$root/game/screens/sounds.h"
 sound() { sed -n "s/.*constexpr .* $1\b.*\"\([^\"]*\)\".*/\1/p" "$sounds_h"; }
 samples=()
 while read -r name count; do

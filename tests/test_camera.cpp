@@ -3,8 +3,8 @@
 #include <cmath>
 #include <random>
 
-#include "game/camera.h"
-#include "game/geometry.h"
+#include "game/world/camera.h"
+#include "game/world/geometry.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <vector>
 
 #include "engine/graphics.h"
-#include "game/centipede.h"
-#include "game/map.h"
+#include "game/world/centipede.h"
+#include "game/world/map.h"
 #include "tests/support/support.h"
 
 namespace {

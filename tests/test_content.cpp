@@ -14,10 +14,10 @@
 
 #include "engine/graphics.h"
 #include "engine/text.h"
-#include "game/centipede.h"
-#include "game/map.h"
-#include "game/player.h"
-#include "game/sheets.h"
+#include "game/view/sheets.h"
+#include "game/world/centipede.h"
+#include "game/world/map.h"
+#include "game/world/player.h"
 #include "tests/support/support.h"
 
 namespace {

@@ -16,7 +16,7 @@
 #include <string>
 #include <vector>
 
-#include "game/sounds.h"
+#include "game/screens/sounds.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <numbers>
 #include <random>
 
-#include "game/map.h"
+#include "game/world/map.h"
 #include "tests/support/support.h"
 
 namespace {

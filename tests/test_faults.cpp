@@ -11,9 +11,9 @@
 #include <vector>
 
 #include "engine/game.h"
-#include "game/game_screen.h"
-#include "game/screen_flow.h"
-#include "game/title_screen.h"
+#include "game/screens/game_screen.h"
+#include "game/screens/screen_flow.h"
+#include "game/screens/title_screen.h"
 #include "tests/support/support.h"
 #include "tools/invariants.h"
 #include "tools/support/headless.h"

@@ -1,4 +1,4 @@
-#include "game/game_screen.h"
+#include "game/screens/game_screen.h"
 
 #include <gtest/gtest.h>
 
@@ -8,8 +8,8 @@
 
 #include "engine/audio.h"
 #include "engine/input.h"
-#include "game/screen_flow.h"
-#include "game/title_screen.h"
+#include "game/screens/screen_flow.h"
+#include "game/screens/title_screen.h"
 #include "tests/support/support.h"
 
 namespace {

@@ -5,8 +5,8 @@
 #include <limits>
 #include <unordered_map>
 
-#include "game/camera.h"
-#include "game/geometry.h"
+#include "game/world/camera.h"
+#include "game/world/geometry.h"
 
 namespace {
 

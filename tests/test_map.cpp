@@ -13,7 +13,7 @@
 #include <vector>
 
 #include "engine/graphics.h"
-#include "game/map.h"
+#include "game/world/map.h"
 #include "tests/support/support.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "game/map_chunks.h"
+#include "game/view/map_chunks.h"
 
 #include <SDL_image.h>
 #include <gtest/gtest.h>
@@ -13,8 +13,8 @@
 #include "engine/audio.h"
 #include "engine/graphics.h"
 #include "engine/input.h"
-#include "game/game_screen.h"
-#include "game/map.h"
+#include "game/screens/game_screen.h"
+#include "game/world/map.h"
 #include "tests/support/support.h"
 #include "tools/pilot.h"
 

@@ -1,4 +1,4 @@
-#include "game/options_screen.h"
+#include "game/screens/options_screen.h"
 
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
@@ -9,9 +9,9 @@
 
 #include "engine/audio.h"
 #include "engine/game.h"
-#include "game/command_line.h"
-#include "game/screen_flow.h"
-#include "game/title_screen.h"
+#include "game/app/command_line.h"
+#include "game/screens/screen_flow.h"
+#include "game/screens/title_screen.h"
 #include "tests/support/support.h"
 #include "tools/support/headless.h"
 

@@ -5,9 +5,9 @@
 #include <vector>
 
 #include "engine/graphics.h"
-#include "game/centipede.h"
-#include "game/map.h"
-#include "game/player.h"
+#include "game/world/centipede.h"
+#include "game/world/map.h"
+#include "game/world/player.h"
 #include "tests/support/support.h"
 
 namespace {

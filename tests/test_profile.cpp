@@ -1,4 +1,4 @@
-#include "game/profile.h"
+#include "game/profile/profile.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "game/records.h"
+#include "game/profile/records.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "game/replay.h"
+#include "game/world/replay.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "game/replay_files.h"
+#include "game/profile/replay_files.h"
 
 #include <gtest/gtest.h>
 
@@ -7,10 +7,10 @@
 #include <string>
 #include <vector>
 
-#include "game/game_screen.h"
-#include "game/screen_flow.h"
-#include "game/title_screen.h"
-#include "game/verify.h"
+#include "game/screens/game_screen.h"
+#include "game/screens/screen_flow.h"
+#include "game/screens/title_screen.h"
+#include "game/world/verify.h"
 #include "tests/support/support.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "game/replay_screen.h"
+#include "game/screens/replay_screen.h"
 
 #include <gtest/gtest.h>
 
@@ -10,9 +10,9 @@
 #include "engine/audio.h"
 #include "engine/game.h"
 #include "engine/input.h"
-#include "game/screen_flow.h"
-#include "game/title_screen.h"
-#include "game/verify.h"
+#include "game/screens/screen_flow.h"
+#include "game/screens/title_screen.h"
+#include "game/world/verify.h"
 #include "tests/support/support.h"
 #include "tools/support/headless.h"
 

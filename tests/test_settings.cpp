@@ -1,4 +1,4 @@
-#include "game/settings.h"
+#include "game/profile/settings.h"
 
 #include <gtest/gtest.h>
 

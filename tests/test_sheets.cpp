@@ -1,6 +1,6 @@
 // The sheet layouts: every frame the game draws has a place of its own on its sheet, and the
 // pieces that must meet use the frames meant for them.
-#include "game/sheets.h"
+#include "game/view/sheets.h"
 
 #include <gtest/gtest.h>
 

@@ -5,7 +5,7 @@
 #include <limits>
 #include <string>
 
-#include "game/game_screen.h"
+#include "game/screens/game_screen.h"
 #include "tests/support/support.h"
 #include "tools/simulation.h"
 

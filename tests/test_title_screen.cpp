@@ -1,4 +1,4 @@
-#include "game/title_screen.h"
+#include "game/screens/title_screen.h"
 
 #include <gtest/gtest.h>
 
@@ -6,8 +6,8 @@
 
 #include "engine/audio.h"
 #include "engine/input.h"
-#include "game/game_screen.h"
-#include "game/screen_flow.h"
+#include "game/screens/game_screen.h"
+#include "game/screens/screen_flow.h"
 #include "tests/support/support.h"
 
 namespace {

@@ -1,4 +1,4 @@
-#include "game/verify.h"
+#include "game/world/verify.h"
 
 #include <gtest/gtest.h>
 
@@ -14,7 +14,7 @@
 
 #include "engine/audio.h"
 #include "engine/input.h"
-#include "game/game_screen.h"
+#include "game/screens/game_screen.h"
 #include "tests/support/support.h"
 #include "tools/pilot.h"
 

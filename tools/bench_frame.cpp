@@ -20,7 +20,7 @@
 #include "engine/audio.h"
 #include "engine/graphics.h"
 #include "engine/input.h"
-#include "game/game_screen.h"
+#include "game/screens/game_screen.h"
 #include "tools/pilot.h"
 #include "tools/simulation.h"
 #include "tools/support/headless.h"

@@ -17,7 +17,7 @@
 #include <vector>
 
 #include "engine/graphics.h"
-#include "game/map.h"
+#include "game/world/map.h"
 #include "tools/support/headless.h"
 
 namespace {

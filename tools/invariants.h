@@ -11,8 +11,8 @@
 #include <unordered_set>
 #include <vector>
 
-#include "game/camera.h"
-#include "game/game_screen.h"
+#include "game/screens/game_screen.h"
+#include "game/world/camera.h"
 
 namespace sim {
 

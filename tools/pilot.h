@@ -9,7 +9,7 @@
 #include <utility>
 
 #include "engine/input.h"
-#include "game/game_screen.h"
+#include "game/screens/game_screen.h"
 
 namespace sim {
 

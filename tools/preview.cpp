@@ -17,12 +17,12 @@
 #include <vector>
 
 #include "engine/graphics.h"
-#include "game/centipede.h"
-#include "game/game_screen.h"
-#include "game/map.h"
-#include "game/player.h"
-#include "game/screen_flow.h"
-#include "game/title_screen.h"
+#include "game/screens/game_screen.h"
+#include "game/screens/screen_flow.h"
+#include "game/screens/title_screen.h"
+#include "game/world/centipede.h"
+#include "game/world/map.h"
+#include "game/world/player.h"
 #include "tools/support/headless.h"
 
 namespace {

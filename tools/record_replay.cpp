@@ -13,8 +13,8 @@
 #include <random>
 #include <string>
 
-#include "game/game_screen.h"
-#include "game/replay.h"
+#include "game/screens/game_screen.h"
+#include "game/world/replay.h"
 #include "tools/pilot.h"
 
 namespace {

@@ -20,8 +20,8 @@
 
 #include "engine/graphics.h"
 #include "engine/input.h"
-#include "game/game_screen.h"
-#include "game/replay.h"
+#include "game/screens/game_screen.h"
+#include "game/world/replay.h"
 #include "tools/invariants.h"
 #include "tools/pilot.h"
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string>
 
-#include "game/replay.h"
+#include "game/world/replay.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, std::size_t size) {
     Replay replay;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "engine/graphics.h"
-#include "game/map.h"
+#include "game/world/map.h"
 
 namespace test {
 

@@ -11,8 +11,8 @@
 #include <utility>
 #include <vector>
 
-#include "game/sheets.h"
-#include "game/terrain.h"
+#include "game/view/sheets.h"
+#include "game/world/terrain.h"
 #include "psf_font.h"
 #include "raster.h"
 

@@ -5,7 +5,7 @@
 #include <iterator>
 #include <string>
 
-#include "game/sounds.h"
+#include "game/screens/sounds.h"
 #include "sfx.h"
 #include "song.h"
 #include "synth.h"

@@ -1,0 +1,80 @@
+#include "game/screens/replay_screen.h"
+
+#include <algorithm>
+#include <utility>
+
+#include "engine/graphics.h"
+#include "engine/input.h"
+#include "game/screens/screen_flow.h"
+#include "game/screens/sounds.h"
+
+namespace {
+
+// A step that claims more than this is shown for this long: the game is the same either way,
+// and a damaged or crafted recording cannot freeze the screen for days.
+constexpr uint32_t kLongestWaitMs = 1000;
+constexpr int kLabelY = 8;
+
+bool any_held_but_fullscreen(const Input& input) {
+    return std::any_of(input.held_buttons.begin(), input.held_buttons.end(),
+                       [](Input::Button b) { return b != Input::Button::Fullscreen; });
+}
+
+}  // namespace
+
+ReplayScreen::ReplayScreen(Replay replay_, Mode mode_, ScreenFlow* flow_)
+    : replay(std::move(replay_)),
+      mode(mode_),
+      flow(flow_),
+      game(replay.seed),
+      text("text.png", 8, 16) {
+    if (flow != nullptr) game.shake_scale = flow->profile.settings.shake_factor();
+}
+
+bool ReplayScreen::update(const Input& input, Audio& audio, unsigned int elapsed) {
+    // The key that ends a demo is not passed on: the title sees only later presses.
+    if (mode == Mode::Demo && input.any_pressed()) return false;
+
+    fast_forward = mode == Mode::Replay && any_held_but_fullscreen(input);
+    const uint64_t played = uint64_t{elapsed} * (fast_forward ? kFastForward : 1);
+    const bool recorded =
+        next_step < replay.steps.size() && game.state != GameScreen::State::GameOver;
+    if (recorded) {
+        budget += played;
+        for (std::size_t fed = 0; fed < kMaxStepsPerUpdate && next_step < replay.steps.size() &&
+                                  game.state != GameScreen::State::GameOver;
+             ++fed) {
+            const Replay::Step& step = replay.steps[next_step];
+            const uint32_t wait = std::min(step.ms, kLongestWaitMs);
+            if (budget < wait) break;
+            budget -= wait;
+            ++next_step;
+            game.advance(step);
+            if (mode == Mode::Replay) play_events(game.events, audio);
+        }
+        return true;
+    }
+
+    // The recording is over. A game that never ended has no results to show.
+    if (game.state != GameScreen::State::GameOver) return false;
+    const bool results_up = game.fader.elapsed >= game.fader.duration;
+    if (results_up && input.any_pressed()) return false;
+    game.advance(
+        Replay::Step{static_cast<uint32_t>(std::min<uint64_t>(played, kLongestWaitMs)), 0, 0});
+    // Real time, fast or not: the results are there to be read.
+    if (results_up) results_ms = std::min(results_ms + std::min(elapsed, kResultsMs), kResultsMs);
+    return results_ms < kResultsMs;
+}
+
+void ReplayScreen::draw(Graphics& graphics) const {
+    game.draw(graphics);
+    const char* label = mode == Mode::Demo ? "DEMO" : fast_forward ? "REPLAY x4" : "REPLAY";
+    text.draw(graphics, label, graphics.config.width / 2, kLabelY, Text::Alignment::Center);
+}
+
+Screen* ReplayScreen::next_screen() const { return flow != nullptr ? flow->title() : nullptr; }
+
+std::string ReplayScreen::get_music_track() const {
+    // The demo plays under the title's music, which goes on without a restart.
+    return mode == Mode::Demo ? Sounds::kTitleMusic : game.get_music_track();
+}

@@ -1,0 +1,29 @@
+#include "game/screens/screen_flow.h"
+
+#include "engine/game.h"
+#include "engine/util.h"
+#include "game/screens/game_screen.h"
+#include "game/screens/options_screen.h"
+#include "game/screens/title_screen.h"
+
+ScreenFlow::ScreenFlow(Profile& profile_, CommandLine run_, Game* game_)
+    : profile(profile_), run(std::move(run_)), game(game_) {}
+
+Screen* ScreenFlow::title() { return new TitleScreen(*this); }
+
+Screen* ScreenFlow::play() {
+    return new GameScreen(run.seed ? *run.seed : Util::random_seed(), this);
+}
+
+Screen* ScreenFlow::options() { return new OptionsScreen(*this); }
+
+void ScreenFlow::apply_bindings() const {
+    if (game != nullptr) profile.settings.apply_bindings(game->input);
+}
+
+void ScreenFlow::apply_fullscreen() const {
+    if (game == nullptr || game->graphics == nullptr) return;
+    if (game->graphics->config.fullscreen != profile.settings.fullscreen) {
+        game->graphics->toggle_fullscreen();
+    }
+}

@@ -1,0 +1,30 @@
+// Which screen follows which: the title leads to a game or to the options, both lead back to
+// the title. Kept here so that no screen needs to know the others. Owned by main; every
+// screen it makes holds a reference to it.
+#pragma once
+
+#include "game/app/command_line.h"
+#include "game/profile/profile.h"
+
+class Game;
+class Screen;
+
+class ScreenFlow {
+public:
+    // `game` lets the options screen apply bindings and the window mode at once; without one
+    // (tests, tools) those changes are only stored.
+    explicit ScreenFlow(Profile& profile, CommandLine run = {}, Game* game = nullptr);
+
+    // Each newly allocated; the caller owns it.
+    Screen* title();
+    Screen* play();  // the seed of --seed, else a fresh one
+    Screen* options();
+
+    // The settings' bindings into the game's input, their window mode onto its window.
+    void apply_bindings() const;
+    void apply_fullscreen() const;
+
+    Profile& profile;
+    CommandLine run;  // this run's command line
+    Game* game;
+};

@@ -1,0 +1,101 @@
+#include "game/screens/title_screen.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <utility>
+
+#include "engine/graphics.h"
+#include "engine/input.h"
+#include "game/profile/replay_files.h"
+#include "game/screens/replay_screen.h"
+#include "game/screens/screen_flow.h"
+#include "game/view/format.h"
+
+TitleScreen::TitleScreen(ScreenFlow& flow_)
+    : flow(flow_),
+      background("title.png"),
+      text("text.png", 8, 16),
+      demo_paths(ReplayFiles(flow_.profile).by_rank()) {
+    demo_paths.push_back(kBundledDemo);
+}
+
+bool TitleScreen::load_demo() {
+    for (const std::string& path : demo_paths) {
+        std::error_code ec;
+        if (!std::filesystem::exists(path, ec)) continue;  // no replay of one's own yet
+        Replay replay;
+        std::string error;
+        if (load_replay(path, replay, error)) {
+            demo = std::make_unique<Replay>(std::move(replay));
+            return true;
+        }
+        if (path == kBundledDemo) {
+            std::fprintf(stderr, "No demo: %s\n", error.c_str());
+            continue;
+        }
+        // A player's file: kept aside, never lost, and not tried again.
+        std::string aside_error;
+        const std::filesystem::path aside = flow.profile.files.set_aside(path, aside_error);
+        std::fprintf(stderr, "burrowgale: %s; %s\n", error.c_str(),
+                     aside.empty() ? aside_error.c_str() : ("kept as " + aside.string()).c_str());
+    }
+    return false;
+}
+
+bool TitleScreen::update(const Input& input, Audio&, unsigned int elapsed) {
+    using Button = Input::Button;
+    blink_timer = (blink_timer + elapsed) % kBlinkCycle;
+    // Only a press made in this frame counts: a button still held from the game does not
+    // start the next one. Escape and Select are never a way into a game.
+    if (input.key_pressed(Button::Escape)) {
+        choice = Choice::Quit;
+        return false;
+    }
+    if (input.key_pressed(Button::Select)) {
+        choice = Choice::Options;
+        return false;
+    }
+    for (const Button b : input.pressed_buttons) {
+        if (b != Button::Escape && b != Button::Select) {
+            choice = Choice::Play;
+            return false;
+        }
+    }
+    idle_ms = elapsed >= kDemoAfterMs - idle_ms ? kDemoAfterMs : idle_ms + elapsed;
+    if (idle_ms < kDemoAfterMs || demo_failed) return true;
+    if (load_demo()) {
+        choice = Choice::Demo;
+        return false;
+    }
+    demo_failed = true;
+    return true;
+}
+
+void TitleScreen::draw(Graphics& graphics) const {
+    const int width = graphics.config.width;
+    const int height = graphics.config.height;
+    background.draw(graphics);
+    const double best = flow.profile.records.best_depth();
+    if (!flow.profile.records.table.empty()) {
+        text.draw(graphics, format("Best depth", best, "m"), width / 2, height - 96,
+                  Text::Alignment::Center);
+    }
+    if (blink_timer < kBlinkCycle / 2) {
+        text.draw(graphics, "Press any key", width / 2, height - 48, Text::Alignment::Center);
+    }
+}
+
+Screen* TitleScreen::next_screen() const {
+    switch (choice) {
+        case Choice::Play:
+            return flow.play();
+        case Choice::Options:
+            return flow.options();
+        case Choice::Demo:
+            if (demo) return new ReplayScreen(*demo, ReplayScreen::Mode::Demo, &flow);
+            return flow.play();
+        case Choice::Quit:
+            break;
+    }
+    return nullptr;
+}

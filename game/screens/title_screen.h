@@ -1,0 +1,50 @@
+// The first screen and the one after every game: the title picture, the best depth so far and
+// a blinking prompt. Escape quits, Select opens the options, any other button starts a game;
+// 20 seconds without one bring the demo.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/backdrop.h"
+#include "engine/screen.h"
+#include "engine/text.h"
+#include "game/screens/sounds.h"
+#include "game/world/replay.h"
+
+class ScreenFlow;
+
+class TitleScreen : public Screen {
+public:
+    static constexpr uint32_t kBlinkCycle = 844;     // ms; the prompt shows in the first half
+    static constexpr uint32_t kDemoAfterMs = 20000;  // idle time before the demo
+    static constexpr const char* kBundledDemo = "content/demo.replay";
+
+    enum class Choice : int { Play = 0, Options = 1, Quit = 2, Demo = 3 };
+
+    explicit TitleScreen(ScreenFlow& flow);
+    ~TitleScreen() override = default;
+
+    bool update(const Input& input, Audio& audio, unsigned int elapsed) override;
+    void draw(Graphics& graphics) const override;
+    // What the player chose, as the flow makes it; null (the end of the program) for Quit.
+    Screen* next_screen() const override;
+    std::string get_music_track() const override { return Sounds::kTitleMusic; }
+
+    ScreenFlow& flow;
+    Backdrop background;
+    Text text;
+    uint32_t blink_timer = 0;
+    // Loads the first demo of demo_paths that parses; a player's file that does not is set
+    // aside with one line.
+    bool load_demo();
+
+    Choice choice = Choice::Play;
+    uint32_t idle_ms = 0;
+    // Where a demo may come from, best first: the player's best records, then the bundled one.
+    std::vector<std::string> demo_paths;
+    std::unique_ptr<Replay> demo;  // loaded when it is due
+    bool demo_failed = false;      // none loaded: no more tries from this screen
+};

@@ -1,7 +1,0 @@
-#include "game/sounds.h"
-
-#include "engine/audio.h"
-
-void Sounds::play(Audio& audio, const SoundEffect& effect) {
-    audio.play_random_sample(effect.name, effect.variants);
-}
