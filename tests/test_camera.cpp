@@ -3,6 +3,7 @@
 #include <cmath>
 #include <random>
 
+#include "game/view/camera_shake.h"
 #include "game/world/camera.h"
 #include "game/world/geometry.h"
 
@@ -18,20 +19,20 @@ protected:
 };
 
 TEST(Camera, StartsWithThePointInTheMiddleOfTheView) {
-    const Camera camera(1, Point{1000, -50});
+    const Camera camera(Point{1000, -50});
     EXPECT_EQ(camera.x, 360.0);
     EXPECT_EQ(camera.y, -410.0);
     EXPECT_EQ(camera.shake_amount, 0.0);
 }
 
 TEST(Camera, FocusRectanglesUseTheTunedOffsets) {
-    Camera camera(1, Point{640, 360});
-    const Rect inner = camera.inner_focus();
+    Camera camera(Point{640, 360});
+    const Camera::Zone inner = camera.inner_focus();
     EXPECT_EQ(inner.left, std::nextafter(426.24, 0.0));
     EXPECT_EQ(inner.top, 180.0);
     EXPECT_EQ(inner.right, 853.76);
     EXPECT_EQ(inner.bottom, 360.0);
-    const Rect outer = camera.outer_focus();
+    const Camera::Zone outer = camera.outer_focus();
     EXPECT_EQ(outer.left, 319.36);
     EXPECT_EQ(outer.top, 90.0);
     EXPECT_EQ(outer.right, std::nextafter(960.64, 0.0));
@@ -45,7 +46,7 @@ TEST(Camera, FocusRectanglesUseTheTunedOffsets) {
 TEST_F(CameraTest, HeadInsideTheDeadZoneLeavesTheViewAlone) {
     put_head({10, 40});
     const Point h = head();
-    Camera camera(1, h);
+    Camera camera(h);
     camera.x -= 100.5;  // still inside: the zone spans x + 426.24 to x + 853.76
     camera.y += 180.0;  // exactly on the top edge, which belongs to the zone
     const double x = camera.x, y = camera.y;
@@ -57,7 +58,7 @@ TEST_F(CameraTest, HeadInsideTheDeadZoneLeavesTheViewAlone) {
 TEST_F(CameraTest, FollowsAt70PixelsASecondAndTwiceThatOutsideTheOuterRectangle) {
     put_head({10, 40});
     const Point h = head();
-    Camera camera(1, h);
+    Camera camera(h);
     camera.y = static_cast<double>(h.y) - 270.0;  // vertically in the middle of the zone
 
     camera.x = static_cast<double>(h.x) + 100.0 - 426.24;  // head 100 px left of the zone
@@ -84,7 +85,7 @@ TEST_F(CameraTest, FollowsAt70PixelsASecondAndTwiceThatOutsideTheOuterRectangle)
 TEST_F(CameraTest, StopsRightAtTheZoneEdgeInsteadOfOvershooting) {
     put_head({-7, 30});
     const Point h = head();
-    Camera camera(1, h);
+    Camera camera(h);
     camera.y = static_cast<double>(h.y) - 180.0 + 0.5;  // head 0.5 px above the zone
     camera.update(head(), 16);
     EXPECT_EQ(camera.y, static_cast<double>(h.y) - 180.0);
@@ -97,7 +98,7 @@ TEST_F(CameraTest, KeepsTheHeadInViewAfterEveryUpdate) {
     std::uniform_int_distribution<unsigned int> ms(0, 100);
     GridPoint p{0, 20};
     put_head(p);
-    Camera camera(3, head());
+    Camera camera(head());
     for (int i = 0; i < 20000; ++i) {
         // Mostly small moves, now and then a leap far out of view.
         const int scale = i % 97 == 0 ? 1 : 50;
@@ -113,7 +114,7 @@ TEST_F(CameraTest, KeepsTheHeadInViewAfterEveryUpdate) {
 }
 
 TEST_F(CameraTest, ShakeKeepsTheLargestAmountUntilTheNextUpdate) {
-    Camera camera(1, head());
+    Camera camera(head());
     camera.shake(0.5);
     camera.shake(0.3);
     EXPECT_EQ(camera.shake_amount, 0.5);
@@ -125,19 +126,20 @@ TEST_F(CameraTest, ShakeKeepsTheLargestAmountUntilTheNextUpdate) {
     EXPECT_EQ(camera.shake_amount, 0.0);
 }
 
-TEST(Camera, UnshakenOffsetIsThePositionRoundedHalfAwayFromZero) {
-    Camera camera(1, Point{0, 0});
+TEST(CameraShake, UnshakenOffsetIsThePositionRoundedHalfAwayFromZero) {
+    Camera camera(Point{0, 0});
+    const CameraShake shake(1);  // drawing sees a const view
     camera.x = -10.5;
     camera.y = 2.5;
-    const Camera& view = camera;  // drawing sees a const camera
-    EXPECT_EQ(view.shaken_offset(), (Point{-11, 3}));
+    EXPECT_EQ(shake.shaken_offset(camera), (Point{-11, 3}));
     camera.x = 7.49;
     camera.y = -0.4;
-    EXPECT_EQ(view.shaken_offset(), (Point{7, 0}));
+    EXPECT_EQ(shake.shaken_offset(camera), (Point{7, 0}));
 }
 
-TEST(Camera, ShakenOffsetDrawsTheYSampleFirst) {
-    Camera camera(42, Point{0, 0});
+TEST(CameraShake, ShakenOffsetDrawsTheYSampleFirst) {
+    Camera camera(Point{0, 0});
+    const CameraShake shake(42);
     camera.x = 100.0;
     camera.y = 200.0;
     camera.shake(1.0);
@@ -146,7 +148,7 @@ TEST(Camera, ShakenOffsetDrawsTheYSampleFirst) {
     for (int i = 0; i < 50; ++i) {
         const double sy = jitter(rng);
         const double sx = jitter(rng);
-        EXPECT_EQ(camera.shaken_offset(),
+        EXPECT_EQ(shake.shaken_offset(camera),
                   (Point{std::llround(100.0 + sx), std::llround(200.0 + sy)}));
     }
 }

@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "engine/graphics.h"
+#include "game/view/centipede_view.h"
 #include "game/world/centipede.h"
 #include "game/world/map.h"
 #include "tests/support/support.h"
@@ -172,8 +173,8 @@ TEST(Centipede, LegFramesStayDefinedAtTheFarEndsOfTheGrid) {
     graphics->blit_log_only = true;
     // |q + r| is 2^63 + 1 here, beyond int64_t; 11 × that leaves 3 modulo 8.
     const Centipede pede({std::numeric_limits<int64_t>::min(), -1}, 6, Direction::W);
-    pede.draw_legs(*graphics, 0, 0, 0);
-    pede.draw_legs(*graphics, 0, 0, 9);
+    CentipedeView().draw_legs(*graphics, pede, 0, 0, 0);
+    CentipedeView().draw_legs(*graphics, pede, 0, 0, 9);
     ASSERT_EQ(log.size(), 2u);
     EXPECT_EQ(log[0].source.x, 3 * 32);
     EXPECT_EQ(log[0].source.y, 0);
@@ -189,7 +190,7 @@ std::vector<Blit> record(const Centipede& pede, long cam_x, long cam_y) {
     std::vector<Graphics::BlitRecord> log;
     graphics->blit_log = &log;
     graphics->blit_log_only = true;
-    pede.draw(*graphics, cam_x, cam_y);
+    CentipedeView().draw(*graphics, pede, cam_x, cam_y);
     std::vector<Blit> blits;
     for (const auto& b : log) {
         EXPECT_EQ(b.image, "pedes.png");

@@ -14,7 +14,10 @@
 
 #include "engine/graphics.h"
 #include "engine/text.h"
+#include "game/view/centipede_view.h"
+#include "game/view/map_view.h"
 #include "game/view/sheets.h"
+#include "game/view/worm_view.h"
 #include "game/world/centipede.h"
 #include "game/world/map.h"
 #include "game/world/player.h"
@@ -213,7 +216,7 @@ TEST_F(ContentTest, WormPiecesMeetTheirNeighboursAtTheEdges) {
         for (int back = 0; back < 6; ++back) {
             Player::Segment segment{
                 {}, static_cast<Direction::Value>(front), static_cast<Direction::Value>(back)};
-            const int head = segment.sprite();
+            const int head = WormView::head_frame(segment);
             if (head == WormSheet::kNoPiece) continue;
             ++pairs;
             SCOPED_TRACE(::testing::Message() << "front " << front << " back " << back);
@@ -247,7 +250,7 @@ TEST_F(ContentTest, WormSegmentsJoinWithoutAGap) {
         const int opposite = (d + 3) % 6;
         Player::Segment straight{
             {}, static_cast<Direction::Value>(d), static_cast<Direction::Value>(opposite)};
-        const int body = WormSheet::body_frame(d, opposite), head = straight.sprite();
+        const int body = WormSheet::body_frame(d, opposite), head = WormView::head_frame(straight);
         for (int front_piece : {body, head}) {
             SCOPED_TRACE(::testing::Message() << "direction " << d << " frame " << front_piece);
             // Tile A at (64, 64), tile B its neighbour towards d; A is drawn at its draw
@@ -361,11 +364,12 @@ TEST_F(ContentTest, WorldDrawsOnlyFromInsideItsSheets) {
     Map map(1234);
     Player player(map);
     for (int i = 0; i < 40; ++i) map.food[{i, 20 + i % 7}] = i % 4;
-    map.draw(*graphics, -640, 0);
-    player.draw(*graphics, 0, 0);
+    MapView().draw(*graphics, map, -640, 0);
+    WormView().draw(*graphics, player, 0, 0);
+    const CentipedeView pedes;
     for (int length : {1, 2, 6, 14}) {
-        Centipede(GridPoint{3, 30}, length, Direction::W).draw(*graphics, 0, 0);
-        Centipede(GridPoint{9, 31}, length, Direction::E).draw(*graphics, 0, 0);
+        pedes.draw(*graphics, Centipede(GridPoint{3, 30}, length, Direction::W), 0, 0);
+        pedes.draw(*graphics, Centipede(GridPoint{9, 31}, length, Direction::E), 0, 0);
     }
     ASSERT_FALSE(log.empty());
     for (const Graphics::BlitRecord& blit : log) {

@@ -20,7 +20,7 @@
 
 namespace {
 
-using State = GameScreen::State;
+using State = World::State;
 
 Game::Config config() {
     Game::Config c;
@@ -39,12 +39,12 @@ protected:
     void step(unsigned int ms) {
         GameScreen* screen = play();
         ASSERT_NE(screen, nullptr) << "the play screen is gone";
-        const sim::Snapshot before = sim::take_snapshot(*screen);
+        const sim::Snapshot before = sim::take_snapshot(screen->world);
         game.last_ticks = SDL_GetTicks() - ms;
         ASSERT_TRUE(game.step()) << "the main loop ended";
         if (play() != screen) return;  // finished: the checks are for a screen that goes on
         const uint32_t elapsed = screen->frame_times[(screen->frame_index + 29) % 30];
-        const std::string broken = sim::check_invariants(*screen, before, elapsed);
+        const std::string broken = sim::check_invariants(screen->world, before, elapsed);
         ASSERT_EQ(broken, "") << "after a step of " << elapsed << " ms";
     }
     void steps(int count, unsigned int ms = 16) {
@@ -106,11 +106,11 @@ TEST_F(Faults, ControllersPluggedAndPulledEveryFrame) {
     ASSERT_TRUE(SDL_IsGameController(index));
     SDL_Joystick* joystick = SDL_JoystickOpen(index);
     ASSERT_NE(joystick, nullptr);
-    ASSERT_EQ(play()->state, State::Playing);
+    ASSERT_EQ(play()->world.state, State::Playing);
     SDL_JoystickSetVirtualButton(joystick, SDL_CONTROLLER_BUTTON_START, SDL_PRESSED);
     SDL_JoystickUpdate();
     step(16);
-    EXPECT_EQ(play()->state, State::Paused);
+    EXPECT_EQ(play()->world.state, State::Paused);
     SDL_JoystickClose(joystick);
     SDL_JoystickDetachVirtual(index);
     steps(5);
@@ -155,34 +155,34 @@ TEST_F(Faults, WindowResizedMinimisedAndUnfocusedPausesAndResumesOnStart) {
     steps(3);
 
     // Minimised and unfocused, the game paused itself; only the player's Start resumes it.
-    ASSERT_EQ(play()->state, State::Paused);
+    ASSERT_EQ(play()->world.state, State::Paused);
     press_start();
     step(16);
-    EXPECT_EQ(play()->state, State::Playing);
+    EXPECT_EQ(play()->world.state, State::Playing);
     steps(5);
-    EXPECT_EQ(play()->state, State::Playing);
+    EXPECT_EQ(play()->world.state, State::Playing);
 }
 
 TEST_F(Faults, TenSecondFramesCountAQuarterSecondAndZeroFramesChangeNothing) {
     steps(30);
     // Deep enough for centipedes, so that long frames also spawn and drive them.
-    play()->max_depth = 1.0;
-    for (int i = 0; i < 40 && play()->state == State::Playing && !HasFatalFailure(); ++i) {
-        const double length = play()->player.length;
+    play()->world.max_depth = 1.0;
+    for (int i = 0; i < 40 && play()->world.state == State::Playing && !HasFatalFailure(); ++i) {
+        const double length = play()->world.player.length;
         step(10000);
         EXPECT_EQ(play()->frame_times[(play()->frame_index + 29) % 30], Game::kLongestStep);
         // No more than the decay of a quarter second and a segment for a second without a
         // step; a meal or a bite can only add or cut whole segments on top.
-        EXPECT_LE(play()->player.length, length + 2.0);
+        EXPECT_LE(play()->world.player.length, length + 2.0);
     }
-    EXPECT_GE(play()->centipedes.size(), 1u);
+    EXPECT_GE(play()->world.centipedes.size(), 1u);
 
-    play()->player.length = 0.5;
+    play()->world.player.length = 0.5;
     step(10000);
-    ASSERT_EQ(play()->state, State::GameOver);
+    ASSERT_EQ(play()->world.state, State::GameOver);
 
     // Zero-millisecond frames in the fade: it does not advance, and nothing divides by zero.
-    const uint32_t faded = play()->fader.elapsed;
+    const uint32_t faded = play()->world.fader.elapsed;
     int zero_frames = 0;
     for (int i = 0; i < 100 && !HasFatalFailure(); ++i) {
         game.last_ticks = SDL_GetTicks();
@@ -190,11 +190,11 @@ TEST_F(Faults, TenSecondFramesCountAQuarterSecondAndZeroFramesChangeNothing) {
         if (play()->frame_times[(play()->frame_index + 29) % 30] == 0) ++zero_frames;
     }
     EXPECT_GT(zero_frames, 50);
-    EXPECT_LE(play()->fader.elapsed, faded + 100);
+    EXPECT_LE(play()->world.fader.elapsed, faded + 100);
 
     // Long frames end the fade a quarter second at a time; then the results show.
     for (int i = 0; i < 12; ++i) step(10000);
-    EXPECT_EQ(play()->fader.elapsed, play()->fader.duration);
+    EXPECT_EQ(play()->world.fader.elapsed, play()->world.fader.duration);
     press_start();
     ASSERT_TRUE(game.step());
     EXPECT_NE(dynamic_cast<TitleScreen*>(game.screen.get()), nullptr);
@@ -202,8 +202,8 @@ TEST_F(Faults, TenSecondFramesCountAQuarterSecondAndZeroFramesChangeNothing) {
 
 TEST_F(Faults, ZeroMillisecondFramesWhilePlayingAndPaused) {
     steps(20);
-    const GridPoint head = play()->player.segments.front().position;
-    const double length = play()->player.length;
+    const GridPoint head = play()->world.player.segments.front().position;
+    const double length = play()->world.player.length;
     int zero_frames = 0;
     for (int i = 0; i < 120 && !HasFatalFailure(); ++i) {
         game.last_ticks = SDL_GetTicks();
@@ -214,9 +214,9 @@ TEST_F(Faults, ZeroMillisecondFramesWhilePlayingAndPaused) {
     EXPECT_GT(zero_frames, 60);
     // A few frames may have caught a tick; none can have given the worm time for a step
     // through soil.
-    EXPECT_EQ(play()->player.segments.front().position.dist(head) <= 1, true);
-    EXPECT_GT(play()->player.length, length - 0.01);
-    EXPECT_EQ(play()->state, State::Paused);
+    EXPECT_EQ(play()->world.player.segments.front().position.dist(head) <= 1, true);
+    EXPECT_GT(play()->world.player.length, length - 0.01);
+    EXPECT_EQ(play()->world.state, State::Paused);
     steps(5);
 }
 
@@ -329,11 +329,11 @@ TEST_F(Faults, TenThousandRandomEventsInOneFrame) {
     push_window_event(SDL_WINDOWEVENT_SHOWN);
     push_window_event(SDL_WINDOWEVENT_RESTORED);
     steps(2);
-    const State state = play()->state;
+    const State state = play()->world.state;
     if (state != State::GameOver) {
         press_start();
         step(16);
-        EXPECT_NE(play()->state, state);
+        EXPECT_NE(play()->world.state, state);
     }
 }
 

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "engine/graphics.h"
+#include "game/view/map_view.h"
 #include "game/world/map.h"
 #include "tests/support/support.h"
 
@@ -89,8 +90,8 @@ TEST(Map, SameSeedGivesTheSameWorld) {
     for (int64_t r = -10; r < 300; r += 2) {
         for (int64_t q = -300; q < 300; q += 3) {
             ASSERT_EQ(a.get_tile({q, r}), b.get_tile({q, r}));
-            ASSERT_EQ(a.get_sprite({q, r}), b.get_sprite({q, r}));
-            if (a.get_sprite({q, r}) != other.get_sprite({q, r})) ++differences;
+            ASSERT_EQ(MapPlan::tile_frame(a, {q, r}), MapPlan::tile_frame(b, {q, r}));
+            if (MapPlan::tile_frame(a, {q, r}) != MapPlan::tile_frame(other, {q, r})) ++differences;
         }
     }
     EXPECT_GT(differences, 1000);
@@ -121,14 +122,14 @@ TEST(Map, StrengthsAndOpennessPerKind) {
 TEST(Map, OverrideReportsAnOpenTunnelWithTheSameLook) {
     Map map(kSeed);
     const GridPoint rock = find_tile(map, TileType::Rock);
-    const int variant = map.get_sprite(rock) / 8;
-    EXPECT_EQ(map.get_sprite(rock) % 8, static_cast<int>(TileType::Rock));
+    const int variant = MapPlan::tile_frame(map, rock) / 8;
+    EXPECT_EQ(MapPlan::tile_frame(map, rock) % 8, static_cast<int>(TileType::Rock));
 
     map.tile_overrides[rock] = TileType::Tunnel;
     EXPECT_EQ(map.get_tile(rock), TileType::Tunnel);
     EXPECT_EQ(map.strength(rock), 150);
     EXPECT_TRUE(map.open(rock));
-    EXPECT_EQ(map.get_sprite(rock), 3 + 8 * variant);
+    EXPECT_EQ(MapPlan::tile_frame(map, rock), 3 + 8 * variant);
     // Even a sky tile listed as dug reports a tunnel.
     map.tile_overrides[{0, 0}] = TileType::Tunnel;
     EXPECT_EQ(map.get_tile({0, 0}), TileType::Tunnel);
@@ -142,12 +143,12 @@ TEST(Map, VariantDependsOnlyOnTheTile) {
     for (int64_t r = 0; r < 120; r += 7) {
         for (int64_t q = -60; q < 60; q += 5) {
             const GridPoint p{q, r};
-            const int sprite = map.get_sprite(p);
+            const int sprite = MapPlan::tile_frame(map, p);
             EXPECT_EQ(sprite % 8, static_cast<int>(map.get_tile(p)));
             variants.insert(sprite / 8);
             map.tile_overrides[p] = TileType::Tunnel;
-            EXPECT_EQ(map.get_sprite(p) / 8, sprite / 8);
-            EXPECT_EQ(fixed.get_sprite(p) / 8, sprite / 8);
+            EXPECT_EQ(MapPlan::tile_frame(map, p) / 8, sprite / 8);
+            EXPECT_EQ(MapPlan::tile_frame(fixed, p) / 8, sprite / 8);
         }
     }
     EXPECT_EQ(variants, (std::set<int>{0, 1, 2, 3, 4, 5}));
@@ -168,8 +169,8 @@ TEST(Map, TilesFollowTheNoiseNearAndFar) {
                 ASSERT_EQ(map.get_tile(p), kind) << q << ", " << r;
                 if (corner.q > 100'000'000) continue;  // too far out for the library's variant
                 const int sprite = static_cast<int>(kind) + 8 * reference_variant(map, p);
-                ASSERT_EQ(map.get_sprite_direct(p), sprite) << q << ", " << r;
-                ASSERT_EQ(map.get_sprite(p), sprite) << q << ", " << r;
+                ASSERT_EQ(MapPlan::tile_frame_direct(map, p), sprite) << q << ", " << r;
+                ASSERT_EQ(MapPlan::tile_frame(map, p), sprite) << q << ", " << r;
             }
         }
     }
@@ -185,7 +186,7 @@ TEST(Map, FarAwayTilesKeepTheirVariety) {
         std::set<int> variants;
         for (int64_t r = 13; r < 400; r += 5) {
             for (int64_t q = q0; q < q0 + 400; q += 7) {
-                const int sprite = map.get_sprite({q, r});
+                const int sprite = MapPlan::tile_frame(map, {q, r});
                 kinds.insert(sprite % 8);
                 variants.insert(sprite / 8);
             }
@@ -232,33 +233,37 @@ TEST(Map, KindsOccurInPlausibleProportions) {
 
 TEST(MapDraw, SamplesTheCanvasEvery16Pixels) {
     const Map map(kSeed);
-    std::vector<Map::TileDraw> draws;
-    map.plan_draw(1280, 720, 0, 0, draws);
+    MapView view;
+    std::vector<MapPlan::TileDraw> draws;
+    view.plan_draw(map, 1280, 720, 0, 0, draws);
     // From one step before the canvas to one step past it: x = -16 to 1296, y = -16 to 736.
     ASSERT_EQ(draws.size(), 83u * 48u);  // no food yet
     const GridPoint first = Point{-16, -16}.to_grid();
     const Point first_at = first.draw_point();
-    EXPECT_EQ(draws.front(), (Map::TileDraw{map.get_sprite(first), static_cast<int>(first_at.x),
-                                            static_cast<int>(first_at.y)}));
+    EXPECT_EQ(draws.front(),
+              (MapPlan::TileDraw{MapPlan::tile_frame(map, first), static_cast<int>(first_at.x),
+                                 static_cast<int>(first_at.y)}));
     const GridPoint last = Point{1296, 736}.to_grid();
     const Point last_at = last.draw_point();
-    EXPECT_EQ(draws.back(), (Map::TileDraw{map.get_sprite(last), static_cast<int>(last_at.x),
-                                           static_cast<int>(last_at.y)}));
+    EXPECT_EQ(draws.back(),
+              (MapPlan::TileDraw{MapPlan::tile_frame(map, last), static_cast<int>(last_at.x),
+                                 static_cast<int>(last_at.y)}));
     // The sample (16, 0), second of the canvas's own first row, falls in tile (1, 0).
-    EXPECT_EQ(draws[83 + 2], (Map::TileDraw{map.get_sprite({1, 0}), 16, -16}));
+    EXPECT_EQ(draws[83 + 2], (MapPlan::TileDraw{MapPlan::tile_frame(map, {1, 0}), 16, -16}));
 }
 
 TEST(MapDraw, FoodFollowsEachDrawOfItsTile) {
     Map map(kSeed);
+    MapView view;
     const long x0 = -1000;
     const long y0 = 500;
     const GridPoint fed = Point{x0 + 100, y0 + 100}.to_grid();
     map.food[fed] = 2;
-    std::vector<Map::TileDraw> draws;
-    map.plan_draw(1280, 720, x0, y0, draws);
+    std::vector<MapPlan::TileDraw> draws;
+    view.plan_draw(map, 1280, 720, x0, y0, draws);
     const Point at = fed.draw_point();
-    const Map::TileDraw tile{map.get_sprite(fed), static_cast<int>(at.x - x0),
-                             static_cast<int>(at.y - y0)};
+    const MapPlan::TileDraw tile{MapPlan::tile_frame(map, fed), static_cast<int>(at.x - x0),
+                                 static_cast<int>(at.y - y0)};
     int tile_draws = 0;
     for (size_t i = 0; i < draws.size(); ++i) {
         if (draws[i].frame == 21) {
@@ -280,15 +285,16 @@ TEST(MapDraw, BlitsThePlannedFramesOnTheGraphicsCanvas) {
     graphics->blit_log = &log;
     graphics->blit_log_only = true;
     Map map(kSeed);
+    MapView view;
     map.food[Point{176, 486}.to_grid()] = 3;
-    map.draw(*graphics, 160, 470);
+    view.draw(*graphics, map, 160, 470);
 
-    std::vector<Map::TileDraw> planned;
-    map.plan_draw(64, 32, 160, 470, planned);
+    std::vector<MapPlan::TileDraw> planned;
+    view.plan_draw(map, 64, 32, 160, 470, planned);
     ASSERT_EQ(planned.size(), log.size());
     EXPECT_GE(log.size(), 5u * 3u + 1u);
     for (size_t i = 0; i < log.size(); ++i) {
-        const SDL_Rect source = map.sprites.frame_rect(planned[i].frame);
+        const SDL_Rect source = view.sprites.frame_rect(planned[i].frame);
         EXPECT_EQ(log[i].image, "tiles.png");
         EXPECT_EQ(log[i].source.x, source.x);
         EXPECT_EQ(log[i].source.y, source.y);
@@ -297,7 +303,7 @@ TEST(MapDraw, BlitsThePlannedFramesOnTheGraphicsCanvas) {
         EXPECT_EQ(log[i].destination.w, 32);
         EXPECT_EQ(log[i].destination.h, 32);
     }
-    const SDL_Rect food_frame = map.sprites.frame_rect(3 * 8 + 5);
+    const SDL_Rect food_frame = view.sprites.frame_rect(3 * 8 + 5);
     EXPECT_TRUE(std::any_of(log.begin(), log.end(), [&](const Graphics::BlitRecord& b) {
         return b.source.x == food_frame.x && b.source.y == food_frame.y;
     }));
@@ -306,19 +312,20 @@ TEST(MapDraw, BlitsThePlannedFramesOnTheGraphicsCanvas) {
 TEST(MapDraw, PaintsTheSameCanvasAsItsPlanDrawnOneSpriteAtATime) {
     auto graphics = test::make_graphics(200, 120);
     Map map(kSeed);
+    MapView view;
     const long x_offset = 150;
     const long y_offset = 380;  // across the surface: sky, soil and a dug tile
     map.food[Point{190, 420}.to_grid()] = 2;
     map.tile_overrides[Point{250, 450}.to_grid()] = TileType::Tunnel;
 
     graphics->clear();
-    map.draw(*graphics, x_offset, y_offset);
+    view.draw(*graphics, map, x_offset, y_offset);
     const std::vector<uint32_t> drawn = test::read_canvas(*graphics);
 
     graphics->clear();
-    std::vector<Map::TileDraw> planned;
-    map.plan_draw(200, 120, x_offset, y_offset, planned);
-    for (const Map::TileDraw& d : planned) map.sprites.draw(*graphics, d.frame, d.x, d.y);
+    std::vector<MapPlan::TileDraw> planned;
+    view.plan_draw(map, 200, 120, x_offset, y_offset, planned);
+    for (const MapPlan::TileDraw& d : planned) view.sprites.draw(*graphics, d.frame, d.x, d.y);
     const std::vector<uint32_t> expected = test::read_canvas(*graphics);
 
     ASSERT_NE(graphics->load_image("tiles.png"), nullptr) << "run from the repository root";
@@ -334,8 +341,9 @@ TEST(MapDraw, ASheetWithoutColumnsDrawsNothing) {
     std::vector<Graphics::BlitRecord> log;
     graphics->blit_log = &log;
     Map map(kSeed);
-    map.sprites.columns = 0;
-    map.draw(*graphics, 160, 470);
+    MapView view;
+    view.sprites.columns = 0;
+    view.draw(*graphics, map, 160, 470);
     EXPECT_TRUE(log.empty());
 }
 
@@ -347,9 +355,9 @@ TEST(MapCache, AgreesWithTheNoiseOverALargeRegion) {
         for (int64_t r = -40; r < 300; r += 1 + sweep) {
             for (int64_t q = -r / 2 - 150; q < -r / 2 + 150; q += 1 + sweep) {
                 const GridPoint p{sweep == 0 ? q : -q, r};
-                const int expected = reference.get_sprite_direct(p);
+                const int expected = MapPlan::tile_frame_direct(reference, p);
                 ASSERT_EQ(map.get_tile(p), static_cast<TileType>(expected % 8)) << q << ", " << r;
-                ASSERT_EQ(map.get_sprite(p), expected) << q << ", " << r;
+                ASSERT_EQ(MapPlan::tile_frame(map, p), expected) << q << ", " << r;
             }
         }
     }
@@ -357,11 +365,12 @@ TEST(MapCache, AgreesWithTheNoiseOverALargeRegion) {
 
 TEST(MapCache, DrawsMatchTheDirectEvaluationAlongACameraPath) {
     Map map(kSeed);
+    MapView view;
     std::mt19937 path(3);
     long x = -3000;
     long y = -200;
-    std::vector<Map::TileDraw> cached;
-    std::vector<Map::TileDraw> direct;
+    std::vector<MapPlan::TileDraw> cached;
+    std::vector<MapPlan::TileDraw> direct;
     for (int frame = 0; frame < 40; ++frame) {
         // Mostly small steps, sometimes a jump; digging and food change under the camera.
         x += static_cast<long>(path() % 15) - 5;
@@ -375,14 +384,15 @@ TEST(MapCache, DrawsMatchTheDirectEvaluationAlongACameraPath) {
 
         cached.clear();
         direct.clear();
-        map.plan_draw(1280, 720, x, y, cached);
-        map.plan_draw_direct(1280, 720, x, y, direct);
+        view.plan_draw(map, 1280, 720, x, y, cached);
+        view.plan_draw_direct(map, 1280, 720, x, y, direct);
         ASSERT_EQ(cached, direct) << "frame " << frame << " at " << x << ", " << y;
     }
 }
 
 TEST(MapCache, DrawsMatchTheDirectEvaluationWithMoreDugTilesAndFoodThanTheViewHolds) {
     Map map(kSeed);
+    MapView view;
     // A dug and stocked block wider than the view, so that drawing looks tiles up one by one
     // instead of sweeping over the maps.
     for (int64_t r = -10; r < 60; ++r) {
@@ -393,41 +403,42 @@ TEST(MapCache, DrawsMatchTheDirectEvaluationWithMoreDugTilesAndFoodThanTheViewHo
     }
     ASSERT_GT(map.tile_overrides.size(), 2000u);
     ASSERT_GT(map.food.size(), 2000u);
-    std::vector<Map::TileDraw> cached;
-    std::vector<Map::TileDraw> direct;
+    std::vector<MapPlan::TileDraw> cached;
+    std::vector<MapPlan::TileDraw> direct;
     for (const auto& [x, y] : {std::pair<long, long>{-700, -100}, {-690, -95}, {-200, 300}}) {
         cached.clear();
         direct.clear();
-        map.plan_draw(1280, 720, x, y, cached);
-        map.plan_draw_direct(1280, 720, x, y, direct);
+        view.plan_draw(map, 1280, 720, x, y, cached);
+        view.plan_draw_direct(map, 1280, 720, x, y, direct);
         ASSERT_EQ(cached, direct) << x << ", " << y;
     }
 }
 
 TEST(MapCache, DrawsACanvasWiderThanTheCacheLikeTheNoise) {
     Map map(kSeed);
+    MapView view;
     map.tile_overrides.try_emplace(GridPoint{10, 5}, TileType::Tunnel);
     map.food[GridPoint{11, 5}] = 2;
-    std::vector<Map::TileDraw> cached;
-    std::vector<Map::TileDraw> direct;
-    map.plan_draw(5000, 2400, -100, -100, cached);
-    map.plan_draw_direct(5000, 2400, -100, -100, direct);
+    std::vector<MapPlan::TileDraw> cached;
+    std::vector<MapPlan::TileDraw> direct;
+    view.plan_draw(map, 5000, 2400, -100, -100, cached);
+    view.plan_draw_direct(map, 5000, 2400, -100, -100, direct);
     EXPECT_EQ(cached, direct);
     // And the game's own canvas right after, from a cache the wide one has overwritten.
     cached.clear();
     direct.clear();
-    map.plan_draw(1280, 720, 0, 0, cached);
-    map.plan_draw_direct(1280, 720, 0, 0, direct);
+    view.plan_draw(map, 1280, 720, 0, 0, cached);
+    view.plan_draw_direct(map, 1280, 720, 0, 0, direct);
     EXPECT_EQ(cached, direct);
 }
 
 TEST(MapCache, FollowsANewNoiseSlice) {
     Map map(kSeed);
     const Map other(kSeed + 9);
-    map.get_sprite({5, 30});
+    MapPlan::tile_frame(map, {5, 30});
     map.noise_z = other.noise_z;
     for (int64_t r = 0; r < 60; ++r) {
-        EXPECT_EQ(map.get_sprite({5, r}), other.get_sprite_direct({5, r})) << r;
+        EXPECT_EQ(MapPlan::tile_frame(map, {5, r}), MapPlan::tile_frame_direct(other, {5, r})) << r;
     }
 }
 
@@ -435,6 +446,7 @@ TEST(MapCache, AgreesWithTheNoiseAtTheEndsOfTheGrid) {
     constexpr int64_t kMax = std::numeric_limits<int64_t>::max();
     constexpr int64_t kMin = std::numeric_limits<int64_t>::min();
     Map map(kSeed);
+    MapView view;
     for (const GridPoint corner : {GridPoint{kMax, kMax}, GridPoint{kMin, kMin},
                                    GridPoint{kMax, kMin}, GridPoint{kMin, kMax}}) {
         // A patch around the corner, wrapping round the ends as the grid does.
@@ -442,10 +454,12 @@ TEST(MapCache, AgreesWithTheNoiseAtTheEndsOfTheGrid) {
         for (int j = 0; j < 4; ++j, row_start = row_start.apply(Direction::SE)) {
             GridPoint p = row_start;
             for (int i = 0; i < 4; ++i, p = p.apply(Direction::E)) {
-                ASSERT_EQ(map.get_sprite(p), map.get_sprite_direct(p)) << p.q << ", " << p.r;
+                ASSERT_EQ(MapPlan::tile_frame(map, p), MapPlan::tile_frame_direct(map, p))
+                    << p.q << ", " << p.r;
                 map.tile_overrides.try_emplace(p, TileType::Tunnel);
                 map.food[p] = i % 4;
-                ASSERT_EQ(map.get_sprite(p), map.get_sprite_direct(p)) << p.q << ", " << p.r;
+                ASSERT_EQ(MapPlan::tile_frame(map, p), MapPlan::tile_frame_direct(map, p))
+                    << p.q << ", " << p.r;
             }
         }
     }
@@ -453,10 +467,10 @@ TEST(MapCache, AgreesWithTheNoiseAtTheEndsOfTheGrid) {
                                {kMin + 50, kMin},
                                {kMax, kMin},
                                {kMin, kMax}}) {
-        std::vector<Map::TileDraw> cached;
-        std::vector<Map::TileDraw> direct;
-        map.plan_draw(1280, 720, x, y, cached);
-        map.plan_draw_direct(1280, 720, x, y, direct);
+        std::vector<MapPlan::TileDraw> cached;
+        std::vector<MapPlan::TileDraw> direct;
+        view.plan_draw(map, 1280, 720, x, y, cached);
+        view.plan_draw_direct(map, 1280, 720, x, y, direct);
         ASSERT_EQ(cached, direct) << x << ", " << y;
         EXPECT_GE(cached.size(), 83u * 48u);
     }
@@ -464,9 +478,10 @@ TEST(MapCache, AgreesWithTheNoiseAtTheEndsOfTheGrid) {
 
 // Clears a canvas to a colour no tile uses, draws the map, and returns how many pixels are still
 // that colour.
-int uncovered_pixels(Graphics& graphics, const Map& map, long x, long y, uint32_t background) {
+int uncovered_pixels(Graphics& graphics, const MapView& view, const Map& map, long x, long y,
+                     uint32_t background) {
     graphics.clear(background);
-    map.draw(graphics, x, y);
+    view.draw(graphics, map, x, y);
     const std::vector<uint32_t> pixels = test::read_canvas(graphics);
     return static_cast<int>(std::count(pixels.begin(), pixels.end(), background));
 }
@@ -490,24 +505,25 @@ TEST(MapDraw, EveryCanvasPixelIsCoveredWhereverTheCameraIs) {
         SDL_FreeSurface(sheet);
     }
     Map map(kSeed);
+    MapView view;
     std::mt19937 rng(11);
     std::uniform_int_distribution<long> offset(-5000, 5000);
     int failures = 0;
     // Sprite by sprite; then through chunks, which start from the tiles that touch each chunk.
     for (const bool chunked : {false, true}) {
-        map.chunked = chunked;
+        view.chunked = chunked;
         for (int i = 0; i < (chunked ? 300 : 10'000) && failures < 5; ++i) {
             const long x = offset(rng);
             const long y = offset(rng);
-            const int left = uncovered_pixels(*small, map, x, y, kMagenta);
+            const int left = uncovered_pixels(*small, view, map, x, y, kMagenta);
             if (left != 0) ++failures;
             EXPECT_EQ(left, 0) << "camera at " << x << ", " << y << (chunked ? ", chunked" : "");
         }
     }
-    map.chunked = false;
+    view.chunked = false;
     auto full = test::make_graphics(1280, 720);
     for (const auto& [x, y] : {std::pair<long, long>{0, 0}, {-9, 23}, {517, 1202}}) {
-        EXPECT_EQ(uncovered_pixels(*full, map, x, y, kMagenta), 0)
+        EXPECT_EQ(uncovered_pixels(*full, view, map, x, y, kMagenta), 0)
             << "camera at " << x << ", " << y;
     }
 }

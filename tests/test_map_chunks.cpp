@@ -14,6 +14,7 @@
 #include "engine/graphics.h"
 #include "engine/input.h"
 #include "game/screens/game_screen.h"
+#include "game/view/map_view.h"
 #include "game/world/map.h"
 #include "tests/support/support.h"
 #include "tools/pilot.h"
@@ -45,11 +46,12 @@ std::string first_difference(const std::vector<uint32_t>& a, const std::vector<u
     return "";
 }
 
-void expect_same_as_direct(Graphics& graphics, const Map& map, long x, long y,
+void expect_same_as_direct(Graphics& graphics, const MapView& view, const Map& map, long x, long y,
                            const std::string& where) {
-    const std::vector<uint32_t> direct = drawn(graphics, [&] { map.draw_direct(graphics, x, y); });
-    const std::vector<uint32_t> chunked = drawn(graphics, [&] { map.draw(graphics, x, y); });
-    EXPECT_TRUE(map.chunk_cache().last.used) << where;
+    const std::vector<uint32_t> direct =
+        drawn(graphics, [&] { view.draw_direct(graphics, map, x, y); });
+    const std::vector<uint32_t> chunked = drawn(graphics, [&] { view.draw(graphics, map, x, y); });
+    EXPECT_TRUE(view.chunk_cache().last.used) << where;
     EXPECT_EQ(first_difference(direct, chunked, graphics.config.width), "") << where;
 }
 
@@ -71,14 +73,16 @@ class LockstepGames {
 public:
     explicit LockstepGames(unsigned int seed)
         : direct(seed), chunked(seed), pilot(sim::Policy::Autopilot, 3) {
-        direct.map.chunked = false;
+        direct.map_view.chunked = false;
     }
 
     // One frame of both; false when the game asked to be replaced.
     bool step(Input::Button forced, unsigned int ms) {
         input.pressed_buttons.clear();
         input.held_buttons.clear();
-        input.press(forced != Input::Button::None ? forced : pilot.choose(direct));
+        input.press(forced != Input::Button::None
+                        ? forced
+                        : static_cast<Input::Button>(pilot.choose(direct.world)));
         const bool a = direct.update(input, audio, ms);
         const bool b = chunked.update(input, audio, ms);
         EXPECT_EQ(a, b);
@@ -94,7 +98,7 @@ public:
 
 TEST_F(MapChunksTest, APlayedPathLooksTheSameAsDrawingSpriteBySprite) {
     using Button = Input::Button;
-    using State = GameScreen::State;
+    using State = World::State;
     LockstepGames games(2026);
     int compared = 0;
     int centipede_frames = 0;
@@ -106,20 +110,20 @@ TEST_F(MapChunksTest, APlayedPathLooksTheSameAsDrawingSpriteBySprite) {
     // One frame of both games, drawn both ways and read back.
     const auto play_and_compare = [&](Button forced, unsigned int ms) {
         const GameScreen& screen = games.direct;
-        const size_t food_before = screen.map.food.size();
+        const size_t food_before = screen.world.map.food.size();
         if (!games.step(forced, ms)) return false;
-        food_appeared |= screen.map.food.size() > food_before;
-        food_went |= screen.map.food.size() < food_before;
-        centipede_frames += screen.centipedes.empty() ? 0 : 1;
-        shaken_frames += screen.camera.shake_amount > 0.0 ? 1 : 0;
-        paused_frames += screen.state == State::Paused ? 1 : 0;
-        results_frames +=
-            screen.state == State::GameOver && screen.fader.elapsed >= screen.fader.duration;
+        food_appeared |= screen.world.map.food.size() > food_before;
+        food_went |= screen.world.map.food.size() < food_before;
+        centipede_frames += screen.world.centipedes.empty() ? 0 : 1;
+        shaken_frames += screen.world.camera.shake_amount > 0.0 ? 1 : 0;
+        paused_frames += screen.world.state == State::Paused ? 1 : 0;
+        results_frames += screen.world.state == State::GameOver &&
+                          screen.world.fader.elapsed >= screen.world.fader.duration;
         const std::vector<uint32_t> direct =
             drawn(*graphics, [&] { games.direct.draw(*graphics); });
         const std::vector<uint32_t> chunked =
             drawn(*graphics, [&] { games.chunked.draw(*graphics); });
-        EXPECT_TRUE(games.chunked.map.chunk_cache().last.used) << "frame " << compared;
+        EXPECT_TRUE(games.chunked.map_view.chunk_cache().last.used) << "frame " << compared;
         const std::string difference = first_difference(direct, chunked, 1280);
         EXPECT_EQ(difference, "") << "frame " << compared;
         ++compared;
@@ -134,22 +138,22 @@ TEST_F(MapChunksTest, APlayedPathLooksTheSameAsDrawingSpriteBySprite) {
     EXPECT_TRUE(food_went);
     // Further down, unseen, to just before the first centipede comes; then centipedes tunnel
     // and shake the view, a pause, and the worm starves: the fade and the results.
-    const size_t dug_before = games.direct.map.tile_overrides.size();
+    const size_t dug_before = games.direct.world.map.tile_overrides.size();
     for (int frame = 0; frame < 200'000; ++frame) {
         const GameScreen& screen = games.direct;
-        if (screen.max_depth >= 1.0 && screen.spawn_timer < 2000) break;
+        if (screen.world.max_depth >= 1.0 && screen.world.spawn_timer < 2000) break;
         ASSERT_TRUE(games.step(Button::None, 16));
     }
     for (int frame = 0; frame < 400 && results_frames < 15; ++frame) {
         Button forced = Button::None;
         if (frame == 180 || frame == 200) forced = Button::Start;  // pause, then play on
         if (frame == 230) {
-            games.direct.player.length = 1.0;
-            games.chunked.player.length = 1.0;
+            games.direct.world.player.length = 1.0;
+            games.chunked.world.player.length = 1.0;
         }
         ASSERT_TRUE(play_and_compare(forced, 33));
     }
-    EXPECT_GT(games.direct.map.tile_overrides.size(), dug_before + 20) << "little was dug";
+    EXPECT_GT(games.direct.world.map.tile_overrides.size(), dug_before + 20) << "little was dug";
     EXPECT_GT(centipede_frames, 100);
     EXPECT_GT(shaken_frames, 10);
     EXPECT_GE(paused_frames, 10);
@@ -159,9 +163,10 @@ TEST_F(MapChunksTest, APlayedPathLooksTheSameAsDrawingSpriteBySprite) {
 
 TEST_F(MapChunksTest, ChangesShowAtOnceHoweverTheyAreMade) {
     Map map(kSeed);
+    MapView view;
     const long x = -300;
     const long y = 200;
-    expect_same_as_direct(*graphics, map, x, y, "first frame");
+    expect_same_as_direct(*graphics, view, map, x, y, "first frame");
     // Digging, food placed and eaten, tiles changed behind dig's back, another noise slice.
     for (int64_t q = -10; q < 30; ++q)
         map.dig(Point{x + 600, y + 300}.to_grid().apply(Direction::E));
@@ -170,26 +175,27 @@ TEST_F(MapChunksTest, ChangesShowAtOnceHoweverTheyAreMade) {
         map.dig(p);
         map.food[p.apply(Direction::W)] = i % 4;
     }
-    expect_same_as_direct(*graphics, map, x, y, "after digging and food");
+    expect_same_as_direct(*graphics, view, map, x, y, "after digging and food");
     map.eat_food(p.apply(Direction::W));
     map.food.erase(map.food.begin());
     for (int64_t q = 0; q < 90; ++q) map.dig({q - 40, 30});  // more than the log holds
-    expect_same_as_direct(*graphics, map, x, y, "after many digs");
+    expect_same_as_direct(*graphics, view, map, x, y, "after many digs");
     map.tile_overrides[Point{x + 700, y + 100}.to_grid()] = Map::TileType::Tunnel;
-    expect_same_as_direct(*graphics, map, x, y, "after an override written directly");
+    expect_same_as_direct(*graphics, view, map, x, y, "after an override written directly");
     map.noise_z = 99.5;
-    expect_same_as_direct(*graphics, map, x, y, "after another noise slice");
-    // A copy of the map keeps no chunks of its own yet draws the same.
-    const Map copy = map;
+    expect_same_as_direct(*graphics, view, map, x, y, "after another noise slice");
+    // A copy of the view keeps no chunks of its own yet draws the same.
+    const MapView copy = view;
     EXPECT_EQ(copy.chunk_cache().chunk_count(), 0u);
-    expect_same_as_direct(*graphics, copy, x + 5, y - 7, "a copy");
+    expect_same_as_direct(*graphics, copy, map, x + 5, y - 7, "a copy");
 }
 
 TEST_F(MapChunksTest, AStillFrameComposesChunksAndDrawsNoTiles) {
     Map map(kSeed);
+    MapView view;
     map.food[Point{100, 500}.to_grid()] = 1;
-    for (int i = 0; i < 200; ++i) map.draw(*graphics, 10, 380);  // neighbours drawn meanwhile
-    const MapChunks::Stats& last = map.chunk_cache().last;
+    for (int i = 0; i < 200; ++i) view.draw(*graphics, map, 10, 380);  // neighbours drawn meanwhile
+    const MapChunks::Stats& last = view.chunk_cache().last;
     EXPECT_TRUE(last.used);
     EXPECT_EQ(last.tiles, 0);
     EXPECT_EQ(last.started, 0);
@@ -201,41 +207,43 @@ TEST_F(MapChunksTest, RedrawsEveryChunkAfterTheRendererLosesItsTargets) {
     Input input;
     for (const Uint32 type : {SDL_RENDER_TARGETS_RESET, SDL_RENDER_DEVICE_RESET}) {
         Map map(kSeed);
-        map.draw(*graphics, 0, 300);
-        map.draw(*graphics, 0, 300);
-        EXPECT_EQ(map.chunk_cache().last.started, 0);
+        MapView view;
+        view.draw(*graphics, map, 0, 300);
+        view.draw(*graphics, map, 0, 300);
+        EXPECT_EQ(view.chunk_cache().last.started, 0);
         SDL_Event event{};
         event.type = type;
         ASSERT_EQ(SDL_PushEvent(&event), 1);
         EXPECT_TRUE(input.process());
-        expect_same_as_direct(*graphics, map, 0, 300, "after the reset");
-        map.draw(*graphics, 0, 300);
-        EXPECT_EQ(map.chunk_cache().last.started, 0);
+        expect_same_as_direct(*graphics, view, map, 0, 300, "after the reset");
+        view.draw(*graphics, map, 0, 300);
+        EXPECT_EQ(view.chunk_cache().last.started, 0);
         // The draw in expect_same_as_direct began every visible chunk again.
         graphics->clear();
-        EXPECT_GE(map.chunk_cache().chunk_count(), 15u);
+        EXPECT_GE(view.chunk_cache().chunk_count(), 15u);
     }
 }
 
 TEST_F(MapChunksTest, KeepsToItsMemoryCapDroppingTheLeastRecentlyUsedChunk) {
     auto small = test::make_graphics(kChunk, kChunk);
     Map map(kSeed);
+    MapView view;
     constexpr size_t kCap = 6;
-    map.chunk_cache().memory_cap = kCap * MapChunks::kChunkBytes;
+    view.chunk_cache().memory_cap = kCap * MapChunks::kChunkBytes;
     // Chunk-aligned views of one chunk each, far apart, visited in turn.
     for (int64_t cx = 0; cx < 12; ++cx) {
-        map.draw(*small, static_cast<long>(cx * 10 * kChunk), 2 * kChunk);
-        ASSERT_TRUE(map.chunk_cache().last.used) << cx;
-        EXPECT_LE(map.chunk_cache().chunk_count(), kCap);
-        EXPECT_TRUE(map.chunk_cache().has_chunk(cx * 10, 2));
+        view.draw(*small, map, static_cast<long>(cx * 10 * kChunk), 2 * kChunk);
+        ASSERT_TRUE(view.chunk_cache().last.used) << cx;
+        EXPECT_LE(view.chunk_cache().chunk_count(), kCap);
+        EXPECT_TRUE(view.chunk_cache().has_chunk(cx * 10, 2));
     }
-    EXPECT_FALSE(map.chunk_cache().has_chunk(0, 2)) << "the oldest chunk should have gone";
+    EXPECT_FALSE(view.chunk_cache().has_chunk(0, 2)) << "the oldest chunk should have gone";
     // Back to the first view: drawn again, and right.
-    expect_same_as_direct(*small, map, 0, 2 * kChunk, "back at the start");
-    EXPECT_TRUE(map.chunk_cache().has_chunk(110, 2)) << "the latest chunk should have stayed";
+    expect_same_as_direct(*small, view, map, 0, 2 * kChunk, "back at the start");
+    EXPECT_TRUE(view.chunk_cache().has_chunk(110, 2)) << "the latest chunk should have stayed";
     // A canvas that needs more chunks than the cap allows is drawn directly.
-    map.draw(*graphics, 0, 0);
-    EXPECT_FALSE(map.chunk_cache().last.used);
+    view.draw(*graphics, map, 0, 0);
+    EXPECT_FALSE(view.chunk_cache().last.used);
 }
 
 // A copy of the shipped sheet changed by `change`, saved as content/tiles.png of the test's
@@ -289,22 +297,25 @@ TEST_F(MapChunksTest, DrawsDirectlyWhereTheArtOrTheRendererCannotGiveTheSamePixe
         write_sheet(shipped, c.change);
         auto g = test::make_graphics(320, 200);
         Map map(kSeed);
+        MapView view;
         map.food[Point{100, 480}.to_grid()] = 2;
-        map.draw(*g, 40, 400);
-        EXPECT_EQ(map.chunk_cache().last.used, c.chunked) << c.what;
-        const auto direct = drawn(*g, [&] { map.draw_direct(*g, 40, 400); });
-        EXPECT_EQ(first_difference(direct, drawn(*g, [&] { map.draw(*g, 40, 400); }), 320), "")
+        view.draw(*g, map, 40, 400);
+        EXPECT_EQ(view.chunk_cache().last.used, c.chunked) << c.what;
+        const auto direct = drawn(*g, [&] { view.draw_direct(*g, map, 40, 400); });
+        EXPECT_EQ(first_difference(direct, drawn(*g, [&] { view.draw(*g, map, 40, 400); }), 320),
+                  "")
             << c.what;
     }
     // A renderer without target textures.
     Map map(kSeed);
+    MapView view;
     graphics->targets_allowed = false;
-    const auto direct = drawn(*graphics, [&] { map.draw_direct(*graphics, 40, 400); });
-    EXPECT_EQ(
-        first_difference(direct, drawn(*graphics, [&] { map.draw(*graphics, 40, 400); }), 1280),
-        "");
-    EXPECT_FALSE(map.chunk_cache().last.used);
-    EXPECT_EQ(map.chunk_cache().chunk_count(), 0u);
+    const auto direct = drawn(*graphics, [&] { view.draw_direct(*graphics, map, 40, 400); });
+    EXPECT_EQ(first_difference(direct,
+                               drawn(*graphics, [&] { view.draw(*graphics, map, 40, 400); }), 1280),
+              "");
+    EXPECT_FALSE(view.chunk_cache().last.used);
+    EXPECT_EQ(view.chunk_cache().chunk_count(), 0u);
 }
 
 }  // namespace

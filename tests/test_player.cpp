@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "engine/graphics.h"
+#include "game/view/worm_view.h"
 #include "game/world/centipede.h"
 #include "game/world/map.h"
 #include "game/world/player.h"
@@ -60,24 +61,24 @@ protected:
 
 TEST(PlayerSegment, FramesFollowTheDirectionTable) {
     using D = Direction;
-    EXPECT_EQ((Player::Segment{{}, D::NW, D::E}.sprite()), 0);
-    EXPECT_EQ((Player::Segment{{}, D::NW, D::SE}.sprite()), 8);
-    EXPECT_EQ((Player::Segment{{}, D::SE, D::NW}.sprite()), 11);
-    EXPECT_EQ((Player::Segment{{}, D::W, D::SE}.sprite()), 21);
-    EXPECT_EQ((Player::Segment{{}, D::E, D::W}.sprite()), 10);
-    EXPECT_EQ((Player::Segment{{}, D::SW, D::NE}.sprite()), 12);
-    EXPECT_EQ((Player::Segment{{}, D::E, D::E}.sprite()), 99);
-    EXPECT_EQ((Player::Segment{{}, D::E, D::NE}.sprite()), 99);
+    EXPECT_EQ(WormView::head_frame({{}, D::NW, D::E}), 0);
+    EXPECT_EQ(WormView::head_frame({{}, D::NW, D::SE}), 8);
+    EXPECT_EQ(WormView::head_frame({{}, D::SE, D::NW}), 11);
+    EXPECT_EQ(WormView::head_frame({{}, D::W, D::SE}), 21);
+    EXPECT_EQ(WormView::head_frame({{}, D::E, D::W}), 10);
+    EXPECT_EQ(WormView::head_frame({{}, D::SW, D::NE}), 12);
+    EXPECT_EQ(WormView::head_frame({{}, D::E, D::E}), 99);
+    EXPECT_EQ(WormView::head_frame({{}, D::E, D::NE}), 99);
     // Every straight piece and every 120-degree bend has a frame, in the heading's column;
     // straight pieces fill row 1, bends rows 0 and 2.
     for (int f = 0; f < 6; ++f) {
         for (int b = 0; b < 6; ++b) {
             const Player::Segment s{{}, static_cast<D::Value>(f), static_cast<D::Value>(b)};
             const int angle = s.front.angle(s.back.value);
-            EXPECT_EQ(s.sprite() != 99, angle >= 120) << f << "," << b;
+            EXPECT_EQ(WormView::head_frame(s) != 99, angle >= 120) << f << "," << b;
             if (angle < 120) continue;
-            EXPECT_EQ(s.sprite() % 8, f);
-            EXPECT_EQ(s.sprite() / 8 == 1, angle == 180) << f << "," << b;
+            EXPECT_EQ(WormView::head_frame(s) % 8, f);
+            EXPECT_EQ(WormView::head_frame(s) / 8 == 1, angle == 180) << f << "," << b;
         }
     }
 }
@@ -345,7 +346,7 @@ TEST_F(PlayerWorld, DrawsTheHeadThenTheBodyWithBodyFrames) {
     std::vector<Graphics::BlitRecord> log;
     graphics->blit_log = &log;
     graphics->blit_log_only = true;
-    worm.draw(*graphics, 100, -50);
+    WormView().draw(*graphics, worm, 100, -50);
     ASSERT_EQ(log.size(), 3u);
     auto frame = [](const Graphics::BlitRecord& b) {
         return b.source.y / 32 * 8 + b.source.x / 32;
@@ -368,7 +369,7 @@ TEST_F(PlayerWorld, LastSegmentIsDrawnWithItsTailFrame) {
     std::vector<Graphics::BlitRecord> log;
     graphics->blit_log = &log;
     graphics->blit_log_only = true;
-    worm.draw(*graphics, 0, 0);
+    WormView().draw(*graphics, worm, 0, 0);
     ASSERT_EQ(log.size(), 4u);
     std::vector<int> frames;
     for (const auto& b : log) frames.push_back(b.source.y / 32 * 8 + b.source.x / 32);
@@ -376,7 +377,7 @@ TEST_F(PlayerWorld, LastSegmentIsDrawnWithItsTailFrame) {
 
     worm.segments.resize(1);  // a head alone is a head
     log.clear();
-    worm.draw(*graphics, 0, 0);
+    WormView().draw(*graphics, worm, 0, 0);
     ASSERT_EQ(log.size(), 1u);
     EXPECT_EQ(log[0].source.y / 32 * 8 + log[0].source.x / 32, 10);
 }

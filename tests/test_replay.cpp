@@ -14,6 +14,8 @@
 
 #include <unistd.h>
 
+#include "game/profile/replay_io.h"
+
 namespace {
 
 using Bytes = std::vector<uint8_t>;

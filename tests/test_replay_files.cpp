@@ -7,6 +7,7 @@
 #include <string>
 #include <vector>
 
+#include "game/profile/replay_io.h"
 #include "game/screens/game_screen.h"
 #include "game/screens/screen_flow.h"
 #include "game/screens/title_screen.h"
@@ -99,9 +100,9 @@ TEST_F(Kept, AFinishedGameLeavesAReplayThatVerifies) {
     ScreenFlow flow(profile);
     GameScreen screen(4242, &flow);
     for (int i = 0; i < 300; ++i) ASSERT_TRUE(screen.advance(Replay::Step{16, 0, 0}));
-    screen.player.length = 0.5;  // starves in the next step
+    screen.world.player.length = 0.5;  // starves in the next step
     ASSERT_TRUE(screen.advance(Replay::Step{16, 0, 0}));
-    ASSERT_EQ(screen.state, GameScreen::State::GameOver);
+    ASSERT_EQ(screen.world.state, World::State::GameOver);
 
     const Replay last = read(files.last_path());
     EXPECT_EQ(last.seed, 4242u);
@@ -110,8 +111,8 @@ TEST_F(Kept, AFinishedGameLeavesAReplayThatVerifies) {
     EXPECT_EQ(read(files.record_path(profile.records.table.front())).steps, last.steps);
     // The length was cut from outside the recording, so replaying it cannot end the same way:
     // what matters here is that the file holds exactly the steps the screen took.
-    EXPECT_EQ(last.steps, screen.recording.steps);
-    EXPECT_EQ(last.max_depth, screen.max_depth);
+    EXPECT_EQ(last.steps, screen.world.recording.steps);
+    EXPECT_EQ(last.max_depth, screen.world.max_depth);
 }
 
 TEST_F(Kept, TitleDemoPrefersTheBestRecordAndSetsABrokenOneAside) {

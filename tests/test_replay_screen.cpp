@@ -10,6 +10,7 @@
 #include "engine/audio.h"
 #include "engine/game.h"
 #include "engine/input.h"
+#include "game/profile/replay_io.h"
 #include "game/screens/screen_flow.h"
 #include "game/screens/title_screen.h"
 #include "game/world/verify.h"
@@ -93,12 +94,12 @@ TEST_F(Playback, EndsWithTheRecordedResultsThenTheTitle) {
     while (update(screen, 50, Button::A, true)) {
         ASSERT_LT(++updates, 100000);
     }
-    EXPECT_EQ(screen.game.state, GameScreen::State::GameOver);
+    EXPECT_EQ(screen.game.world.state, World::State::GameOver);
     EXPECT_EQ(screen.next_step, replay.steps.size());
-    EXPECT_EQ(screen.game.max_depth, replay.max_depth);
-    EXPECT_EQ(screen.game.max_length, replay.max_length);
+    EXPECT_EQ(screen.game.world.max_depth, replay.max_depth);
+    EXPECT_EQ(screen.game.world.max_length, replay.max_length);
     // The results were up for their full time before the title came.
-    EXPECT_EQ(screen.game.fader.elapsed, screen.game.fader.duration);
+    EXPECT_EQ(screen.game.world.fader.elapsed, screen.game.world.fader.duration);
     EXPECT_EQ(screen.results_ms, ReplayScreen::kResultsMs);
     std::unique_ptr<Screen> next(screen.next_screen());
     EXPECT_NE(dynamic_cast<TitleScreen*>(next.get()), nullptr);
@@ -109,9 +110,9 @@ TEST_F(Playback, EndsWithTheRecordedResultsThenTheTitle) {
 TEST_F(Playback, AKeyOnTheResultsGoesStraightToTheTitle) {
     Replay replay = load("seed9_uneven_frames.replay");
     ReplayScreen screen(replay, ReplayScreen::Mode::Replay);
-    while (screen.game.state != GameScreen::State::GameOver) ASSERT_TRUE(update(screen, 1000));
+    while (screen.game.world.state != World::State::GameOver) ASSERT_TRUE(update(screen, 1000));
     EXPECT_TRUE(update(screen, 16, Button::Start));  // during the fade: ignored
-    while (screen.game.fader.elapsed < screen.game.fader.duration) {
+    while (screen.game.world.fader.elapsed < screen.game.world.fader.duration) {
         ASSERT_TRUE(update(screen, 500));
     }
     EXPECT_FALSE(update(screen, 16, Button::Start));

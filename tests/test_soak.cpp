@@ -11,19 +11,19 @@
 
 namespace {
 
-using State = GameScreen::State;
+using State = World::State;
 
 class Invariants : public ::testing::Test {
 protected:
     // One 16 ms frame of play; `before` is what the checks compare against.
     void play_frame() {
-        before = sim::take_snapshot(screen);
-        ASSERT_TRUE(screen.advance(Replay::Step{16, 0, 0}));
+        before = sim::take_snapshot(world);
+        ASSERT_TRUE(world.step(Replay::Step{16, 0, 0}));
     }
-    std::string check() const { return sim::check_invariants(screen, before, 16); }
-    GridPoint head() const { return screen.player.segments.front().position; }
+    std::string check() const { return sim::check_invariants(world, before, 16); }
+    GridPoint head() const { return world.player.segments.front().position; }
 
-    GameScreen screen{4242};
+    World world{4242};
     sim::Snapshot before;
 };
 
@@ -36,8 +36,8 @@ TEST_F(Invariants, HoldForAGameLeftToItself) {
 
 TEST_F(Invariants, BrokenBodyIsCaught) {
     for (int frame = 0; frame < 600; ++frame) play_frame();  // down in the soil by now
-    ASSERT_GE(screen.player.segments.size(), 3u);
-    Player::Segment& second = *std::next(screen.player.segments.begin());
+    ASSERT_GE(world.player.segments.size(), 3u);
+    Player::Segment& second = *std::next(world.player.segments.begin());
 
     const GridPoint kept = second.position;
     second.position = kept.apply(Direction::E).apply(Direction::E);
@@ -48,59 +48,59 @@ TEST_F(Invariants, BrokenBodyIsCaught) {
     ASSERT_EQ(check(), "");
 
     // A segment in soil: forget the tunnel that the worm dug for it.
-    for (const Player::Segment& segment : screen.player.segments) {
-        if (screen.map.get_tile_direct(segment.position) == Map::TileType::Sky) continue;
-        if (screen.map.tile_overrides.erase(segment.position) == 0) continue;
-        if (!screen.map.open(segment.position)) break;
+    for (const Player::Segment& segment : world.player.segments) {
+        if (world.map.get_tile_direct(segment.position) == Map::TileType::Sky) continue;
+        if (world.map.tile_overrides.erase(segment.position) == 0) continue;
+        if (!world.map.open(segment.position)) break;
     }
     EXPECT_NE(check().find("closed tile"), std::string::npos) << check();
 }
 
 TEST_F(Invariants, HeadOutsideTheViewIsCaught) {
     play_frame();
-    screen.camera.x += Camera::kViewWidth + 1;
+    world.camera.x += Camera::kViewWidth + 1;
     EXPECT_NE(check().find("outside the view"), std::string::npos) << check();
-    screen.camera.x -= Camera::kViewWidth + 1;
-    screen.camera.y -= Camera::kViewHeight + 1;
+    world.camera.x -= Camera::kViewWidth + 1;
+    world.camera.y -= Camera::kViewHeight + 1;
     EXPECT_NE(check().find("outside the view"), std::string::npos) << check();
 }
 
 TEST_F(Invariants, CentipedeLeftAtTheRemovalDistanceIsCaught) {
     play_frame();
-    screen.centipedes.emplace_back(GridPoint{head().q + 69, head().r}, 6, Direction::W);
+    world.centipedes.emplace_back(GridPoint{head().q + 69, head().r}, 6, Direction::W);
     before.centipedes = 1;
     EXPECT_EQ(check(), "");
-    screen.centipedes.emplace_back(GridPoint{head().q + 70, head().r}, 6, Direction::W);
+    world.centipedes.emplace_back(GridPoint{head().q + 70, head().r}, 6, Direction::W);
     EXPECT_NE(check().find("not removed"), std::string::npos) << check();
-    screen.centipedes.pop_back();
-    screen.centipedes.back().length = 7;  // the play screen only makes even lengths
+    world.centipedes.pop_back();
+    world.centipedes.back().length = 7;  // the play screen only makes even lengths
     EXPECT_NE(check().find("length 7"), std::string::npos) << check();
 }
 
 TEST_F(Invariants, NonFiniteDoublesAreCaught) {
     play_frame();
-    screen.player.length = std::numeric_limits<double>::quiet_NaN();
+    world.player.length = std::numeric_limits<double>::quiet_NaN();
     EXPECT_NE(check().find("player.length is nan"), std::string::npos) << check();
-    screen.player.length = 4.0;
-    screen.camera.y = std::numeric_limits<double>::infinity();
+    world.player.length = 4.0;
+    world.camera.y = std::numeric_limits<double>::infinity();
     EXPECT_NE(check().find("camera.y is inf"), std::string::npos) << check();
 }
 
 TEST_F(Invariants, TimersOutsideTheirRangesAreCaught) {
     play_frame();
-    screen.food_timer = GameScreen::kFoodIntervalMax + 1;
+    world.food_timer = World::kFoodIntervalMax + 1;
     EXPECT_NE(check().find("food_timer"), std::string::npos) << check();
     // Negative is fine only when the frame was longer than the interval drawn.
-    screen.food_timer = -1;
+    world.food_timer = -1;
     EXPECT_NE(check().find("food_timer"), std::string::npos) << check();
-    EXPECT_EQ(sim::check_invariants(screen, before, 20000).find("food_timer"), std::string::npos);
-    screen.food_timer = 1000;
+    EXPECT_EQ(sim::check_invariants(world, before, 20000).find("food_timer"), std::string::npos);
+    world.food_timer = 1000;
 
-    screen.player.step_timer = 1001;
+    world.player.step_timer = 1001;
     EXPECT_NE(check().find("step_timer"), std::string::npos) << check();
-    screen.player.step_timer = 0;
+    world.player.step_timer = 0;
 
-    screen.spawn_timer = GameScreen::kSpawnIntervalMax + 1;
+    world.spawn_timer = World::kSpawnIntervalMax + 1;
     EXPECT_NE(check().find("spawn_timer"), std::string::npos) << check();
 }
 
@@ -112,32 +112,34 @@ TEST_F(Invariants, BodyLongerThanItsLengthIsCaughtUnlessFallingOrBitten) {
         if (h != sim::below_left(before.head) && h != sim::below_right(before.head)) break;
     }
     ASSERT_EQ(check(), "");
-    ASSERT_GE(screen.player.segments.size(), 4u);
-    screen.player.length = static_cast<double>(screen.player.segments.size()) - 1.5;
-    before.length = screen.player.length;
+    ASSERT_GE(world.player.segments.size(), 4u);
+    world.player.length = static_cast<double>(world.player.segments.size()) - 1.5;
+    before.length = world.player.length;
     EXPECT_NE(check().find("without a fall or a bite"), std::string::npos) << check();
 
     // A centipede over the tail explains the extra segments: they go at the next update.
-    const GridPoint tail = screen.player.segments.back().position;
-    screen.centipedes.emplace_back(tail, 6, Direction::W);
+    const GridPoint tail = world.player.segments.back().position;
+    world.centipedes.emplace_back(tail, 6, Direction::W);
     before.centipedes = 1;
     EXPECT_EQ(check(), "");
 }
 
 TEST_F(Invariants, PausedFrameThatMovesTheWorldIsCaught) {
     play_frame();
-    before = sim::take_snapshot(screen);
+    before = sim::take_snapshot(world);
     before.state = State::Paused;
     EXPECT_EQ(check(), "");
-    screen.food_timer -= 1;
+    world.food_timer -= 1;
     EXPECT_NE(check().find("began paused"), std::string::npos) << check();
 }
 
 class Simulation : public ::testing::Test {
 protected:
-    sim::Summary run(const sim::Options& options, Graphics* graphics = nullptr) {
-        sim::Simulation simulation(options, graphics);
-        return simulation.run();
+    // The rules alone, as tools/simulate plays them.
+    sim::Summary run(const sim::Options& options) { return sim::Simulation<World>(options).run(); }
+    // The play screen, drawn now and then, as tools/simulate_drawn plays it.
+    sim::Summary run_drawn(const sim::Options& options, Graphics& graphics) {
+        return sim::Simulation<GameScreen>(options, &graphics).run();
     }
 
     test::TempContentDir content;
@@ -168,7 +170,7 @@ TEST_F(Simulation, DrawingChangesNothingOfThePlay) {
     const sim::Summary blind = run(options);
     auto graphics = test::make_graphics();
     options.draw_every = 25;
-    const sim::Summary drawn = run(options, graphics.get());
+    const sim::Summary drawn = run_drawn(options, *graphics);
     EXPECT_EQ(drawn.violation, "");
     EXPECT_GT(drawn.draw.count, 0);
     EXPECT_EQ(blind.replayable(options), drawn.replayable(options));

@@ -6,6 +6,7 @@
 
 #include "engine/audio.h"
 #include "engine/input.h"
+#include "game/app/command_line.h"
 #include "game/screens/game_screen.h"
 #include "game/screens/screen_flow.h"
 #include "tests/support/support.h"
@@ -59,11 +60,11 @@ TEST_F(Title, EscapeQuitsAndSelectOpensTheOptionsEvenAmongOtherPresses) {
 TEST_F(Title, SeedFromTheCommandLinePlaysThatWorld) {
     CommandLine run;
     run.seed = 4242;
-    ScreenFlow seeded(profile, run);
+    ScreenFlow seeded(profile, run.seed);
     std::unique_ptr<Screen> first(seeded.play());
     std::unique_ptr<Screen> second(seeded.play());
-    EXPECT_EQ(dynamic_cast<GameScreen&>(*first).recording.seed, 4242u);
-    EXPECT_EQ(dynamic_cast<GameScreen&>(*second).recording.seed, 4242u);
+    EXPECT_EQ(dynamic_cast<GameScreen&>(*first).world.recording.seed, 4242u);
+    EXPECT_EQ(dynamic_cast<GameScreen&>(*second).world.recording.seed, 4242u);
 }
 
 TEST_F(Title, ButtonHeldFromBeforeDoesNotStartAGame) {

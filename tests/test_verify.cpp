@@ -14,6 +14,7 @@
 
 #include "engine/audio.h"
 #include "engine/input.h"
+#include "game/profile/replay_io.h"
 #include "game/screens/game_screen.h"
 #include "tests/support/support.h"
 #include "tools/pilot.h"
@@ -21,11 +22,11 @@
 namespace {
 
 using Button = Input::Button;
-using State = GameScreen::State;
+using State = World::State;
 
 // Everything the rules keep, folded into one number: two frames with equal digests hold the
 // same world (the engines are compared by their next output).
-uint64_t digest(const GameScreen& s) {
+uint64_t digest(const World& s) {
     uint64_t h = 1469598103934665603ull;
     auto mix = [&h](uint64_t value) {
         for (int i = 0; i < 8; ++i) {
@@ -40,10 +41,9 @@ uint64_t digest(const GameScreen& s) {
     };
     std::mt19937 rng = s.rng;
     std::mt19937 map_rng = s.map.rng;
-    std::mt19937 camera_rng = s.camera.rng;
     mix(rng());
     mix(map_rng());
-    mix(camera_rng());
+    mix(s.shake_seed);
     mix(static_cast<uint64_t>(s.state));
     for (const Player::Segment& segment : s.player.segments) {
         mix(static_cast<uint64_t>(segment.position.q));
@@ -84,18 +84,20 @@ protected:
         std::mt19937 frames(seed + 2);
         Input input;
         Button held = Button::None;
-        for (long frame = 0; screen.state != State::GameOver; ++frame) {
+        for (long frame = 0; screen.world.state != State::GameOver; ++frame) {
             ASSERT_LT(frame, 200000) << "the game never ended";
             input.pressed_buttons.clear();
             input.released_buttons.clear();
             input.release(held);
-            held = frame % 900 == 450 || frame % 900 == 560 ? Button::Start : pilot.choose(screen);
+            held = frame % 900 == 450 || frame % 900 == 560
+                       ? Button::Start
+                       : static_cast<Button>(pilot.choose(screen.world));
             input.press(held);
             const unsigned int ms = std::uniform_int_distribution<unsigned int>(5, 40)(frames);
             ASSERT_TRUE(screen.update(input, audio, ms));
-            digests.push_back(digest(screen));
+            digests.push_back(digest(screen.world));
         }
-        recording = screen.recording;
+        recording = screen.world.recording;
     }
 
     test::TempContentDir content;
@@ -150,9 +152,9 @@ TEST_F(Recorded, ReplaysFrameForFrameThroughTheFile) {
     ASSERT_TRUE(parse_replay(bytes.data(), bytes.size(), back, error)) << error;
 
     size_t frame = 0;
-    const ReplayOutcome outcome = run_replay(back, [&](const GameScreen& screen) {
+    const ReplayOutcome outcome = run_replay(back, [&](const World& world) {
         ASSERT_LT(frame, digests.size());
-        ASSERT_EQ(digest(screen), digests[frame]) << "frame " << frame;
+        ASSERT_EQ(digest(world), digests[frame]) << "frame " << frame;
         ++frame;
     });
     EXPECT_EQ(frame, digests.size());
@@ -221,21 +223,21 @@ TEST_F(Recorded, SoundsFollowTheReportedEventsAndRecordingStopsAtTheEnd) {
     Input input;
     input.press(Button::Start);
     ASSERT_TRUE(screen.update(input, audio, 16));
-    EXPECT_EQ(screen.events.front(), GameEvent::Paused);
+    EXPECT_EQ(screen.world.events.front(), GameEvent::Paused);
     EXPECT_EQ(Mix_VolumeMusic(-1), 128 * 3 / 10);
     ASSERT_TRUE(screen.update(input, audio, 16));
-    EXPECT_EQ(screen.events, GameEvents{GameEvent::Resumed});
+    EXPECT_EQ(screen.world.events, GameEvents{GameEvent::Resumed});
     EXPECT_EQ(Mix_VolumeMusic(-1), 128);
 
     input.pressed_buttons.clear();
-    screen.player.length = 0.5;
+    screen.world.player.length = 0.5;
     ASSERT_TRUE(screen.update(input, audio, 16));
-    EXPECT_EQ(screen.events.back(), GameEvent::GameOver);
+    EXPECT_EQ(screen.world.events.back(), GameEvent::GameOver);
     EXPECT_EQ(audio.current_track, "wormfood.ogg");
-    EXPECT_EQ(screen.recording.steps.size(), 3u);
-    EXPECT_EQ(screen.recording.max_length, screen.max_length);
+    EXPECT_EQ(screen.world.recording.steps.size(), 3u);
+    EXPECT_EQ(screen.world.recording.max_length, screen.world.max_length);
     ASSERT_TRUE(screen.update(input, audio, 16));
-    EXPECT_EQ(screen.recording.steps.size(), 3u);
+    EXPECT_EQ(screen.world.recording.steps.size(), 3u);
 
     // Each world event plays its own sample.
     play_events({GameEvent::RockDug, GameEvent::FoodEaten, GameEvent::Bitten, GameEvent::Spawned},
@@ -268,9 +270,9 @@ TEST(GoldenReplays, CoverWhatTheyAreFor) {
         uint64_t ms = 0;
         for (const Replay::Step& step : replay.steps) ms += step.ms;
         long_games += ms >= 3 * 60000;
-        const ReplayOutcome outcome = run_replay(replay, [&](const GameScreen& screen) {
-            for (GameEvent event : screen.events) ++seen[event];
-            shaken += screen.camera.shake_amount > 0.0;
+        const ReplayOutcome outcome = run_replay(replay, [&](const World& world) {
+            for (GameEvent event : world.events) ++seen[event];
+            shaken += world.camera.shake_amount > 0.0;
         });
         EXPECT_TRUE(outcome.matches(replay)) << entry.path();
     }
@@ -289,18 +291,18 @@ TEST(GoldenReplays, CoverWhatTheyAreFor) {
 TEST(RecordedSteps, FocusLossPausesLikeStartAndOnlyStartResumes) {
     GameScreen screen(35);
     ASSERT_TRUE(screen.advance(Replay::Step{16, Replay::kFocusLost, 0}));
-    EXPECT_EQ(screen.state, State::Paused);
-    EXPECT_EQ(screen.events.front(), GameEvent::Paused);
-    const int32_t food_timer = screen.food_timer;
+    EXPECT_EQ(screen.world.state, State::Paused);
+    EXPECT_EQ(screen.world.events.front(), GameEvent::Paused);
+    const int32_t food_timer = screen.world.food_timer;
     ASSERT_TRUE(screen.advance(Replay::Step{16, Replay::kFocusLost, 0}));
-    EXPECT_EQ(screen.state, State::Paused);
-    EXPECT_EQ(screen.food_timer, food_timer);
+    EXPECT_EQ(screen.world.state, State::Paused);
+    EXPECT_EQ(screen.world.food_timer, food_timer);
     ASSERT_TRUE(screen.advance(Replay::Step{16, Replay::bit(static_cast<int>(Button::Start)), 0}));
-    EXPECT_EQ(screen.state, State::Playing);
+    EXPECT_EQ(screen.world.state, State::Playing);
 
-    const std::vector<uint8_t> bytes = screen.recording.encode();
+    const std::vector<uint8_t> bytes = screen.world.recording.encode();
     Replay back;
     std::string error;
     ASSERT_TRUE(parse_replay(bytes.data(), bytes.size(), back, error)) << error;
-    EXPECT_EQ(back.steps, screen.recording.steps);
+    EXPECT_EQ(back.steps, screen.world.recording.steps);
 }

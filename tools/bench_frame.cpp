@@ -101,7 +101,7 @@ struct Path {
 
     void restart(unsigned int seed) {
         screen = std::make_unique<GameScreen>(seed);
-        screen->map.chunked = chunked;
+        screen->map_view.chunked = chunked;
     }
 
     // One frame; false when the game asked to be replaced.
@@ -122,7 +122,7 @@ struct Path {
         const double t_present = us_since(t);
         const double t_whole = us_since(start);
 
-        const MapChunks::Stats& chunks = screen->map.chunk_cache().last;
+        const MapChunks::Stats& chunks = screen->map_view.chunk_cache().last;
         // Copies (of images and of chunks), primitives, and the clears of chunks begun.
         const uint64_t made = graphics.copies_made + graphics.primitives_made - calls_before;
         const double call_count = static_cast<double>(made) + (chunks.used ? chunks.started : 0);
@@ -157,7 +157,9 @@ long play(Graphics& graphics, Path& direct, Path& chunked, long frames, long war
         const GameScreen& leader = *direct.screen;
         input.pressed_buttons.clear();
         input.held_buttons.clear();
-        input.press(leader.results_shown() ? Input::Button::Start : pilot.choose(leader));
+        input.press(leader.results_shown()
+                        ? Input::Button::Start
+                        : static_cast<Input::Button>(pilot.choose(leader.world)));
         // Both copies see the same inputs and times, so they play the same game.
         const bool on = direct.frame(graphics, input, audio, frame, warm_up);
         chunked.frame(graphics, input, audio, frame, warm_up);

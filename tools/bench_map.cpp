@@ -1,6 +1,6 @@
 // Times the map's per-frame work along a fixed camera path: the tile queries of one frame
 // evaluated straight from the noise and through the tile cache, side by side, and the whole
-// Map::draw on the software renderer.
+// MapView::draw on the software renderer.
 //
 //     bench_map [frames] [pixels per frame]      (run from the repository root)
 #include <SDL.h>
@@ -17,6 +17,7 @@
 #include <vector>
 
 #include "engine/graphics.h"
+#include "game/view/map_view.h"
 #include "game/world/map.h"
 #include "tools/support/headless.h"
 
@@ -114,12 +115,15 @@ int main(int argc, char** argv) {
     Map direct_map(kSeed);
     Map cached_map(kSeed);
     Map drawn_map(kSeed);
+    const MapView direct_view;
+    const MapView cached_view;
+    const MapView drawn_view;
     Timing direct;
     Timing cached;
     Timing drawn;
     Timing rasterised;
-    std::vector<Map::TileDraw> direct_plan;
-    std::vector<Map::TileDraw> cached_plan;
+    std::vector<MapPlan::TileDraw> direct_plan;
+    std::vector<MapPlan::TileDraw> cached_plan;
     long samples = 0;
     long tiles = 0;
     long mismatches = 0;
@@ -130,21 +134,21 @@ int main(int argc, char** argv) {
 
         direct_plan.clear();
         cached_plan.clear();
-        direct.ms.push_back(
-            time_ms([&] { direct_map.plan_draw_direct(kWidth, kHeight, x, y, direct_plan); }));
-        cached.ms.push_back(
-            time_ms([&] { cached_map.plan_draw(kWidth, kHeight, x, y, cached_plan); }));
+        direct.ms.push_back(time_ms(
+            [&] { direct_view.plan_draw_direct(direct_map, kWidth, kHeight, x, y, direct_plan); }));
+        cached.ms.push_back(time_ms(
+            [&] { cached_view.plan_draw(cached_map, kWidth, kHeight, x, y, cached_plan); }));
         if (cached_plan != direct_plan) ++mismatches;
 
         graphics.clear();
-        drawn.ms.push_back(time_ms([&] { drawn_map.draw(graphics, x, y); }));
+        drawn.ms.push_back(time_ms([&] { drawn_view.draw(graphics, drawn_map, x, y); }));
         // The software renderer batches copies; the flush is where the pixels are made.
         rasterised.ms.push_back(drawn.ms.back() +
                                 time_ms([&] { SDL_RenderFlush(graphics.renderer); }));
         graphics.flip();
 
         std::set<std::pair<int, int>> distinct;
-        for (const Map::TileDraw& d : cached_plan) distinct.insert({d.x, d.y});
+        for (const MapPlan::TileDraw& d : cached_plan) distinct.insert({d.x, d.y});
         tiles += static_cast<long>(distinct.size());
         samples += static_cast<long>((kHeight / 16 + 3) * (kWidth / 16 + 3));
     }
@@ -157,8 +161,8 @@ int main(int argc, char** argv) {
                 "first");
     report("queries, direct from the noise", direct);
     report("queries, through the tile cache", cached);
-    report("Map::draw, copies queued", drawn);
-    report("Map::draw + rasterising (software)", rasterised);
+    report("MapView::draw, copies queued", drawn);
+    report("MapView::draw + rasterising (software)", rasterised);
     std::printf("cache speed-up (mean): %.1fx; frames whose drawing differed: %ld\n",
                 direct.mean() / cached.mean(), mismatches);
 

@@ -1,5 +1,5 @@
-// The rules a frame of play must leave intact, checked after GameScreen::update returns (the
-// camera has followed the head by then). Used by the simulator and the fault tests.
+// The rules a frame of play must leave intact, checked after World::step returns (the camera
+// has followed the head by then). Used by the simulator and the fault tests.
 #pragma once
 
 #include <algorithm>
@@ -11,8 +11,8 @@
 #include <unordered_set>
 #include <vector>
 
-#include "game/screens/game_screen.h"
 #include "game/world/camera.h"
+#include "game/world/world.h"
 
 namespace sim {
 
@@ -20,7 +20,7 @@ constexpr double kMaxGainPerFrame = 2.0;  // rounding up after a bite (< 1) plus
 
 // What the checks compare the next frame against.
 struct Snapshot {
-    GameScreen::State state = GameScreen::State::Playing;
+    World::State state = World::State::Playing;
     GridPoint head;
     size_t segments = 0;
     double length = 0.0;
@@ -36,7 +36,7 @@ struct Snapshot {
     std::vector<GridPoint> food_near_head;
 };
 
-inline Snapshot take_snapshot(const GameScreen& screen) {
+inline Snapshot take_snapshot(const World& screen) {
     Snapshot s;
     s.state = screen.state;
     s.head = screen.player.segments.front().position;
@@ -74,7 +74,7 @@ inline GridPoint below_right(const GridPoint& p) { return p.apply(Direction::SE)
 // Each check below is empty when its rules hold; otherwise it says what broke, with the figures.
 
 // Numbers first: every later check assumes finite values and a known state.
-inline std::string check_numbers(const GameScreen& screen) {
+inline std::string check_numbers(const World& screen) {
     std::ostringstream why;
     why.precision(17);
     const Camera& camera = screen.camera;
@@ -101,7 +101,7 @@ inline std::string check_numbers(const GameScreen& screen) {
 
 // The body: a chain of neighbouring tiles, no tile twice, every tile open, the head facing away
 // from its back.
-inline std::string check_body(const GameScreen& screen) {
+inline std::string check_body(const World& screen) {
     std::ostringstream why;
     const Player& player = screen.player;
     std::unordered_set<GridPoint> seen;
@@ -141,7 +141,7 @@ inline std::string check_body(const GameScreen& screen) {
 }
 
 // The head in the camera's view, and the shake within its range.
-inline std::string check_camera(const GameScreen& screen) {
+inline std::string check_camera(const World& screen) {
     std::ostringstream why;
     why.precision(17);
     const Camera& camera = screen.camera;
@@ -162,17 +162,17 @@ inline std::string check_camera(const GameScreen& screen) {
 }
 
 // Centipedes: near enough to be kept, and as the play screen makes them.
-inline std::string check_centipedes(const GameScreen& screen, const Snapshot& before,
+inline std::string check_centipedes(const World& screen, const Snapshot& before,
                                     unsigned int elapsed) {
     std::ostringstream why;
     const GridPoint head = screen.player.segments.front().position;
-    constexpr int kShortest = 2 * GameScreen::kSpawnHalfLengthMin;
-    constexpr int kLongest = 2 * GameScreen::kSpawnHalfLengthMax;
+    constexpr int kShortest = 2 * World::kSpawnHalfLengthMin;
+    constexpr int kLongest = 2 * World::kSpawnHalfLengthMax;
     constexpr int64_t kStepMs = Centipede::kStepMs;
     for (size_t i = 0; i < screen.centipedes.size(); ++i) {
         const Centipede& c = screen.centipedes[i];
         const int64_t d = head.dist(c.head);
-        if (d >= GameScreen::kFarDistance) {
+        if (d >= World::kFarDistance) {
             why << "centipede " << i << " is " << d << " cells from the worm, not removed";
             return why.str();
         }
@@ -196,8 +196,7 @@ inline std::string check_centipedes(const GameScreen& screen, const Snapshot& be
 }
 
 // The fader, the worm's step timer, and the food and spawn timers within their intervals.
-inline std::string check_timers(const GameScreen& screen, const Snapshot& before,
-                                unsigned int elapsed) {
+inline std::string check_timers(const World& screen, const Snapshot& before, unsigned int elapsed) {
     std::ostringstream why;
     if (screen.fader.elapsed > screen.fader.duration) {
         why << "the fader has run " << screen.fader.elapsed << " of " << screen.fader.duration
@@ -212,42 +211,41 @@ inline std::string check_timers(const GameScreen& screen, const Snapshot& before
             << " after " << elapsed << " ms)";
         return why.str();
     }
-    const int64_t food_min = timer_floor(before.food_timer, elapsed, GameScreen::kFoodIntervalMin);
-    if (screen.food_timer > GameScreen::kFoodIntervalMax || screen.food_timer < food_min) {
+    const int64_t food_min = timer_floor(before.food_timer, elapsed, World::kFoodIntervalMin);
+    if (screen.food_timer > World::kFoodIntervalMax || screen.food_timer < food_min) {
         why << "food_timer is " << screen.food_timer << " (expected " << food_min << " to "
-            << GameScreen::kFoodIntervalMax << ")";
+            << World::kFoodIntervalMax << ")";
         return why.str();
     }
-    const int64_t spawn_min =
-        timer_floor(before.spawn_timer, elapsed, GameScreen::kSpawnIntervalMin);
-    if (screen.spawn_timer > GameScreen::kSpawnIntervalMax || screen.spawn_timer < spawn_min) {
+    const int64_t spawn_min = timer_floor(before.spawn_timer, elapsed, World::kSpawnIntervalMin);
+    if (screen.spawn_timer > World::kSpawnIntervalMax || screen.spawn_timer < spawn_min) {
         why << "spawn_timer is " << screen.spawn_timer << " (expected " << spawn_min << " to "
-            << GameScreen::kSpawnIntervalMax << ")";
+            << World::kSpawnIntervalMax << ")";
         return why.str();
     }
     return "";
 }
 
 // The depth and length reached, the end of the game, and how fast the worm can grow.
-inline std::string check_results(const GameScreen& screen, const Snapshot& before) {
+inline std::string check_results(const World& screen, const Snapshot& before) {
     std::ostringstream why;
     why.precision(17);
     const Player& player = screen.player;
     const Point centre = player.segments.front().position.center();
-    const double depth = static_cast<double>(centre.y) * GameScreen::kMetresPerPixel;
+    const double depth = static_cast<double>(centre.y) * World::kMetresPerPixel;
     if (screen.max_depth < depth || screen.max_depth < before.max_depth) {
         why << "max_depth " << screen.max_depth << " is below the head's depth " << depth
             << " or the previous record " << before.max_depth;
         return why.str();
     }
-    if (screen.max_length < GameScreen::kCentimetresPerLength * player.length ||
+    if (screen.max_length < World::kCentimetresPerLength * player.length ||
         screen.max_length < before.max_length) {
-        why << "max_length " << screen.max_length << " is below "
-            << GameScreen::kCentimetresPerLength << " times the length " << player.length
-            << " or the previous record " << before.max_length;
+        why << "max_length " << screen.max_length << " is below " << World::kCentimetresPerLength
+            << " times the length " << player.length << " or the previous record "
+            << before.max_length;
         return why.str();
     }
-    if (screen.state == GameScreen::State::Playing && player.length <= GameScreen::kDeathLength) {
+    if (screen.state == World::State::Playing && player.length <= World::kDeathLength) {
         why << "still playing with length " << player.length;
         return why.str();
     }
@@ -262,11 +260,11 @@ inline std::string check_results(const GameScreen& screen, const Snapshot& befor
 // A frame that starts paused or over moves nothing of the world. One that starts playing moves
 // the head one tile at most, and leaves the body no longer than the length except while it is
 // falling or has just been bitten (the cut segments go at the next update).
-inline std::string check_motion(const GameScreen& screen, const Snapshot& before) {
+inline std::string check_motion(const World& screen, const Snapshot& before) {
     std::ostringstream why;
     const Player& player = screen.player;
     const GridPoint head = player.segments.front().position;
-    if (before.state != GameScreen::State::Playing) {
+    if (before.state != World::State::Playing) {
         if (head != before.head || player.segments.size() != before.segments ||
             player.length != before.length || screen.food_timer != before.food_timer ||
             screen.spawn_timer != before.spawn_timer ||
@@ -304,9 +302,9 @@ inline std::string check_motion(const GameScreen& screen, const Snapshot& before
     return "";
 }
 
-// Everything that must hold after GameScreen::update returned true (the camera has followed the
+// Everything that must hold after World::update returned true (the camera has followed the
 // head by then). Empty when all hold; otherwise the first thing that broke, with the figures.
-inline std::string check_invariants(const GameScreen& screen, const Snapshot& before,
+inline std::string check_invariants(const World& screen, const Snapshot& before,
                                     unsigned int elapsed) {
     if (screen.player.segments.empty()) return "the worm has no segments";
     // In this order, each only once those before it hold.

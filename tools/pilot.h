@@ -8,8 +8,8 @@
 #include <string>
 #include <utility>
 
-#include "engine/input.h"
-#include "game/screens/game_screen.h"
+#include "game/world/replay.h"
+#include "game/world/world.h"
 
 namespace sim {
 
@@ -43,13 +43,13 @@ inline bool parse_policy(const std::string& name, Policy& policy) {
 // game's own randomness.
 class Pilot {
 public:
-    using Button = Input::Button;
+    using Button = Replay::Button;
     static constexpr int kTurnOneIn = 12;    // frames, random turns
     static constexpr int kStartOneIn = 150;  // frames, Start presses
 
     Pilot(Policy policy_, unsigned int seed) : policy(policy_), rng(seed) {}
 
-    Button choose(const GameScreen& screen) {
+    Button choose(const World& screen) {
         switch (policy) {
             case Policy::None:
                 return Button::None;
@@ -57,7 +57,7 @@ public:
                 return random_turn();
             case Policy::StartPresses:
                 if (one_in(kStartOneIn)) return Button::Start;
-                return screen.state == GameScreen::State::Playing ? random_turn() : Button::None;
+                return screen.state == World::State::Playing ? random_turn() : Button::None;
             case Policy::Autopilot:
                 return steer(screen);
         }
@@ -74,7 +74,7 @@ private:
 
     // Downwards, towards the nearest food, away from the rows of near centipedes; never into
     // its own body or rock.
-    static double score(const GameScreen& screen, const GridPoint& head, Direction d,
+    static double score(const World& screen, const GridPoint& head, Direction d,
                         const GridPoint* food) {
         const GridPoint next = head.apply(d);
         if (screen.player.occupying(next)) return -1000.0;
@@ -95,8 +95,8 @@ private:
         return score;
     }
 
-    Button steer(const GameScreen& screen) {
-        if (screen.state != GameScreen::State::Playing) return Button::None;
+    Button steer(const World& screen) {
+        if (screen.state != World::State::Playing) return Button::None;
         const Player::Segment& head = screen.player.segments.front();
         const GridPoint* food = nullptr;
         int64_t nearest = 15;  // cells; farther food is not worth a detour

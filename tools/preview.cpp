@@ -20,6 +20,9 @@
 #include "game/screens/game_screen.h"
 #include "game/screens/screen_flow.h"
 #include "game/screens/title_screen.h"
+#include "game/view/centipede_view.h"
+#include "game/view/map_view.h"
+#include "game/view/worm_view.h"
 #include "game/world/centipede.h"
 #include "game/world/map.h"
 #include "game/world/player.h"
@@ -128,7 +131,7 @@ bool picture_map(Graphics& g, const std::string& dir_name) {
         p = p.apply(dir(d));
     }
     g.clear();
-    map.draw(g, 0, 120);
+    MapView().draw(g, map, 0, 120);
     return save(g, {0, 0, kWidth, kHeight}, 1, dir_name + "/map.png") &&
            save(g, {320, 180, 320, 180}, 4, dir_name + "/map_zoom.png");
 }
@@ -145,8 +148,8 @@ bool picture_worm(Graphics& g, const std::string& dir_name) {
     }
     const Point view = view_on(tail, 420, 280);
     g.clear();
-    map.draw(g, static_cast<long>(view.x), static_cast<long>(view.y));
-    player.draw(g, static_cast<long>(view.x), static_cast<long>(view.y));
+    MapView().draw(g, map, static_cast<long>(view.x), static_cast<long>(view.y));
+    WormView().draw(g, player, static_cast<long>(view.x), static_cast<long>(view.y));
     return save(g, {340, 150, 480, 300}, 3, dir_name + "/worm.png");
 }
 
@@ -163,10 +166,12 @@ bool picture_centipedes(Graphics& g, const std::string& dir_name) {
         dig_trench(map, pedes.back(), 10);
     }
     const Point view = view_on(GridPoint{-100, 200}, 0, 80);
+    const MapView map_view;
+    const CentipedeView pede_view;
     g.clear();
-    map.draw(g, static_cast<long>(view.x), static_cast<long>(view.y));
+    map_view.draw(g, map, static_cast<long>(view.x), static_cast<long>(view.y));
     for (const Centipede& c : pedes)
-        c.draw(g, static_cast<long>(view.x), static_cast<long>(view.y));
+        pede_view.draw(g, c, static_cast<long>(view.x), static_cast<long>(view.y));
     if (!save(g, {0, 0, 640, 420}, 2, dir_name + "/centipedes.png")) return false;
 
     // Eight steps of one centipede, the view following it: the legs' walking cycle.
@@ -180,8 +185,8 @@ bool picture_centipedes(Graphics& g, const std::string& dir_name) {
         Centipede at = walker;
         at.head = GridPoint{walker.head.q - step, walker.head.r};
         const Point step_view = view_on(at.head, 40, 48 + 90 * step);
-        tunnel.draw(g, static_cast<long>(step_view.x), static_cast<long>(step_view.y));
-        at.draw(g, static_cast<long>(step_view.x), static_cast<long>(step_view.y));
+        map_view.draw(g, tunnel, static_cast<long>(step_view.x), static_cast<long>(step_view.y));
+        pede_view.draw(g, at, static_cast<long>(step_view.x), static_cast<long>(step_view.y));
     }
     SDL_RenderSetClipRect(g.renderer, nullptr);
     return save(g, {0, 0, 280, 720}, 2, dir_name + "/centipede_walk.png");
@@ -199,25 +204,25 @@ bool picture_title(Graphics& g, const std::string& dir_name) {
 // Play as the player sees it: the worm a metre down, food below it, a centipede coming.
 std::unique_ptr<GameScreen> staged_game() {
     auto game = std::make_unique<GameScreen>(2024u);
-    Map& map = game->map;
+    Map& map = game->world.map;
     const GridPoint tail{-70, 200};
-    if (!lay_worm(game->player, map, tail, {3, 2, 2, 3, 3, 2, 1, 2, 2, 3, 2, 2}, 2, 6))
+    if (!lay_worm(game->world.player, map, tail, {3, 2, 2, 3, 3, 2, 1, 2, 2, 3, 2, 2}, 2, 6))
         return nullptr;
-    const GridPoint head = game->player.segments.front().position;
+    const GridPoint head = game->world.player.segments.front().position;
     // About what a minute of digging leaves uneaten around the worm.
     GridPoint origin = tail;
     for (int i = 0; i < 40; ++i) {
         map.spawn_food(origin);
         origin = origin.apply(i % 3 == 0 ? Direction::SE : Direction::E);
     }
-    game->centipedes.emplace_back(GridPoint{head.q + 9, head.r + 1}, 10, Direction::W);
-    dig_trench(map, game->centipedes.back(), 16);
+    game->world.centipedes.emplace_back(GridPoint{head.q + 9, head.r + 1}, 10, Direction::W);
+    dig_trench(map, game->world.centipedes.back(), 16);
     const Point view = view_on(head, 560, 300);
-    game->camera.x = static_cast<double>(view.x);
-    game->camera.y = static_cast<double>(view.y);
-    game->camera.shake_amount = 0.0;
-    game->max_depth = static_cast<double>(head.center().y) * 0.0625 * 0.005;
-    game->max_length = 0.5 * game->player.length + 1.0;
+    game->world.camera.x = static_cast<double>(view.x);
+    game->world.camera.y = static_cast<double>(view.y);
+    game->world.camera.shake_amount = 0.0;
+    game->world.max_depth = static_cast<double>(head.center().y) * 0.0625 * 0.005;
+    game->world.max_length = 0.5 * game->world.player.length + 1.0;
     return game;
 }
 
@@ -235,17 +240,17 @@ bool picture_play(Graphics& g, const std::string& path) {
 bool picture_results(Graphics& g, const std::string& dir_name) {
     auto game = staged_game();
     if (!game) return false;
-    game->state = GameScreen::State::Paused;
-    game->fader.reset(0x000000CC, 500);
-    game->fader.update(500);
+    game->world.state = World::State::Paused;
+    game->world.fader.reset(0x000000CC, 500);
+    game->world.fader.update(500);
     g.clear();
     game->draw(g);
     if (!save(g, {0, 0, kWidth, kHeight}, 1, dir_name + "/paused.png")) return false;
-    game->state = GameScreen::State::GameOver;
-    game->fader.reset(0x000000FF, 3000);
-    game->fader.update(3000);
-    game->max_depth = 12.34;
-    game->max_length = 27.5;
+    game->world.state = World::State::GameOver;
+    game->world.fader.reset(0x000000FF, 3000);
+    game->world.fader.update(3000);
+    game->world.max_depth = 12.34;
+    game->world.max_length = 27.5;
     g.clear();
     game->draw(g);
     return save(g, {0, 0, kWidth, kHeight}, 1, dir_name + "/results.png");

@@ -13,8 +13,8 @@
 #include <random>
 #include <string>
 
-#include "game/screens/game_screen.h"
 #include "game/world/replay.h"
+#include "game/world/world.h"
 #include "tools/pilot.h"
 
 namespace {
@@ -89,8 +89,8 @@ int main(int argc, char** argv) {
         usage();
         return 2;
     }
-    using Button = Input::Button;
-    GameScreen screen(options.seed);
+    using Button = Replay::Button;
+    World world(options.seed);
     sim::Pilot pilot(options.policy, options.pilot_seed);
     std::mt19937 frame_rng(options.pilot_seed);
     std::uniform_int_distribution<unsigned int> frame_ms(options.frame_ms_min,
@@ -103,13 +103,13 @@ int main(int argc, char** argv) {
     uint64_t resume_at = 0;
     long spawned = 0, bites = 0, rocks = 0, meals = 0, pauses = 0, shaken = 0;
     const auto limit = static_cast<uint64_t>(options.max_minutes * 60000.0);
-    while (screen.state != GameScreen::State::GameOver) {
+    while (world.state != World::State::GameOver) {
         if (total_ms > limit) {
             std::fprintf(stderr, "the game lasted longer than %.1f minutes\n", options.max_minutes);
             return 1;
         }
         Button button = Button::None;
-        if (screen.state == GameScreen::State::Paused) {
+        if (world.state == World::State::Paused) {
             if (total_ms >= resume_at) button = Button::Start;
         } else if (options.pause_every_ms > 0 && played_ms >= next_pause) {
             button = Button::Start;
@@ -117,15 +117,15 @@ int main(int argc, char** argv) {
             resume_at = total_ms + kPauseMs;
             ++pauses;
         } else {
-            button = pilot.choose(screen);
+            button = pilot.choose(world);
         }
-        const Replay::Step step{frame_ms(frame_rng), Replay::bit(static_cast<int>(button)), held};
+        const Replay::Step step{frame_ms(frame_rng), Replay::bit(button), held};
         held = step.pressed;
-        if (screen.state == GameScreen::State::Playing) played_ms += step.ms;
+        if (world.state == World::State::Playing) played_ms += step.ms;
         total_ms += step.ms;
-        screen.advance(step);
-        if (screen.camera.shake_amount > 0.0) ++shaken;
-        for (GameEvent event : screen.events) {
+        world.step(step);
+        if (world.camera.shake_amount > 0.0) ++shaken;
+        for (GameEvent event : world.events) {
             spawned += event == GameEvent::Spawned;
             bites += event == GameEvent::Bitten;
             rocks += event == GameEvent::RockDug;
@@ -133,7 +133,7 @@ int main(int argc, char** argv) {
         }
     }
 
-    const std::vector<uint8_t> bytes = screen.recording.encode();
+    const std::vector<uint8_t> bytes = world.recording.encode();
     std::FILE* file = std::fopen(options.out.c_str(), "wb");
     if (file == nullptr || std::fwrite(bytes.data(), 1, bytes.size(), file) != bytes.size() ||
         std::fclose(file) != 0) {
@@ -145,8 +145,8 @@ int main(int argc, char** argv) {
         "%s: seed %u, %zu frames, %.2f minutes; depth %.2f m, length %.2f cm; %ld centipedes, "
         "%ld bites, %ld shaken frames, %ld pauses, %ld meals, %ld rock tiles dug; %zu bytes, "
         "%.0f bytes a minute\n",
-        options.out.c_str(), options.seed, screen.recording.steps.size(), minutes, screen.max_depth,
-        screen.max_length, spawned, bites, shaken, pauses, meals, rocks, bytes.size(),
+        options.out.c_str(), options.seed, world.recording.steps.size(), minutes, world.max_depth,
+        world.max_length, spawned, bites, shaken, pauses, meals, rocks, bytes.size(),
         static_cast<double>(bytes.size()) / minutes);
     return 0;
 }

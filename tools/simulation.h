@@ -1,6 +1,8 @@
 // Headless play of seeded games back to back: the options of a run, its summary and the loop
-// that checks every frame. Shared by tools/simulate.cpp, tools/bench_frame.cpp and the soak
-// tests; header-only because every tools/*.cpp becomes a program of its own.
+// that checks every frame. Shared by tools/simulate.cpp (the rules alone), tools/simulate_drawn.cpp
+// and tools/bench_frame.cpp (the play screen, drawn) and the soak tests; header-only because
+// every tools/*.cpp becomes a program of its own. Includes nothing of the engine: a simulation
+// of bare worlds links the rules alone.
 #pragma once
 
 #include <sys/resource.h>
@@ -16,16 +18,29 @@
 #include <random>
 #include <sstream>
 #include <string>
+#include <type_traits>
 #include <vector>
 
-#include "engine/graphics.h"
-#include "engine/input.h"
-#include "game/screens/game_screen.h"
 #include "game/world/replay.h"
+#include "game/world/world.h"
 #include "tools/invariants.h"
 #include "tools/pilot.h"
 
+class Graphics;
+
 namespace sim {
+
+// The world a simulated game is played in: a bare World, or a screen that holds one and draws it.
+inline World& world_of(World& world) { return world; }
+inline const World& world_of(const World& world) { return world; }
+template <typename Game>
+World& world_of(Game& game) {
+    return game.world;
+}
+template <typename Game>
+const World& world_of(const Game& game) {
+    return game.world;
+}
 
 struct Options {
     unsigned int seed = 1;
@@ -74,7 +89,7 @@ struct Summary {
 
     // Measured on this machine.
     Timing update;
-    Timing draw;     // GameScreen::draw, copies queued
+    Timing draw;     // the screen's draw, copies queued
     Timing present;  // rasterising and presenting
     double real_seconds = 0.0;
     long peak_rss_kib = 0;
@@ -118,15 +133,16 @@ inline long current_rss_kib() {
 }
 
 // Plays seeded games back to back for the simulated time of `options`, checking the invariants
-// after every update, and stops at the first violation. `graphics` may be null (no drawing).
+// after every step, and stops at the first violation. Game is World, or a screen holding one
+// (`world`) that can draw it; `graphics` may be null (no drawing).
+template <typename Game = World>
 class Simulation {
 public:
     using Clock = std::chrono::steady_clock;
-    using Button = Input::Button;
+    using Button = Replay::Button;
 
-    // No sound: the rules run through GameScreen::advance, which only reports what a player
-    // would hear.
-    Simulation(const Options& options_, Graphics* graphics_)
+    // No sound: the rules only report what a player would hear.
+    explicit Simulation(const Options& options_, Graphics* graphics_ = nullptr)
         : options(options_),
           graphics(graphics_),
           rng(options_.seed),
@@ -147,21 +163,22 @@ public:
             if (sample_ms > 0 && simulated >= next_sample) {
                 next_sample += sample_ms;
                 const MemorySample m{static_cast<double>(simulated) / 60000.0, current_rss_kib(),
-                                     screen->map.tile_overrides.size(), screen->map.food.size(),
+                                     world().map.tile_overrides.size(), world().map.food.size(),
                                      summary.games};
                 summary.memory.push_back(m);
                 if (on_sample) on_sample(m);
             }
         }
-        if (screen) summary.tiles_dug += static_cast<long>(screen->map.tile_overrides.size());
+        if (screen) summary.tiles_dug += static_cast<long>(world().map.tile_overrides.size());
         summary.real_seconds = std::chrono::duration<double>(Clock::now() - start).count();
         summary.peak_rss_kib = peak_rss_kib();
         return summary;
     }
 
-    const GameScreen& current() const { return *screen; }
+    const Game& current() const { return *screen; }
 
 private:
+    World& world() { return world_of(*screen); }
     unsigned int frame_time() {
         if (options.frame_ms_min >= options.frame_ms_max) return options.frame_ms_min;
         return std::uniform_int_distribution<unsigned int>(options.frame_ms_min,
@@ -170,22 +187,22 @@ private:
 
     void new_game() {
         if (screen) {
-            summary.tiles_dug += static_cast<long>(screen->map.tile_overrides.size());
-            // The successor a player would see; built and dropped to exercise it.
-            std::unique_ptr<Screen>(screen->next_screen()).reset();
+            summary.tiles_dug += static_cast<long>(world().map.tile_overrides.size());
+            if constexpr (requires(Game & g) { g.next_screen(); }) {
+                // The successor a player would see; built and dropped to exercise it.
+                using Next = std::remove_pointer_t<decltype(screen->next_screen())>;
+                std::unique_ptr<Next>(screen->next_screen()).reset();
+            }
             screen.reset();
         }
         game_seed = static_cast<unsigned int>(rng());
-        screen = std::make_unique<GameScreen>(game_seed);
+        screen = std::make_unique<Game>(game_seed);
     }
 
     Button choose() {
         // The simulator itself leaves the results, so that every policy plays game after game.
-        if (screen->state == GameScreen::State::GameOver &&
-            screen->fader.elapsed >= screen->fader.duration) {
-            return Button::Start;
-        }
-        return pilot.choose(*screen);
+        if (world().results_shown()) return Button::Start;
+        return pilot.choose(world());
     }
 
     void mix(uint64_t value) {
@@ -196,31 +213,37 @@ private:
     }
 
     void frame(unsigned int ms) {
-        const Replay::Step step{ms, Replay::bit(static_cast<int>(choose())), 0};
+        const Replay::Step step{ms, Replay::bit(choose()), 0};
 
-        const Snapshot before = take_snapshot(*screen);
+        const Snapshot before = take_snapshot(world());
         const auto t0 = Clock::now();
-        const bool keep = screen->advance(step);
+        bool keep = false;
+        if constexpr (std::is_same_v<Game, World>) {
+            keep = screen->step(step);
+        } else {
+            keep = screen->advance(step);
+        }
         const auto t1 = Clock::now();
         summary.update.add(std::chrono::duration<double, std::micro>(t1 - t0).count());
         ++summary.frames;
         if (!keep) {
-            summary.deepest = std::max(summary.deepest, screen->max_depth);
-            summary.longest = std::max(summary.longest, screen->max_length);
+            summary.deepest = std::max(summary.deepest, world().max_depth);
+            summary.longest = std::max(summary.longest, world().max_length);
             ++summary.games;
             new_game();
             return;
         }
 
-        const std::string broken = check_invariants(*screen, before, ms);
+        const World& w = world();
+        const std::string broken = check_invariants(w, before, ms);
         if (!broken.empty()) {
-            const GridPoint head = screen->player.segments.front().position;
+            const GridPoint head = w.player.segments.front().position;
             std::ostringstream where;
-            where << broken << "\n  in game " << summary.games + 1 << " (GameScreen seed "
-                  << game_seed << "), a frame of " << ms << " ms, state "
-                  << static_cast<int>(screen->state) << ", head (" << head.q << ", " << head.r
-                  << "), length " << screen->player.length << ", " << screen->player.segments.size()
-                  << " segments, " << screen->centipedes.size() << " centipedes";
+            where << broken << "\n  in game " << summary.games + 1 << " (World seed " << game_seed
+                  << "), a frame of " << ms << " ms, state " << static_cast<int>(w.state)
+                  << ", head (" << head.q << ", " << head.r << "), length " << w.player.length
+                  << ", " << w.player.segments.size() << " segments, " << w.centipedes.size()
+                  << " centipedes";
             summary.violation = where.str();
             summary.violation_frame = summary.frames;
             return;
@@ -229,11 +252,19 @@ private:
 
         if (graphics != nullptr && options.draw_every > 0 &&
             summary.frames % options.draw_every == 0) {
+            draw(*screen, *graphics);
+        }
+    }
+
+    // Only a game that draws itself is drawn; Graphics is known wherever one is.
+    template <typename Canvas>
+    void draw(const Game& game, Canvas& canvas) {
+        if constexpr (requires { game.draw(canvas); }) {
             const auto d0 = Clock::now();
-            graphics->clear();
-            screen->draw(*graphics);
+            canvas.clear();
+            game.draw(canvas);
             const auto d1 = Clock::now();
-            graphics->flip();
+            canvas.flip();
             const auto d2 = Clock::now();
             summary.draw.add(std::chrono::duration<double, std::micro>(d1 - d0).count());
             summary.present.add(std::chrono::duration<double, std::micro>(d2 - d1).count());
@@ -241,11 +272,11 @@ private:
     }
 
     void count(const Snapshot& before) {
-        const GameScreen& s = *screen;
+        const World& s = world();
         const GridPoint head = s.player.segments.front().position;
         summary.deepest = std::max(summary.deepest, s.max_depth);
         summary.longest = std::max(summary.longest, s.max_length);
-        if (before.state == GameScreen::State::Playing && s.spawn_timer > before.spawn_timer) {
+        if (before.state == World::State::Playing && s.spawn_timer > before.spawn_timer) {
             ++summary.centipedes;
         }
         // Eaten by the worm: gone from its new head tile, and no centipede was there to take it
@@ -274,7 +305,7 @@ private:
     std::mt19937 rng;  // seeds of the games and of the pilot
     Pilot pilot;
     std::mt19937 frame_rng;
-    std::unique_ptr<GameScreen> screen;
+    std::unique_ptr<Game> screen;
     unsigned int game_seed = 0;
     Summary summary;
 };

@@ -9,9 +9,9 @@
 #include "engine/xdg.h"
 #include "game/app/command_line.h"
 #include "game/profile/profile.h"
+#include "game/profile/replay_io.h"
 #include "game/screens/replay_screen.h"
 #include "game/screens/screen_flow.h"
-#include "game/world/verify.h"
 
 #ifdef __EMSCRIPTEN__
 #include "engine/web.h"
@@ -80,7 +80,7 @@ int main(int argc, char** argv) {
     config.audio.content = content;
 #endif
     Game game(config);
-    ScreenFlow flow(profile, run, &game);
+    ScreenFlow flow(profile, run.seed, &game);
     flow.apply_bindings();
     Screen* first = run.replay
                         ? new ReplayScreen(std::move(replay), ReplayScreen::Mode::Replay, &flow)

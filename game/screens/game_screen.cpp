@@ -1,7 +1,6 @@
 #include "game/screens/game_screen.h"
 
 #include <algorithm>
-#include <limits>
 
 #include "engine/audio.h"
 #include "engine/graphics.h"
@@ -10,25 +9,15 @@
 #include "game/profile/replay_files.h"
 #include "game/screens/screen_flow.h"
 #include "game/screens/sounds.h"
+#include "game/view/format.h"
 
 namespace {
 
-constexpr uint32_t kPauseColor = 0x000000CC;
-constexpr uint32_t kPauseFade = 500;  // ms
-constexpr uint32_t kGameOverColor = 0x000000FF;
-constexpr uint32_t kGameOverFade = 3000;  // ms
-constexpr int kPausedMusicVolume = 3;     // of 10
+constexpr int kPausedMusicVolume = 3;  // of 10
 constexpr int kFullMusicVolume = 10;
 
-constexpr int kSpawnDistanceMin = 15;  // cells east or west of the worm
-constexpr int kSpawnDistanceMax = 35;
-constexpr int kSpawnRowsBelowMax = 2;
-constexpr double kSpawnDepth = 1.0;        // metres
 constexpr double kBiteRumble = 0.75;       // of full strength, both motors
 constexpr uint32_t kBiteRumbleTime = 250;  // ms
-
-constexpr int64_t kShakeCentre = 5;     // cells: the distance that shakes the most
-constexpr double kShakeSpread = 625.0;  // 25 cells squared: no shake from 30 cells on
 
 constexpr double kStarvingLength = 2.0;  // below it the red border shows
 constexpr int kBorderWidth = 32;         // pixels
@@ -39,73 +28,36 @@ constexpr int kBestColumn = 112;          // pixels right of the centre: the bes
 constexpr int kResultsPromptAbove = 168;  // pixels above the bottom: "Return: continue"
 constexpr const char* kNewBest = "New best";
 
-// Elapsed times are unsigned; a timer stops at the lowest value instead of wrapping round to
-// a huge positive one after an absurdly long frame.
-int32_t count_down(int32_t timer, unsigned int ms) {
-    const int64_t left = static_cast<int64_t>(timer) - static_cast<int64_t>(ms);
-    return static_cast<int32_t>(std::max<int64_t>(left, std::numeric_limits<int32_t>::min()));
-}
-
-int uniform(std::mt19937& rng, int low, int high) {
-    return std::uniform_int_distribution<int>(low, high)(rng);
-}
-
-// A centipede 15 to 37 cells east or west of the worm and up to two rows lower, crawling
-// towards the worm's column. The draws keep a fixed order so that a seed replays a game.
-Centipede new_centipede(std::mt19937& rng, const GridPoint& worm) {
-    const int distance = uniform(rng, kSpawnDistanceMin, kSpawnDistanceMax);
-    const int rows_below = uniform(rng, 0, kSpawnRowsBelowMax);
-    const int length =
-        2 * uniform(rng, GameScreen::kSpawnHalfLengthMin, GameScreen::kSpawnHalfLengthMax);
-    const double side = std::uniform_real_distribution<double>(0.0, 1.0)(rng);
-    const int64_t r = worm.r + rows_below;
-    if (side < 0.5) {
-        return Centipede(GridPoint{worm.q + distance, r}, length, Direction::W);
-    }
-    // Each row down shifts a cell half a tile east: subtracting the rows keeps the west side
-    // exactly as far away as the east side.
-    return Centipede(GridPoint{worm.q - distance - rows_below, r}, length, Direction::E);
-}
+// A recording stores the engine's buttons by number; the rules read them by these.
+static_assert(static_cast<int>(Replay::Button::Left) == static_cast<int>(Input::Button::Left));
+static_assert(static_cast<int>(Replay::Button::Right) == static_cast<int>(Input::Button::Right));
+static_assert(static_cast<int>(Replay::Button::Start) == static_cast<int>(Input::Button::Start));
+static_assert(static_cast<int>(Replay::Button::Select) == static_cast<int>(Input::Button::Select));
+static_assert(static_cast<int>(Replay::Button::Escape) == static_cast<int>(Input::Button::Escape));
 
 }  // namespace
 
-void GameScreen::Fader::reset(unsigned int color_, unsigned int duration_) {
-    color = color_;
-    duration = duration_;
-    elapsed = 0;
-}
-
-void GameScreen::Fader::update(unsigned int ms) {
-    if (elapsed < duration) {
-        elapsed = static_cast<uint32_t>(std::min<uint64_t>(uint64_t{elapsed} + ms, duration));
-    }
-}
-
-void GameScreen::Fader::draw(Graphics& graphics) const {
+void GameScreen::draw_fader(Graphics& graphics, const Fader& fader) {
     // A fader that was never started is clear rather than a division by zero.
-    const double progress = duration == 0 ? 0.0 : static_cast<double>(elapsed) / duration;
-    const auto alpha = static_cast<uint32_t>(progress * (color & 0xFF));
+    const double progress =
+        fader.duration == 0 ? 0.0 : static_cast<double>(fader.elapsed) / fader.duration;
+    const auto alpha = static_cast<uint32_t>(progress * (fader.color & 0xFF));
     graphics.draw_rect({0, 0}, {graphics.config.width, graphics.config.height},
-                       (color & 0xFFFFFF00) | alpha, true);
+                       (fader.color & 0xFFFFFF00) | alpha, true);
 }
 
 GameScreen::GameScreen() : GameScreen(Util::random_seed()) {}
 
-// The member order makes rng's first output the map's seed and its second the camera's.
 GameScreen::GameScreen(unsigned int seed, ScreenFlow* flow_)
-    : rng(seed),
+    : world(seed),
+      shake(world.shake_seed),
       gameover("gameover.png"),
-      map(static_cast<unsigned int>(rng())),
-      player(map),
-      camera(static_cast<unsigned int>(rng()), player.segments.front().position.center()),
       text("text.png", 8, 16),
       bigtext("bigtext.png", 24, 48),
       flow(flow_) {
-    recording.seed = seed;
-    recording.game_version = Replay::current_game_version();
     const Settings defaults;
     const Settings& settings = flow != nullptr ? flow->profile.settings : defaults;
-    shake_scale = settings.shake_factor();
+    world.shake_scale = settings.shake_factor();
     using Button = Input::Button;
     const std::vector<int> back = settings.pad_buttons_of(Button::Select);
     pause_prompt = settings.labels_of(Button::Start) + ": resume    Escape" +
@@ -115,29 +67,19 @@ GameScreen::GameScreen(unsigned int seed, ScreenFlow* flow_)
         (start.empty() ? std::string("Return") : Settings::key_label(start.front())) + ": continue";
 }
 
-void GameScreen::end_game() {
-    // A pause ended this way never gets its resume, which alone would bring the music back up.
-    if (state == State::Paused) events.push_back(GameEvent::Resumed);
-    state = State::GameOver;
-    fader.reset(kGameOverColor, kGameOverFade);
-    events.push_back(GameEvent::GameOver);
-    recording.max_depth = max_depth;
-    recording.max_length = max_length;
-}
-
 void GameScreen::store_result() {
     Record record;
-    record.depth = max_depth;
-    record.length = max_length;
-    record.seed = recording.seed;
-    record.play_time = static_cast<double>(play_ms) / 1000.0;
+    record.depth = world.max_depth;
+    record.length = world.max_length;
+    record.seed = world.recording.seed;
+    record.play_time = static_cast<double>(world.play_ms) / 1000.0;
     if (flow != nullptr) {
         result = flow->profile.add_result(record);
-        ReplayFiles(flow->profile).keep(result.record, recording);
+        ReplayFiles(flow->profile).keep(result.record, world.recording);
     } else {
         result.record = record;
-        result.best_depth = max_depth;
-        result.best_length = max_length;
+        result.best_depth = world.max_depth;
+        result.best_length = world.max_length;
     }
 }
 
@@ -182,6 +124,7 @@ void play_events(const GameEvents& events, Audio& audio) {
 
 bool GameScreen::update(const Input& input, Audio& audio, unsigned int elapsed) {
     const bool keep = advance(step_of(input, elapsed));
+    const GameEvents& events = world.events;
     play_events(events, audio);
     // A bite is felt as well as heard, on a controller that can.
     if (std::find(events.begin(), events.end(), GameEvent::Bitten) != events.end()) {
@@ -190,115 +133,13 @@ bool GameScreen::update(const Input& input, Audio& audio, unsigned int elapsed) 
     return keep;
 }
 
-namespace {
-
-bool pressed(const Replay::Step& step, Input::Button b) {
-    return (step.pressed & Replay::bit(static_cast<int>(b))) != 0;
-}
-
-}  // namespace
-
 bool GameScreen::advance(const Replay::Step& step) {
-    events.clear();
-    if (state != State::GameOver) recording.steps.push_back(step);
-    if (state == State::Paused) return advance_paused(step);
-    if (state == State::GameOver) return advance_over(step);
-
-    play_ms += step.ms;
-    steer(step);
-    move_creatures(step.ms);
-    // The worm moves only in its own update: this is its head for the rest of the frame.
-    const GridPoint head = player.segments.front().position;
-    spawn(head, step.ms);
-    const int eaten = map.eat_food(head);
-    if (eaten > 0) player.eat(events, eaten);
-    keep_score(head);
-    return true;
-}
-
-bool GameScreen::advance_paused(const Replay::Step& step) {
-    using Button = Input::Button;
-    if (pressed(step, Button::Start)) {
-        state = State::Playing;
-        events.push_back(GameEvent::Resumed);
-    } else if (pressed(step, Button::Escape) || pressed(step, Button::Select)) {
-        // Giving up ends the game as if the worm had starved this moment.
-        end_game();
-        store_result();
-        return true;
-    }
-    fader.update(step.ms);
-    return true;
-}
-
-bool GameScreen::advance_over(const Replay::Step& step) {
-    // Only once the results are on screen: a Start meant for the pause, pressed as the worm
-    // died, must not skip them.
-    if (pressed(step, Input::Button::Start) && results_shown()) return false;
-    fader.update(step.ms);
-    return true;
-}
-
-void GameScreen::steer(const Replay::Step& step) {
-    using Button = Input::Button;
-    if (pressed(step, Button::Left)) player.turn_left();
-    if (pressed(step, Button::Right)) player.turn_right();
-    // The pause starts after this frame's step, so the press frame still moves the world. A
-    // player taken away from the window or whose controller came unplugged is paused too.
-    if (pressed(step, Button::Start) || pressed(step, Button::Escape) ||
-        (step.pressed & Replay::kFocusLost) != 0) {
-        state = State::Paused;
-        fader.reset(kPauseColor, kPauseFade);
-        events.push_back(GameEvent::Paused);
-    }
-}
-
-void GameScreen::move_creatures(unsigned int elapsed) {
-    player.update(events, map, elapsed);
-    camera.update(player.segments.front().position.center(),
-                  elapsed);  // clears the shake; the centipedes raise it again below
-    const GridPoint head = player.segments.front().position;
-    for (Centipede& centipede : centipedes) {
-        centipede.update(events, map, elapsed);
-        player.injure(events, centipede);
-        const int64_t off = head.dist(centipede.head) - kShakeCentre;
-        camera.shake(shake_scale * (1.0 - static_cast<double>(off * off) / kShakeSpread));
-    }
-    std::erase_if(centipedes,
-                  [&](const Centipede& c) { return head.dist(c.head) >= kFarDistance; });
-}
-
-void GameScreen::spawn(const GridPoint& head, unsigned int elapsed) {
-    food_timer = count_down(food_timer, elapsed);
-    if (food_timer < 0) {
-        map.spawn_food(head);
-        food_timer += uniform(rng, kFoodIntervalMin, kFoodIntervalMax);
-    }
-    // max_depth still holds the previous frames' value here: a new depth record counts from
-    // the next frame on.
-    if (max_depth >= kSpawnDepth) spawn_timer = count_down(spawn_timer, elapsed);
-    if (spawn_timer < 0) {
-        spawn_timer += uniform(rng, kSpawnIntervalMin, kSpawnIntervalMax);
-        centipedes.push_back(new_centipede(rng, head));
-        events.push_back(GameEvent::Spawned);
-    }
-}
-
-void GameScreen::keep_score(const GridPoint& head) {
-    // A pause pressed in this very frame is over before it began.
-    if (player.length <= kDeathLength) end_game();
-
-    const double depth = static_cast<double>(head.center().y) * kMetresPerPixel;
-    if (depth > max_depth) max_depth = depth;
-    if (kCentimetresPerLength * player.length > max_length) {
-        max_length = kCentimetresPerLength * player.length;
-    }
-    // Stored after the results above, which still count the frame the worm starved in.
-    if (state == State::GameOver) {
-        recording.max_depth = max_depth;
-        recording.max_length = max_length;
+    const bool keep = world.step(step);
+    const GameEvents& events = world.events;
+    if (std::find(events.begin(), events.end(), GameEvent::GameOver) != events.end()) {
         store_result();
     }
+    return keep;
 }
 
 void GameScreen::draw(Graphics& graphics) const {
@@ -306,17 +147,20 @@ void GameScreen::draw(Graphics& graphics) const {
     const int height = graphics.config.height;
 
     // Each object takes its own jitter, so near centipedes make everything wobble separately.
-    const Point map_offset = camera.shaken_offset();
-    map.draw(graphics, map_offset.x, map_offset.y);
-    const Point player_offset = camera.shaken_offset();
-    player.draw(graphics, player_offset.x, player_offset.y);
-    for (const Centipede& centipede : centipedes) {
-        const Point offset = camera.shaken_offset();
-        centipede.draw(graphics, offset.x, offset.y);
+    const Camera& camera = world.camera;
+    const Point map_offset = shake.shaken_offset(camera);
+    map_view.draw(graphics, world.map, map_offset.x, map_offset.y);
+    const Point player_offset = shake.shaken_offset(camera);
+    worm_view.draw(graphics, world.player, player_offset.x, player_offset.y);
+    for (const Centipede& centipede : world.centipedes) {
+        const Point offset = shake.shaken_offset(camera);
+        centipede_view.draw(graphics, centipede, offset.x, offset.y);
     }
 
-    if (player.length < kStarvingLength && state != State::GameOver) {
-        const double strength = std::min(kStarvingLength - player.length, 1.0);
+    const double length = world.player.length;
+    const State state = world.state;
+    if (length < kStarvingLength && state != State::GameOver) {
+        const double strength = std::min(kStarvingLength - length, 1.0);
         for (int i = 0; i < kBorderWidth; ++i) {
             const auto alpha = static_cast<uint32_t>((255 - 255 * i / kBorderWidth) * strength);
             graphics.draw_rect({i, i}, {width - i, height - i}, kBorderColor | alpha, false);
@@ -324,7 +168,7 @@ void GameScreen::draw(Graphics& graphics) const {
     }
 
     const bool results_screen = results_shown();
-    if (state != State::Playing) fader.draw(graphics);
+    if (state != State::Playing) draw_fader(graphics, world.fader);
     if (state == State::Paused) {
         text.draw(graphics, "P A U S E", width / 2, height / 2 - 8, Text::Alignment::Center);
         // Well below the middle, where the worm's head usually is.
@@ -333,9 +177,9 @@ void GameScreen::draw(Graphics& graphics) const {
     }
     if (results_screen) {
         gameover.draw(graphics);
-        bigtext.draw(graphics, format("", max_depth, "m"), width / 2, height - 128,
+        bigtext.draw(graphics, format("", world.max_depth, "m"), width / 2, height - 128,
                      Text::Alignment::Center);
-        bigtext.draw(graphics, format("", max_length, "cm"), width / 2, height - 64,
+        bigtext.draw(graphics, format("", world.max_length, "cm"), width / 2, height - 64,
                      Text::Alignment::Center);
         // Beside the run's figures, inside the panel of the picture.
         const int best_x = width / 2 + kBestColumn;
@@ -349,14 +193,14 @@ void GameScreen::draw(Graphics& graphics) const {
         if (result.new_best_length) {
             text.draw(graphics, kNewBest, best_x, height - 64 + 24, Text::Alignment::Left);
         }
-        text.draw(graphics, "Seed " + std::to_string(recording.seed), width - 16, height - 24,
+        text.draw(graphics, "Seed " + std::to_string(world.recording.seed), width - 16, height - 24,
                   Text::Alignment::Right);
         text.draw(graphics, results_prompt, width / 2, height - kResultsPromptAbove,
                   Text::Alignment::Center);
     } else {
-        text.draw(graphics, format("Max Depth", max_depth, "m"), 4, height - 40,
+        text.draw(graphics, format("Max Depth", world.max_depth, "m"), 4, height - 40,
                   Text::Alignment::Left);
-        text.draw(graphics, format("Max Length", max_length, "cm"), 4, height - 20,
+        text.draw(graphics, format("Max Length", world.max_length, "cm"), 4, height - 20,
                   Text::Alignment::Left);
     }
 }

@@ -1,54 +1,28 @@
-// The screen on which one game is played, from its first frame to leaving the results.
+// The screen on which one game is played, from its first frame to leaving the results: it
+// steps a World with the player's input, draws it, plays what it reports and stores the result.
 #pragma once
 
-#include <cstdint>
-#include <random>
 #include <string>
-#include <vector>
 
 #include "engine/backdrop.h"
 #include "engine/screen.h"
 #include "engine/text.h"
 #include "game/profile/profile.h"
 #include "game/screens/sounds.h"
-#include "game/view/format.h"
-#include "game/world/camera.h"
-#include "game/world/centipede.h"
+#include "game/view/camera_shake.h"
+#include "game/view/centipede_view.h"
+#include "game/view/map_view.h"
+#include "game/view/worm_view.h"
 #include "game/world/events.h"
-#include "game/world/map.h"
-#include "game/world/player.h"
 #include "game/world/replay.h"
+#include "game/world/world.h"
 
 class ScreenFlow;
 
 class GameScreen : public Screen {
 public:
-    enum class State : int32_t { Playing = 0, Paused = 1, GameOver = 2 };
-
-    // The rules' figures, which the simulator's checks hold the game to.
-    static constexpr int32_t kFoodIntervalMin = 1000;  // ms between attempts to place food
-    static constexpr int32_t kFoodIntervalMax = 3000;
-    static constexpr int32_t kSpawnIntervalMin = 20000;  // ms between centipedes
-    static constexpr int32_t kSpawnIntervalMax = 40000;
-    static constexpr int kSpawnHalfLengthMin = 3;  // centipede lengths 6 to 14, always even
-    static constexpr int kSpawnHalfLengthMax = 7;
-    static constexpr int64_t kFarDistance = 70;  // cells: centipedes this far away are dropped
-    static constexpr double kMetresPerPixel = 0.0625 * 0.005;  // 16 pixels: half a centimetre
-    static constexpr double kDeathLength = 1.0;  // the game ends at this length or below
-    static constexpr double kCentimetresPerLength = 0.5;
-
-    // The overlay of the pause and game-over states: fades from clear to `color`'s own alpha.
-    class Fader {
-    public:
-        Fader() = default;
-        void reset(unsigned int color, unsigned int duration);
-        void update(unsigned int ms);
-        void draw(Graphics& graphics) const;
-
-        uint32_t color = 0;  // 0xRRGGBBAA; the alpha is the one reached at the end
-        uint32_t duration = 0;
-        uint32_t elapsed = 0;  // never more than duration
-    };
+    using State = World::State;
+    using Fader = World::Fader;
 
     // A new game seeded from the operating system, kept nowhere.
     GameScreen();
@@ -61,61 +35,34 @@ public:
     // Takes the step the input and the elapsed time make, runs it through `advance`, then
     // plays what it did.
     bool update(const Input& input, Audio& audio, unsigned int elapsed) override;
-    // One step of the rules alone, live or from a recording: records the step, replaces
-    // `events` with what happened, and neither draws nor sounds. False when the player leaves
-    // the results.
+    // One step of the world, live or from a recording, then the records when it ended the game.
+    // Neither draws nor sounds. False when the player leaves the results.
     bool advance(const Replay::Step& step);
     // Advances nothing but the camera's jitter source.
     void draw(Graphics& graphics) const override;
     Screen* next_screen() const override;  // the title, as the flow makes it
     std::string get_music_track() const override { return Sounds::kPlayMusic; }
-    // The game is over and its fade has finished: the results screen is what is drawn.
-    bool results_shown() const {
-        return state == State::GameOver && fader.elapsed >= fader.duration;
-    }
+    bool results_shown() const { return world.results_shown(); }
 
-    // Declaration order is construction order: rng's first output seeds the map, its second
-    // the camera.
-    std::mt19937 rng;
+    // The overlay of a fader: clear at its start, `color` at its end.
+    static void draw_fader(Graphics& graphics, const Fader& fader);
+
+    World world;
+    CameraShake shake;  // seeded by the world, so that a replay draws alike
+    MapView map_view;
+    WormView worm_view;
+    CentipedeView centipede_view;
     Backdrop gameover;
-    Map map;
-    Player player;
-    Camera camera;
     Text text;
     Text bigtext;
-    State state = State::Playing;
-    int32_t food_timer = 500;
-    int32_t spawn_timer = 0;
-    double max_depth = 0.0;   // metres
-    double max_length = 0.0;  // centimetres
-    Fader fader;
-    std::vector<Centipede> centipedes;  // in order of spawning
-    // Every step up to the one in which the game ended, with the results then reached.
-    Replay recording;
-    GameEvents events;  // what the latest step did
 
     ScreenFlow* flow = nullptr;
-    double shake_scale = 1.0;  // the player's screen shake setting
-    uint64_t play_ms = 0;      // time spent playing, pauses left out
-    Profile::Outcome result;   // filled when the game ends
+    Profile::Outcome result;  // filled when the game ends
     // Key names for the overlays, from the bindings: "Return or Start: resume ...".
     std::string pause_prompt;
     std::string results_prompt;
 
 private:
-    // The parts of advance. A paused step resumes or gives up, else only fades; a step after
-    // the game ended fades, or leaves the results once they are shown.
-    bool advance_paused(const Replay::Step& step);
-    bool advance_over(const Replay::Step& step);
-    // A playing step, in this order: the turns and a pause asked for; the worm, the camera
-    // after it, the centipedes and their bites; food and centipedes coming on their timers;
-    // eating; then the end of the game and the depth and length reached.
-    void steer(const Replay::Step& step);
-    void move_creatures(unsigned int elapsed);
-    void spawn(const GridPoint& head, unsigned int elapsed);
-    void keep_score(const GridPoint& head);
-    // Ends the game as the worm's starving does: fade to black, the game-over music.
-    void end_game();
     // Hands the finished game to the records, once.
     void store_result();
 };

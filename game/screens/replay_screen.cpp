@@ -28,7 +28,7 @@ ReplayScreen::ReplayScreen(Replay replay_, Mode mode_, ScreenFlow* flow_)
       flow(flow_),
       game(replay.seed),
       text("text.png", 8, 16) {
-    if (flow != nullptr) game.shake_scale = flow->profile.settings.shake_factor();
+    if (flow != nullptr) game.world.shake_scale = flow->profile.settings.shake_factor();
 }
 
 bool ReplayScreen::update(const Input& input, Audio& audio, unsigned int elapsed) {
@@ -38,11 +38,11 @@ bool ReplayScreen::update(const Input& input, Audio& audio, unsigned int elapsed
     fast_forward = mode == Mode::Replay && any_held_but_fullscreen(input);
     const uint64_t played = uint64_t{elapsed} * (fast_forward ? kFastForward : 1);
     const bool recorded =
-        next_step < replay.steps.size() && game.state != GameScreen::State::GameOver;
+        next_step < replay.steps.size() && game.world.state != GameScreen::State::GameOver;
     if (recorded) {
         budget += played;
         for (std::size_t fed = 0; fed < kMaxStepsPerUpdate && next_step < replay.steps.size() &&
-                                  game.state != GameScreen::State::GameOver;
+                                  game.world.state != GameScreen::State::GameOver;
              ++fed) {
             const Replay::Step& step = replay.steps[next_step];
             const uint32_t wait = std::min(step.ms, kLongestWaitMs);
@@ -50,14 +50,14 @@ bool ReplayScreen::update(const Input& input, Audio& audio, unsigned int elapsed
             budget -= wait;
             ++next_step;
             game.advance(step);
-            if (mode == Mode::Replay) play_events(game.events, audio);
+            if (mode == Mode::Replay) play_events(game.world.events, audio);
         }
         return true;
     }
 
     // The recording is over. A game that never ended has no results to show.
-    if (game.state != GameScreen::State::GameOver) return false;
-    const bool results_up = game.fader.elapsed >= game.fader.duration;
+    if (game.world.state != GameScreen::State::GameOver) return false;
+    const bool results_up = game.world.fader.elapsed >= game.world.fader.duration;
     if (results_up && input.any_pressed()) return false;
     game.advance(
         Replay::Step{static_cast<uint32_t>(std::min<uint64_t>(played, kLongestWaitMs)), 0, 0});

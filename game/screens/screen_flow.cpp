@@ -6,14 +6,12 @@
 #include "game/screens/options_screen.h"
 #include "game/screens/title_screen.h"
 
-ScreenFlow::ScreenFlow(Profile& profile_, CommandLine run_, Game* game_)
-    : profile(profile_), run(std::move(run_)), game(game_) {}
+ScreenFlow::ScreenFlow(Profile& profile_, std::optional<uint32_t> seed_, Game* game_)
+    : profile(profile_), seed(seed_), game(game_) {}
 
 Screen* ScreenFlow::title() { return new TitleScreen(*this); }
 
-Screen* ScreenFlow::play() {
-    return new GameScreen(run.seed ? *run.seed : Util::random_seed(), this);
-}
+Screen* ScreenFlow::play() { return new GameScreen(seed ? *seed : Util::random_seed(), this); }
 
 Screen* ScreenFlow::options() { return new OptionsScreen(*this); }
 

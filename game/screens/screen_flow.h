@@ -3,7 +3,9 @@
 // screen it makes holds a reference to it.
 #pragma once
 
-#include "game/app/command_line.h"
+#include <cstdint>
+#include <optional>
+
 #include "game/profile/profile.h"
 
 class Game;
@@ -13,11 +15,11 @@ class ScreenFlow {
 public:
     // `game` lets the options screen apply bindings and the window mode at once; without one
     // (tests, tools) those changes are only stored.
-    explicit ScreenFlow(Profile& profile, CommandLine run = {}, Game* game = nullptr);
+    explicit ScreenFlow(Profile& profile, std::optional<uint32_t> seed = {}, Game* game = nullptr);
 
     // Each newly allocated; the caller owns it.
     Screen* title();
-    Screen* play();  // the seed of --seed, else a fresh one
+    Screen* play();  // in `seed`, else in a fresh world
     Screen* options();
 
     // The settings' bindings into the game's input, their window mode onto its window.
@@ -25,6 +27,6 @@ public:
     void apply_fullscreen() const;
 
     Profile& profile;
-    CommandLine run;  // this run's command line
+    std::optional<uint32_t> seed;  // the world of every game of this run (--seed)
     Game* game;
 };

@@ -7,6 +7,7 @@
 #include "engine/graphics.h"
 #include "engine/input.h"
 #include "game/profile/replay_files.h"
+#include "game/profile/replay_io.h"
 #include "game/screens/replay_screen.h"
 #include "game/screens/screen_flow.h"
 #include "game/view/format.h"

@@ -4,6 +4,8 @@
 #include <cstdlib>
 #include <limits>
 
+#include "game/view/map_plan.h"
+#include "game/view/sheets.h"
 #include "game/world/geometry.h"
 #include "game/world/map.h"
 
@@ -63,10 +65,9 @@ bool MapChunks::has_chunk(int64_t cx, int64_t cy) const {
 //   which tile is drawn last never matters;
 // - food lies within its tile's hexagon. Its soft edges cannot go into a texture unchanged, so
 //   food is drawn over the chunks onto the canvas, where it blends over its own tile only.
-bool MapChunks::check_art(const Graphics& graphics, const Map& map) {
-    art_image = map.sprites.image;
+bool MapChunks::check_art(const Graphics& graphics, const SpriteMap& sheet) {
+    art_image = sheet.image;
     art = Art::Bad;
-    const SpriteMap& sheet = map.sprites;
     if (sheet.columns != TileSheet::kColumns || sheet.frame_width != kTile ||
         sheet.frame_height != kTile) {
         return false;
@@ -166,7 +167,8 @@ MapChunks::Chunk* MapChunks::acquire(Graphics& graphics, int64_t cx, int64_t cy)
     return &chunks.back();
 }
 
-int MapChunks::draw_rows(Graphics& graphics, const Map& map, Chunk& chunk, int budget) {
+int MapChunks::draw_rows(Graphics& graphics, const SpriteMap& sheet, const Map& map, Chunk& chunk,
+                         int budget) {
     const int64_t left = chunk.cx * kChunkWidth;
     const int64_t top = chunk.cy * kChunkHeight;
     const int64_t end = last_row(top, kChunkHeight);
@@ -183,11 +185,11 @@ int MapChunks::draw_rows(Graphics& graphics, const Map& map, Chunk& chunk, int b
             const GridPoint p{q, r};
             const Point at = p.draw_point();
             copies.push_back(
-                {map.sprites.frame_rect(map.get_sprite(p)),
+                {sheet.frame_rect(MapPlan::tile_frame(map, p)),
                  {static_cast<int>(at.x - left), static_cast<int>(at.y - top), kTile, kTile}});
         }
     }
-    graphics.blit_all(map.sprites.image, copies);
+    graphics.blit_all(sheet.image, copies);
     graphics.draw_into(nullptr);
     last.tiles += static_cast<int>(copies.size());
     return static_cast<int>(copies.size());
@@ -195,7 +197,7 @@ int MapChunks::draw_rows(Graphics& graphics, const Map& map, Chunk& chunk, int b
 
 // Dug tiles are drawn over their old look in every chunk that already shows them: a tile's
 // opaque hexagon covers exactly what the old tile (and any food) covered.
-void MapChunks::follow_digs(Graphics& graphics, const Map& map) {
+void MapChunks::follow_digs(Graphics& graphics, const SpriteMap& sheet, const Map& map) {
     const Map::DigLog& digs = map.digs();
     const uint64_t fresh = digs.count - seen_digs;
     const bool explained =
@@ -217,18 +219,18 @@ void MapChunks::follow_digs(Graphics& graphics, const Map& map) {
                 p.q > last_column(p.r, left, kChunkWidth)) {
                 continue;
             }
-            const Graphics::PixelRect source = map.sprites.frame_rect(map.get_sprite(p));
+            const Graphics::PixelRect source = sheet.frame_rect(MapPlan::tile_frame(map, p));
             const Graphics::PixelRect destination{static_cast<int>(at.x - left),
                                                   static_cast<int>(at.y - top), kTile, kTile};
             graphics.draw_into(chunk.target.get());
-            graphics.blit(map.sprites.image, &source, &destination);
+            graphics.blit(sheet.image, &source, &destination);
             ++last.tiles;
         }
     }
     graphics.draw_into(nullptr);
 }
 
-void MapChunks::follow(Graphics& graphics, const Map& map) {
+void MapChunks::follow(Graphics& graphics, const SpriteMap& sheet, const Map& map) {
     // Another renderer, or one that lost what was drawn into its targets: nothing is kept.
     if (graphics.targets_lost != seen_lost ||
         (!chunks.empty() && !graphics.owns(*chunks.front().target))) {
@@ -239,16 +241,17 @@ void MapChunks::follow(Graphics& graphics, const Map& map) {
         seen_z = map.noise_z;
         restart_all();
     }
-    follow_digs(graphics, map);
+    follow_digs(graphics, sheet, map);
 }
 
-bool MapChunks::draw(Graphics& graphics, const Map& map, int64_t x, int64_t y) {
+bool MapChunks::draw(Graphics& graphics, const SpriteMap& sheet, const Map& map, int64_t x,
+                     int64_t y) {
     last = Stats{};
     // When copies are only logged nothing reaches a texture, so nothing could be kept.
     if (graphics.blit_log_only || !graphics.targets_supported()) return false;
     if (x > kFarthest || x < -kFarthest || y > kFarthest || y < -kFarthest) return false;
-    if (art == Art::Unchecked || art_image != map.sprites.image) {
-        check_art(graphics, map);
+    if (art == Art::Unchecked || art_image != sheet.image) {
+        check_art(graphics, sheet);
         forget();
     }
     if (art != Art::Good) return false;
@@ -262,14 +265,14 @@ bool MapChunks::draw(Graphics& graphics, const Map& map, int64_t x, int64_t y) {
     const auto visible = static_cast<std::size_t>((cx1 - cx0 + 1) * (cy1 - cy0 + 1));
     if (width <= 0 || height <= 0 || visible > memory_cap / kChunkBytes) return false;
 
-    follow(graphics, map);
+    follow(graphics, sheet, map);
     ++frame;
     for (int64_t cy = cy0; cy <= cy1; ++cy) {
         for (int64_t cx = cx0; cx <= cx1; ++cx) {
             Chunk* chunk = acquire(graphics, cx, cy);
             if (chunk == nullptr) return false;
             chunk->used = frame;
-            draw_rows(graphics, map, *chunk, std::numeric_limits<int>::max());
+            draw_rows(graphics, sheet, map, *chunk, std::numeric_limits<int>::max());
         }
     }
     // Neighbours of the view are drawn a little at a time: those begun first, then new ones.
@@ -279,7 +282,7 @@ bool MapChunks::draw(Graphics& graphics, const Map& map, int64_t x, int64_t y) {
             if (cx >= cx0 && cx <= cx1 && cy >= cy0 && cy <= cy1) continue;
             if (Chunk* near = find(cx, cy)) {
                 near->used = frame;
-                budget -= draw_rows(graphics, map, *near, budget);
+                budget -= draw_rows(graphics, sheet, map, *near, budget);
             }
         }
     }
@@ -289,7 +292,7 @@ bool MapChunks::draw(Graphics& graphics, const Map& map, int64_t x, int64_t y) {
             Chunk* near = acquire(graphics, cx, cy);
             if (near == nullptr) break;
             near->used = frame;
-            budget -= draw_rows(graphics, map, *near, budget);
+            budget -= draw_rows(graphics, sheet, map, *near, budget);
         }
     }
     for (int64_t cy = cy0; cy <= cy1; ++cy) {
@@ -310,10 +313,10 @@ bool MapChunks::draw(Graphics& graphics, const Map& map, int64_t x, int64_t y) {
         if (at.x >= x + width || at.x + kTile <= x || at.y >= y + height || at.y + kTile <= y) {
             continue;
         }
-        copies.push_back({map.sprites.frame_rect(TileSheet::food_frame(kind)),
+        copies.push_back({sheet.frame_rect(TileSheet::food_frame(kind)),
                           {static_cast<int>(at.x - x), static_cast<int>(at.y - y), kTile, kTile}});
     }
-    graphics.blit_all(map.sprites.image, copies);
+    graphics.blit_all(sheet.image, copies);
     last.food = static_cast<int>(copies.size());
     last.used = true;
     return true;

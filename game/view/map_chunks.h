@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/graphics.h"
+#include "engine/spritemap.h"
 
 class Map;
 
@@ -39,10 +40,11 @@ public:
     MapChunks(const MapChunks& other) : memory_cap(other.memory_cap) {}
     MapChunks& operator=(const MapChunks& other);
 
-    // Draws the map's tiles and food with world pixel (x, y) at the canvas's top-left corner.
-    // False, having drawn nothing, when the sheet's art or the renderer cannot give the pixels
-    // of drawing the tiles directly, or when a chunk cannot be made.
-    bool draw(Graphics& graphics, const Map& map, int64_t x, int64_t y);
+    // Draws the map's tiles and food from `sheet` (the tile sheet) with world pixel (x, y) at
+    // the canvas's top-left corner. False, having drawn nothing, when the sheet's art or the
+    // renderer cannot give the pixels of drawing the tiles directly, or when a chunk cannot be
+    // made.
+    bool draw(Graphics& graphics, const SpriteMap& sheet, const Map& map, int64_t x, int64_t y);
 
     std::size_t chunk_count() const { return chunks.size(); }
     bool has_chunk(int64_t cx, int64_t cy) const;  // by chunk column and row
@@ -62,17 +64,18 @@ private:
     };
 
     // Whether the sheet's art lets a chunk stand in for its tiles; sets art and opaque.
-    bool check_art(const Graphics& graphics, const Map& map);
+    bool check_art(const Graphics& graphics, const SpriteMap& sheet);
     // Brings the chunks up to date with the graphics and the map; false when they cannot be.
-    void follow(Graphics& graphics, const Map& map);
-    void follow_digs(Graphics& graphics, const Map& map);
+    void follow(Graphics& graphics, const SpriteMap& sheet, const Map& map);
+    void follow_digs(Graphics& graphics, const SpriteMap& sheet, const Map& map);
     Chunk* find(int64_t cx, int64_t cy);
     // The chunk, made (evicting the least recently used past the cap) if need be; null when
     // that would evict a chunk of this frame or the renderer refused a texture.
     Chunk* acquire(Graphics& graphics, int64_t cx, int64_t cy);
     // Draws rows of tiles into the chunk, whole rows, until it is complete or at least `budget`
     // copies were made; returns the copies made.
-    int draw_rows(Graphics& graphics, const Map& map, Chunk& chunk, int budget);
+    int draw_rows(Graphics& graphics, const SpriteMap& sheet, const Map& map, Chunk& chunk,
+                  int budget);
     void restart_all();
     void forget();
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "game/view/sheets.h"
 #include "game/world/geometry.h"
 #include "game/world/map.h"
 
@@ -21,7 +22,28 @@ int64_t wrapping_sub(int64_t a, int64_t b) {
     return static_cast<int64_t>(static_cast<uint64_t>(a) - static_cast<uint64_t>(b));
 }
 
+static_assert(TileSheet::kKinds == static_cast<int>(Map::TileType::Rock) + 1 &&
+                  TileSheet::kKinds == Terrain::kKinds,
+              "the tile sheet has a column for every kind of tile");
+static_assert(TileSheet::kVariants == Terrain::kVariants, "and a row for every look");
+static_assert(TileSheet::kFoodKinds == Map::kFoodKinds, "and a row for every kind of food");
+
 }  // namespace
+
+int MapPlan::tile_frame(const Map& map, const GridPoint& p) {
+    const Map::Tile tile = map.tile(p);
+    return TileSheet::tile_frame(static_cast<int>(tile.kind), tile.variant);
+}
+
+int MapPlan::tile_frame_direct(const Map& map, const GridPoint& p) {
+    const Map::Tile tile = map.tile_direct(p);
+    return TileSheet::tile_frame(static_cast<int>(tile.kind), tile.variant);
+}
+
+int MapPlan::food_frame(const Map& map, const GridPoint& p) {
+    const int kind = map.food_kind(p);
+    return kind == Map::kNoFood ? kNoFood : TileSheet::food_frame(kind);
+}
 
 void MapPlan::make(const Map& map, int width, int height, int64_t x_offset, int64_t y_offset,
                    bool direct) {
@@ -32,20 +54,20 @@ void MapPlan::make(const Map& map, int width, int height, int64_t x_offset, int6
         bool have_tile = false;
         GridPoint tile{0, 0};
         TileDraw sprite{0, 0, 0};
-        int food_frame = Map::kNoFood;
+        int frame_of_food = kNoFood;
         for (int sx = -kSampleStep; sx < width + 2 * kSampleStep; sx += kSampleStep) {
             const GridPoint p = row.to_grid(wrapping_add(x_offset, sx));
             if (!have_tile || p.q != tile.q || p.r != tile.r) {
                 have_tile = true;
                 tile = p;
                 const Point at = p.draw_point();
-                sprite = {direct ? map.get_sprite_direct(p) : map.get_sprite(p),
+                sprite = {direct ? tile_frame_direct(map, p) : tile_frame(map, p),
                           static_cast<int>(wrapping_sub(at.x, x_offset)),
                           static_cast<int>(wrapping_sub(at.y, y_offset))};
-                food_frame = map.food_frame(p);
+                frame_of_food = food_frame(map, p);
             }
             draws.push_back(sprite);
-            if (food_frame != Map::kNoFood) draws.push_back({food_frame, sprite.x, sprite.y});
+            if (frame_of_food != kNoFood) draws.push_back({frame_of_food, sprite.x, sprite.y});
         }
     }
 }

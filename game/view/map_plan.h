@@ -4,6 +4,8 @@
 #include <cstdint>
 #include <vector>
 
+#include "game/world/geometry.h"
+
 class Map;
 
 class MapPlan {
@@ -15,6 +17,14 @@ public:
         int y;
         bool operator==(const TileDraw&) const = default;
     };
+
+    static constexpr int kNoFood = -1;  // food_frame of a tile without food
+
+    // The tile sheet's frame of p as the map has it now (TileSheet::tile_frame of its kind and
+    // look), the same straight from the noise, and the frame of p's food or kNoFood.
+    static int tile_frame(const Map& map, const GridPoint& p);
+    static int tile_frame_direct(const Map& map, const GridPoint& p);
+    static int food_frame(const Map& map, const GridPoint& p);
 
     // Replaces `draws` with the copies for a width by height canvas whose top-left corner is at
     // world pixel (x_offset, y_offset). The canvas is sampled every 16 pixels, row by row from

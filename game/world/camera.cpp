@@ -1,7 +1,6 @@
 #include "game/world/camera.h"
 
 #include <algorithm>
-#include <cmath>
 
 namespace {
 
@@ -26,25 +25,24 @@ double clamp(double value, double low, double high) {
     return value;
 }
 
-Camera::Camera(unsigned int seed, Point head)
+Camera::Camera(Point head)
     : x(static_cast<double>(head.x - kViewWidth / 2)),
-      y(static_cast<double>(head.y - kViewHeight / 2)),
-      rng(seed) {}
+      y(static_cast<double>(head.y - kViewHeight / 2)) {}
 
-Rect Camera::inner_focus() const {
-    return Rect(x + kInnerLeft, y + kInnerTop, x + kInnerRight, y + kInnerBottom);
+Camera::Zone Camera::inner_focus() const {
+    return {x + kInnerLeft, y + kInnerTop, x + kInnerRight, y + kInnerBottom};
 }
 
-Rect Camera::outer_focus() const {
-    return Rect(x + kOuterLeft, y + kOuterTop, x + kOuterRight, y + kOuterBottom);
+Camera::Zone Camera::outer_focus() const {
+    return {x + kOuterLeft, y + kOuterTop, x + kOuterRight, y + kOuterBottom};
 }
 
 void Camera::update(Point head, unsigned int elapsed_ms) {
     double step = elapsed_ms * kPixelsPerMs;
     const double hx = static_cast<double>(head.x);
     const double hy = static_cast<double>(head.y);
-    const Rect inner = inner_focus();
-    const Rect outer = outer_focus();
+    const Zone inner = inner_focus();
+    const Zone outer = outer_focus();
     if (!outer.contains(hx, hy)) step *= 2;
 
     // Never more than the distance to the zone's edge, so the head stops right on it.
@@ -68,13 +66,4 @@ void Camera::update(Point head, unsigned int elapsed_ms) {
 
 void Camera::shake(double amount) {
     if (amount > shake_amount) shake_amount = std::min(amount, 1.0);
-}
-
-Point Camera::shaken_offset() const {
-    // The y sample is drawn first; replays depend on that order.
-    const double sy = jitter(rng);
-    const long long oy = std::llround(sy * shake_amount + y);
-    const double sx = jitter(rng);
-    const long long ox = std::llround(sx * shake_amount + x);
-    return Point{static_cast<int64_t>(ox), static_cast<int64_t>(oy)};
 }

@@ -1,9 +1,7 @@
-// The view of the world: follows the worm's head with a dead zone and carries the shake.
+// The view of the world: follows the worm's head with a dead zone and carries the shake. How
+// the shake jitters what is drawn is the view's (CameraShake).
 #pragma once
 
-#include <random>
-
-#include "engine/rect.h"
 #include "game/world/geometry.h"
 
 // low when low > value, else high when high < value, else value: the low test comes first.
@@ -14,21 +12,27 @@ public:
     static constexpr int kViewWidth = 1280;
     static constexpr int kViewHeight = 720;
 
-    Camera(unsigned int seed, Point head);
+    // An area of world pixels; the edges belong to it.
+    struct Zone {
+        double left = 0.0;
+        double top = 0.0;
+        double right = 0.0;
+        double bottom = 0.0;
+        bool contains(double px, double py) const {
+            return left <= px && px <= right && top <= py && py <= bottom;
+        }
+    };
 
-    Rect inner_focus() const;  // the dead zone
-    Rect outer_focus() const;  // outside it the camera follows twice as fast
+    explicit Camera(Point head);
+
+    Zone inner_focus() const;  // the dead zone
+    Zone outer_focus() const;  // outside it the camera follows twice as fast
     // Every playing frame after the worm's update: follows the head (the centre of the worm's
     // head tile, world pixels) and clears the shake.
     void update(Point head, unsigned int elapsed_ms);
     void shake(double amount);  // keeps the largest amount of the frame, at most 1.0
-    // The view offset for one drawn object: one jitter sample for y, then one for x.
-    Point shaken_offset() const;
 
-    double x;  // world x of the view's left edge
-    double y;  // world y of the view's top edge
-    double shake_amount = 0.0;
-    // Drawing is const but advances the jitter source.
-    mutable std::mt19937 rng;
-    mutable std::normal_distribution<double> jitter{0.0, 2.0};
+    double x;                   // world x of the view's left edge
+    double y;                   // world y of the view's top edge
+    double shake_amount = 0.0;  // 0 to 1: how far drawing wobbles this frame
 };

@@ -3,11 +3,9 @@
 
 #include <cstdint>
 
-#include "engine/spritemap.h"
 #include "game/world/events.h"
 #include "game/world/geometry.h"
 
-class Graphics;
 class Map;
 
 class Centipede {
@@ -19,14 +17,9 @@ public:
     // Once per playing frame. At most one step per call; the excess time is kept. Each step
     // digs and clears food in the new head cell and its two flank cells.
     void update(GameEvents& events, Map& map, unsigned int elapsed_ms);
-    // (cam_x, cam_y) is the world pixel at the canvas's top-left corner.
-    void draw(Graphics& graphics, int64_t cam_x, int64_t cam_y) const;
-    // One leg sprite at screen (x, y); the frame follows the head cell, so legs move per step.
-    void draw_legs(Graphics& graphics, long x, long y, int k) const;
     // Its three rows of `length` cells, plus the lone cell `length` + 1 behind the head.
     bool touching(const GridPoint& cell) const;
 
-    SpriteMap sprites;
     GridPoint head;
     Direction facing;  // Direction::W or Direction::E
     int32_t length;

@@ -7,10 +7,7 @@ namespace {
 
 constexpr int kOpenBelow = 200;
 // Only the most valuable food lies in hard soil.
-constexpr int kHardSoilFood = TileSheet::kFoodKinds - 1;
-
-static_assert(TileSheet::kKinds == static_cast<int>(Map::TileType::Rock) + 1,
-              "the tile sheet has a column for every kind of tile");
+constexpr int kHardSoilFood = Map::kFoodKinds - 1;
 
 // Pixel sums wrap round at the ends of the 64-bit range, as the grid does.
 int64_t wrapping_add(int64_t a, int64_t b) {
@@ -34,11 +31,7 @@ int Map::strength_of(TileType type) {
     }
 }
 
-Map::Map(unsigned int seed)
-    : sprites(TileSheet::kImage, TileSheet::kColumns, TileSheet::kFrameSize, TileSheet::kFrameSize),
-      rng(seed) {
-    noise_z = uniform() * 256.0;
-}
+Map::Map(unsigned int seed) : rng(seed) { noise_z = uniform() * 256.0; }
 
 double Map::uniform() {
     // Spelled out rather than left to a std distribution so that the world and the food of a
@@ -58,63 +51,27 @@ Map::TileType Map::get_tile(const GridPoint& p) const {
     return with_override(p, terrain.tile(p, noise_z).kind);
 }
 
-int Map::get_sprite(const GridPoint& p) const {
-    const Terrain::Tile tile = terrain.tile(p, noise_z);
-    return TileSheet::tile_frame(static_cast<int>(with_override(p, tile.kind)), tile.variant);
+Map::Tile Map::tile(const GridPoint& p) const {
+    const Terrain::Tile generated = terrain.tile(p, noise_z);
+    return {with_override(p, generated.kind), generated.variant};
 }
 
 Map::TileType Map::get_tile_direct(const GridPoint& p) const {
     return with_override(p, Terrain::generate_kind(p, noise_z));
 }
 
-int Map::get_sprite_direct(const GridPoint& p) const {
-    return TileSheet::tile_frame(static_cast<int>(get_tile_direct(p)),
-                                 Terrain::generate_variant(p, noise_z));
+Map::Tile Map::tile_direct(const GridPoint& p) const {
+    return {get_tile_direct(p), Terrain::generate_variant(p, noise_z)};
 }
 
-int Map::food_frame(const GridPoint& p) const {
+int Map::food_kind(const GridPoint& p) const {
     const auto item = food.find(p);
-    return item == food.end() ? kNoFood : TileSheet::food_frame(item->second);
+    return item == food.end() ? kNoFood : item->second;
 }
 
 int Map::strength(const GridPoint& p) const { return strength_of(get_tile(p)); }
 
 bool Map::open(const GridPoint& p) const { return strength(p) < kOpenBelow; }
-
-void Map::plan_draw(int width, int height, int64_t x_offset, int64_t y_offset,
-                    std::vector<TileDraw>& out) const {
-    plan.make(*this, width, height, x_offset, y_offset, false);
-    out.insert(out.end(), plan.draws.begin(), plan.draws.end());
-}
-
-void Map::plan_draw_direct(int width, int height, int64_t x_offset, int64_t y_offset,
-                           std::vector<TileDraw>& out) const {
-    plan.make(*this, width, height, x_offset, y_offset, true);
-    out.insert(out.end(), plan.draws.begin(), plan.draws.end());
-}
-
-void Map::draw(Graphics& graphics, int64_t x_offset, int64_t y_offset) const {
-    if (sprites.columns <= 0) return;  // a sheet without frames draws nothing
-    if (chunked && chunks.draw(graphics, *this, x_offset, y_offset)) return;
-    draw_direct(graphics, x_offset, y_offset);
-}
-
-void Map::draw_direct(Graphics& graphics, int64_t x_offset, int64_t y_offset) const {
-    if (sprites.columns <= 0) return;
-    plan.make(*this, graphics.config.width, graphics.config.height, x_offset, y_offset, false);
-    // The source rectangles of the frames a view uses (a row per variant), worked out once
-    // rather than per copy.
-    constexpr int kKnownFrames = TileSheet::kColumns * TileSheet::kVariants;
-    Graphics::PixelRect frames[kKnownFrames];
-    for (int f = 0; f < kKnownFrames; ++f) frames[f] = sprites.frame_rect(f);
-    copy_scratch.clear();
-    for (const TileDraw& d : plan.draws) {
-        const bool known = d.frame >= 0 && d.frame < kKnownFrames;
-        copy_scratch.push_back({known ? frames[d.frame] : sprites.frame_rect(d.frame),
-                                {d.x, d.y, sprites.frame_width, sprites.frame_height}});
-    }
-    graphics.blit_all(sprites.image, copy_scratch);
-}
 
 Map::TileType Map::dig(const GridPoint& p) {
     const TileType kind = get_tile(p);
@@ -146,7 +103,7 @@ void Map::spawn_food(const GridPoint& origin) {
     const Point target{wrapping_add(c.x, static_cast<int64_t>(std::cos(angle) * distance)),
                        wrapping_add(c.y, static_cast<int64_t>(distance * std::sin(angle)))};
     const GridPoint g = target.to_grid();
-    const int kind = static_cast<int>(std::floor(TileSheet::kFoodKinds * u3 * u3 * u3));
+    const int kind = static_cast<int>(std::floor(kFoodKinds * u3 * u3 * u3));
 
     const TileType tile = get_tile(g);
     if (tile == TileType::Dirt || (tile == TileType::HardDirt && kind == kHardSoilFood)) {

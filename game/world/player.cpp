@@ -4,8 +4,6 @@
 #include <cmath>
 #include <limits>
 
-#include "engine/graphics.h"
-#include "game/view/sheets.h"
 #include "game/world/centipede.h"
 #include "game/world/map.h"
 
@@ -25,30 +23,12 @@ bool odd_row(const GridPoint& p) { return p.r % 2 == 1; }
 
 }  // namespace
 
-int Player::Segment::sprite() const { return WormSheet::head_frame(front.value, back.value); }
-
-Player::Player(const Map& map)
-    : sprites(WormSheet::kImage, WormSheet::kColumns, WormSheet::kFrameSize,
-              WormSheet::kFrameSize) {
+Player::Player(const Map& map) {
     segments.push_back(Segment{GridPoint{6, 6}, Direction::SE, Direction::W});
     // The body is left long here; the first update cuts it to the length.
     do {
         step_timer = kSettleTimer;
     } while (drop(map));
-}
-
-void Player::draw(Graphics& graphics, int64_t x_offset, int64_t y_offset) const {
-    const Segment* head = &segments.front();
-    const Segment* last = &segments.back();
-    for (const Segment& segment : segments) {
-        const int front = segment.front.value, back = segment.back.value;
-        const int frame = &segment == head   ? segment.sprite()
-                          : &segment == last ? WormSheet::tail_frame(front, back)
-                                             : WormSheet::body_frame(front, back);
-        const Point p = segment.position.draw_point();
-        sprites.draw(graphics, frame, static_cast<int>(p.x - x_offset),
-                     static_cast<int>(p.y - y_offset));
-    }
 }
 
 void Player::grow() {

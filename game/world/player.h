@@ -4,12 +4,10 @@
 #include <cstdint>
 #include <list>
 
-#include "engine/spritemap.h"
 #include "game/world/events.h"
 #include "game/world/geometry.h"
 
 class Centipede;
-class Graphics;
 class Map;
 
 class Player {
@@ -19,15 +17,13 @@ public:
 
     struct Segment {
         GridPoint position;
-        Direction front;     // towards the segment nearer the head; for the head, its heading
-        Direction back;      // towards the segment nearer the tail
-        int sprite() const;  // head frame for (front, back), WormSheet::head_frame
+        Direction front;  // towards the segment nearer the head; for the head, its heading
+        Direction back;   // towards the segment nearer the tail
     };
 
     // Starts at (6, 6) and settles through the sky.
     explicit Player(const Map& map);
 
-    void draw(Graphics& graphics, int64_t x_offset, int64_t y_offset) const;
     void grow();  // a new head one tile along the heading, unchecked
     // The heading may only be opposite the back or next to that.
     void turn_left();
@@ -45,7 +41,6 @@ public:
     // shortens the body to `length` (never below the head).
     void update(GameEvents& events, Map& map, unsigned int elapsed_ms);
 
-    SpriteMap sprites;
     std::list<Segment> segments;  // never empty
     int step_timer = 100;
     double length = 5.0;

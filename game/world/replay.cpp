@@ -1,9 +1,7 @@
 #include "game/world/replay.h"
 
 #include <algorithm>
-#include <cerrno>
 #include <cmath>
-#include <cstdio>
 #include <cstring>
 #include <iterator>
 
@@ -320,45 +318,6 @@ bool parse_replay(const uint8_t* data, std::size_t size, Replay& out, std::strin
     }
     if (in.left() != 0) {
         error = "data after the last step (" + std::to_string(in.left()) + " bytes)";
-        return false;
-    }
-    return true;
-}
-
-bool load_replay(const std::string& path, Replay& out, std::string& error) {
-    std::FILE* file = std::fopen(path.c_str(), "rb");
-    if (file == nullptr) {
-        error = path + ": cannot open: " + std::strerror(errno);
-        return false;
-    }
-    // Read in pieces up to one byte past the limit: a file that grows while it is read, or a
-    // pipe, is bounded all the same.
-    std::vector<uint8_t> bytes;
-    uint8_t chunk[16384];
-    bool failed = false;
-    int read_errno = 0;
-    while (bytes.size() <= Replay::kMaxFileSize) {
-        const std::size_t got = std::fread(chunk, 1, sizeof chunk, file);
-        bytes.insert(bytes.end(), chunk, chunk + got);
-        if (got < sizeof chunk) {
-            failed = std::ferror(file) != 0;
-            read_errno = errno;
-            break;
-        }
-    }
-    std::fclose(file);
-    if (failed) {
-        error = path + ": cannot read: " + std::strerror(read_errno);
-        return false;
-    }
-    if (bytes.size() > Replay::kMaxFileSize) {
-        error = path + ": too large for a replay (more than " +
-                std::to_string(Replay::kMaxFileSize >> 20) + " MiB)";
-        return false;
-    }
-    std::string what;
-    if (!parse_replay(bytes.data(), bytes.size(), out, what)) {
-        error = path + ": " + what;
         return false;
     }
     return true;

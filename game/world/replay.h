@@ -2,8 +2,8 @@
 // of the play screen, and the results the game ended with. A game is a pure function of these,
 // so a recording replays exactly. The file layout is described in replay.cpp.
 //
-// This unit knows nothing of SDL or of the game's classes, so that the parser can be fuzzed on
-// its own.
+// This unit knows nothing of SDL, files or the game's classes, so that the parser can be fuzzed
+// on its own. Reading a file of it is load_replay's (game/profile/replay_io.h).
 #pragma once
 
 #include <cstddef>
@@ -24,6 +24,9 @@ public:
     // window lost the focus during the step, which pauses a game as Start does. Recorded like a
     // button, it replays like one.
     static constexpr uint32_t kFocusLost = 1u << 0;
+    // The logical buttons the rules read, by the numbers a recording stores them under: those of
+    // the engine's Input::Button, which the play screen holds these to.
+    enum class Button : int { None = 0, Left = 3, Right = 4, Start = 5, Select = 6, Escape = 13 };
 
     static constexpr uint32_t kFormatVersion = 1;
     static constexpr std::size_t kMaxGameVersion = 64;  // bytes
@@ -35,6 +38,7 @@ public:
 
     // The mask bit of a logical button; none for Button::None (0).
     static uint32_t bit(int button) { return button > 0 && button < 32 ? 1u << button : 0u; }
+    static uint32_t bit(Button button) { return bit(static_cast<int>(button)); }
 
     // The file's bytes.
     std::vector<uint8_t> encode() const;
@@ -50,6 +54,3 @@ public:
 // is wrong ("truncated in step 12 of 300"); `out` is then unspecified. Allocates no more than
 // the size of the input allows: every step takes at least one bit of it.
 bool parse_replay(const uint8_t* data, std::size_t size, Replay& out, std::string& error);
-
-// Reads and decodes a file. On failure `error` is one line naming the file and the problem.
-bool load_replay(const std::string& path, Replay& out, std::string& error);

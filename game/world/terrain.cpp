@@ -60,7 +60,7 @@ int Terrain::generate_variant(const GridPoint& p, double noise_z) {
     const float n = stb_perlin_noise3(noise_coordinate(x), noise_coordinate(y),
                                       noise_coordinate(static_cast<float>(noise_z)), 0, 0, 0);
     const int magnitude = static_cast<int>(std::fabs(static_cast<double>(n) * 1000.0));
-    return static_cast<int>(static_cast<unsigned>(magnitude) % TileSheet::kVariants);
+    return static_cast<int>(static_cast<unsigned>(magnitude) % kVariants);
 }
 
 std::size_t Terrain::slot_index(const GridPoint& p) {

@@ -5,16 +5,18 @@
 #include <cstdint>
 #include <vector>
 
-#include "game/view/sheets.h"
 #include "game/world/geometry.h"
 
 class Terrain {
 public:
     enum class TileType : int32_t { Sky = 0, HardDirt = 1, Dirt = 2, Tunnel = 3, Rock = 4 };
+    static constexpr int kKinds = static_cast<int>(TileType::Rock) + 1;
+    // Looks of each kind: the noise picks one for every tile, the tile sheet draws them.
+    static constexpr int kVariants = 6;
 
     struct Tile {
         TileType kind;
-        int variant;  // 0 to TileSheet::kVariants - 1, whatever the kind
+        int variant;  // 0 to kVariants - 1, whatever the kind
     };
 
     // Straight from the noise, for the slice at noise_z.

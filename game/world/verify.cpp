@@ -1,6 +1,6 @@
 #include "game/world/verify.h"
 
-#include "game/screens/game_screen.h"
+#include "game/world/world.h"
 
 bool ReplayOutcome::matches(const Replay& replay) const {
     // Exact comparisons: a replay that is right reproduces every bit.
@@ -9,41 +9,17 @@ bool ReplayOutcome::matches(const Replay& replay) const {
 }
 
 ReplayOutcome run_replay(const Replay& replay,
-                         const std::function<void(const GameScreen&)>& after_step) {
-    GameScreen screen(replay.seed);
+                         const std::function<void(const World&)>& after_step) {
+    World world(replay.seed);
     ReplayOutcome outcome;
     for (const Replay::Step& step : replay.steps) {
-        screen.advance(step);
+        world.step(step);
         ++outcome.frames;
-        if (after_step) after_step(screen);
-        if (screen.state == GameScreen::State::GameOver) break;
+        if (after_step) after_step(world);
+        if (world.state == World::State::GameOver) break;
     }
-    outcome.game_over = screen.state == GameScreen::State::GameOver;
-    outcome.max_depth = screen.max_depth;
-    outcome.max_length = screen.max_length;
+    outcome.game_over = world.state == World::State::GameOver;
+    outcome.max_depth = world.max_depth;
+    outcome.max_length = world.max_length;
     return outcome;
-}
-
-int verify_replay_file(const std::string& path, std::FILE* out, std::FILE* err) {
-    Replay replay;
-    std::string error;
-    if (!load_replay(path, replay, error)) {
-        std::fprintf(err, "%s\n", error.c_str());
-        return kVerifyBadFile;
-    }
-    const ReplayOutcome outcome = run_replay(replay);
-    // Enough digits that two doubles that differ never print alike.
-    std::fprintf(out, "replayed: depth %.17g m, length %.17g cm, %ld frames%s\n", outcome.max_depth,
-                 outcome.max_length, outcome.frames,
-                 outcome.game_over ? "" : " (the game did not end)");
-    std::fprintf(out, "recorded: depth %.17g m, length %.17g cm, %zu frames\n", replay.max_depth,
-                 replay.max_length, replay.steps.size());
-    if (replay.game_version != Replay::current_game_version()) {
-        std::fprintf(out, "recorded with version %s, replayed with %s\n",
-                     replay.game_version.c_str(), Replay::current_game_version().c_str());
-    }
-    const bool same = outcome.matches(replay);
-    std::fprintf(out, "%s: %s\n", path.c_str(),
-                 same ? "replays as recorded" : "differs from the recording");
-    return same ? kVerifyMatch : kVerifyDiffers;
 }
