@@ -1,7 +1,9 @@
-# Fails when game code names SDL itself: the game reaches SDL only through the engine's types,
-# so that its rules can be built and tested without a window.
+# Fails when game code names SDL itself (the game reaches SDL only through the engine's types,
+# so that its rules can be built and tested without a window), or when a layer of game/
+# includes one that is not below it.
 #
 #     cmake -DROOT=<repository> -P scripts/check_layers.cmake
+cmake_minimum_required(VERSION 3.25)
 if(NOT ROOT)
   message(FATAL_ERROR "usage: cmake -DROOT=<repository> -P check_layers.cmake")
 endif()
@@ -22,5 +24,36 @@ endforeach()
 if(broken)
   message(FATAL_ERROR "Game code reaches SDL directly; go through the engine:${broken}")
 endif()
+
+# Each layer and what it may include of game/: itself and the layers below it.
+set(below_world world)
+set(below_view world view)
+set(below_profile world profile)
+set(below_screens world view profile screens)
+set(below_app world view profile screens app)
+foreach(source IN LISTS sources)
+  file(RELATIVE_PATH name ${ROOT} ${source})
+  if(NOT name MATCHES "^game/([a-z_]+)/")
+    set(layer "")
+  else()
+    set(layer ${CMAKE_MATCH_1})
+  endif()
+  if(NOT DEFINED below_${layer})
+    string(APPEND broken "\n  ${name}: in no layer (world, view, profile, screens, app)")
+    continue()
+  endif()
+  file(STRINGS ${source} lines REGEX "#include[ \t]*\"game/")
+  foreach(line IN LISTS lines)
+    string(REGEX MATCH "\"game/([a-z_]+)/" included "${line}")
+    if(NOT CMAKE_MATCH_1 IN_LIST below_${layer})
+      string(STRIP "${line}" line)
+      string(APPEND broken "\n  ${name}: ${line}")
+    endif()
+  endforeach()
+endforeach()
+if(broken)
+  message(FATAL_ERROR "A layer includes one above it or beside it (app -> screens -> view, "
+                      "profile -> world):${broken}")
+endif()
 list(LENGTH sources count)
-message(STATUS "${count} game sources, none naming SDL")
+message(STATUS "${count} game sources, none naming SDL, each layer on those below it")
