@@ -244,9 +244,7 @@ void MapChunks::follow(Graphics& graphics, const SpriteMap& sheet, const Map& ma
     follow_digs(graphics, sheet, map);
 }
 
-bool MapChunks::draw(Graphics& graphics, const SpriteMap& sheet, const Map& map, int64_t x,
-                     int64_t y) {
-    last = Stats{};
+bool MapChunks::usable(Graphics& graphics, const SpriteMap& sheet, int64_t x, int64_t y) {
     // When copies are only logged nothing reaches a texture, so nothing could be kept.
     if (graphics.blit_log_only || !graphics.targets_supported()) return false;
     if (x > kFarthest || x < -kFarthest || y > kFarthest || y < -kFarthest) return false;
@@ -254,40 +252,37 @@ bool MapChunks::draw(Graphics& graphics, const SpriteMap& sheet, const Map& map,
         check_art(graphics, sheet);
         forget();
     }
-    if (art != Art::Good) return false;
+    return art == Art::Good;
+}
 
-    const int width = graphics.config.width;
-    const int height = graphics.config.height;
-    const int64_t cx0 = floor_div(x, kChunkWidth);
-    const int64_t cx1 = floor_div(x + width - 1, kChunkWidth);
-    const int64_t cy0 = floor_div(y, kChunkHeight);
-    const int64_t cy1 = floor_div(y + height - 1, kChunkHeight);
-    const auto visible = static_cast<std::size_t>((cx1 - cx0 + 1) * (cy1 - cy0 + 1));
-    if (width <= 0 || height <= 0 || visible > memory_cap / kChunkBytes) return false;
-
-    follow(graphics, sheet, map);
-    ++frame;
-    for (int64_t cy = cy0; cy <= cy1; ++cy) {
-        for (int64_t cx = cx0; cx <= cx1; ++cx) {
+bool MapChunks::fill_view(Graphics& graphics, const SpriteMap& sheet, const Map& map,
+                          const Span& view) {
+    for (int64_t cy = view.cy0; cy <= view.cy1; ++cy) {
+        for (int64_t cx = view.cx0; cx <= view.cx1; ++cx) {
             Chunk* chunk = acquire(graphics, cx, cy);
             if (chunk == nullptr) return false;
             chunk->used = frame;
             draw_rows(graphics, sheet, map, *chunk, std::numeric_limits<int>::max());
         }
     }
-    // Neighbours of the view are drawn a little at a time: those begun first, then new ones.
+    return true;
+}
+
+// Neighbours of the view are drawn a little at a time: those begun first, then new ones.
+void MapChunks::prefetch(Graphics& graphics, const SpriteMap& sheet, const Map& map,
+                         const Span& view) {
     int budget = kPrefetchCopies;
-    for (int64_t cy = cy0 - 1; cy <= cy1 + 1 && budget > 0; ++cy) {
-        for (int64_t cx = cx0 - 1; cx <= cx1 + 1 && budget > 0; ++cx) {
-            if (cx >= cx0 && cx <= cx1 && cy >= cy0 && cy <= cy1) continue;
+    for (int64_t cy = view.cy0 - 1; cy <= view.cy1 + 1 && budget > 0; ++cy) {
+        for (int64_t cx = view.cx0 - 1; cx <= view.cx1 + 1 && budget > 0; ++cx) {
+            if (cx >= view.cx0 && cx <= view.cx1 && cy >= view.cy0 && cy <= view.cy1) continue;
             if (Chunk* near = find(cx, cy)) {
                 near->used = frame;
                 budget -= draw_rows(graphics, sheet, map, *near, budget);
             }
         }
     }
-    for (int64_t cy = cy0 - 1; cy <= cy1 + 1 && budget > 0; ++cy) {
-        for (int64_t cx = cx0 - 1; cx <= cx1 + 1 && budget > 0; ++cx) {
+    for (int64_t cy = view.cy0 - 1; cy <= view.cy1 + 1 && budget > 0; ++cy) {
+        for (int64_t cx = view.cx0 - 1; cx <= view.cx1 + 1 && budget > 0; ++cx) {
             if (find(cx, cy) != nullptr) continue;
             Chunk* near = acquire(graphics, cx, cy);
             if (near == nullptr) break;
@@ -295,8 +290,11 @@ bool MapChunks::draw(Graphics& graphics, const SpriteMap& sheet, const Map& map,
             budget -= draw_rows(graphics, sheet, map, *near, budget);
         }
     }
-    for (int64_t cy = cy0; cy <= cy1; ++cy) {
-        for (int64_t cx = cx0; cx <= cx1; ++cx) {
+}
+
+bool MapChunks::compose(Graphics& graphics, const Span& view, int64_t x, int64_t y) {
+    for (int64_t cy = view.cy0; cy <= view.cy1; ++cy) {
+        for (int64_t cx = view.cx0; cx <= view.cx1; ++cx) {
             const Chunk* chunk = find(cx, cy);
             if (chunk == nullptr) return false;
             const Graphics::PixelRect at{static_cast<int>(cx * kChunkWidth - x),
@@ -306,7 +304,13 @@ bool MapChunks::draw(Graphics& graphics, const SpriteMap& sheet, const Map& map,
             ++last.composed;
         }
     }
+    return true;
+}
 
+void MapChunks::draw_food(Graphics& graphics, const SpriteMap& sheet, const Map& map, int64_t x,
+                          int64_t y) {
+    const int width = graphics.config.width;
+    const int height = graphics.config.height;
     copies.clear();
     for (const auto& [p, kind] : map.food) {
         const Point at = p.draw_point();
@@ -318,6 +322,27 @@ bool MapChunks::draw(Graphics& graphics, const SpriteMap& sheet, const Map& map,
     }
     graphics.blit_all(sheet.image, copies);
     last.food = static_cast<int>(copies.size());
+}
+
+bool MapChunks::draw(Graphics& graphics, const SpriteMap& sheet, const Map& map, int64_t x,
+                     int64_t y) {
+    last = Stats{};
+    if (!usable(graphics, sheet, x, y)) return false;
+
+    const int width = graphics.config.width;
+    const int height = graphics.config.height;
+    const Span view{floor_div(x, kChunkWidth), floor_div(x + width - 1, kChunkWidth),
+                    floor_div(y, kChunkHeight), floor_div(y + height - 1, kChunkHeight)};
+    const auto visible =
+        static_cast<std::size_t>((view.cx1 - view.cx0 + 1) * (view.cy1 - view.cy0 + 1));
+    if (width <= 0 || height <= 0 || visible > memory_cap / kChunkBytes) return false;
+
+    follow(graphics, sheet, map);
+    ++frame;
+    if (!fill_view(graphics, sheet, map, view)) return false;
+    prefetch(graphics, sheet, map, view);
+    if (!compose(graphics, view, x, y)) return false;
+    draw_food(graphics, sheet, map, x, y);
     last.used = true;
     return true;
 }

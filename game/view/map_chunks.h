@@ -63,6 +63,21 @@ private:
         uint64_t used = 0;     // the frame that last composed it or drew into it
     };
 
+    // The chunk columns and rows a view covers, first to last.
+    struct Span {
+        int64_t cx0, cx1, cy0, cy1;
+    };
+
+    // The phases of draw. Whether chunks can stand in for the tiles here at all (the renderer,
+    // the art, offsets within range); then the view's chunks brought up to date (false when one
+    // cannot be made), a few tiles of the neighbours' drawn ahead, the view's chunks copied onto
+    // the canvas (false when one went missing), and the food over them.
+    bool usable(Graphics& graphics, const SpriteMap& sheet, int64_t x, int64_t y);
+    bool fill_view(Graphics& graphics, const SpriteMap& sheet, const Map& map, const Span& view);
+    void prefetch(Graphics& graphics, const SpriteMap& sheet, const Map& map, const Span& view);
+    bool compose(Graphics& graphics, const Span& view, int64_t x, int64_t y);
+    void draw_food(Graphics& graphics, const SpriteMap& sheet, const Map& map, int64_t x,
+                   int64_t y);
     // Whether the sheet's art lets a chunk stand in for its tiles; sets art and opaque.
     bool check_art(const Graphics& graphics, const SpriteMap& sheet);
     // Brings the chunks up to date with the graphics and the map; false when they cannot be.
