@@ -1,7 +1,8 @@
 // What the picture families of the image generator share: the hexagonal outline of a tile,
 // colour ramps, and putting frames into and cutting them out of a sheet. The sheets' layouts
-// are the game's own (game/sheets.h). Each family is drawn in a file of its own: tiles.cpp (tiles
-// and food), worm.cpp, centipede.cpp, fonts.cpp, pictures.cpp (title and results) and icons.cpp.
+// are the game's own (game/view/sheets.h). Each family is drawn in a file of its own: tiles.cpp
+// (tiles and food), worm.cpp, centipede.cpp, fonts.cpp, pictures.cpp (title and results) and
+// icons.cpp.
 #pragma once
 
 #include <cmath>
