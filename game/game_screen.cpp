@@ -10,6 +10,7 @@
 #include "game/replay_files.h"
 #include "game/screen_flow.h"
 #include "game/sounds.h"
+#include "game/world/draws.h"
 
 namespace {
 
@@ -46,9 +47,7 @@ int32_t count_down(int32_t timer, unsigned int ms) {
     return static_cast<int32_t>(std::max<int64_t>(left, std::numeric_limits<int32_t>::min()));
 }
 
-int uniform(std::mt19937& rng, int low, int high) {
-    return std::uniform_int_distribution<int>(low, high)(rng);
-}
+int uniform(std::mt19937& rng, int low, int high) { return Draws::integer(rng, low, high); }
 
 // A centipede 15 to 37 cells east or west of the worm and up to two rows lower, crawling
 // towards the worm's column. The draws keep a fixed order so that a seed replays a game.
@@ -57,7 +56,7 @@ Centipede new_centipede(std::mt19937& rng, const GridPoint& worm) {
     const int rows_below = uniform(rng, 0, kSpawnRowsBelowMax);
     const int length =
         2 * uniform(rng, GameScreen::kSpawnHalfLengthMin, GameScreen::kSpawnHalfLengthMax);
-    const double side = std::uniform_real_distribution<double>(0.0, 1.0)(rng);
+    const double side = Draws::unit(rng);
     const int64_t r = worm.r + rows_below;
     if (side < 0.5) {
         return Centipede(GridPoint{worm.q + distance, r}, length, Direction::W);
