@@ -2,12 +2,18 @@
 
 #include <utility>
 
+#ifndef __EMSCRIPTEN__
+#include <sys/resource.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 #ifdef __EMSCRIPTEN__
 constexpr bool kThreads = false;  // the page is built without threads
 #else
 constexpr bool kThreads = true;
+constexpr int kNiceness = 10;
 #endif
 
 }  // namespace
@@ -34,6 +40,11 @@ void BackgroundWriter::post(std::function<void()> job) {
 }
 
 void BackgroundWriter::work() {
+#ifndef __EMSCRIPTEN__
+    // Below the frames: woken by a post, the writer must not take the core from the frame
+    // that posted. Linux gives each thread its own niceness; failing to lower it is harmless.
+    setpriority(PRIO_PROCESS, static_cast<id_t>(gettid()), kNiceness);
+#endif
     std::unique_lock lock(mutex);
     for (;;) {
         wake.wait(lock, [this] { return stopping || !queue.empty(); });

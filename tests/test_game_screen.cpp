@@ -620,6 +620,7 @@ TEST_F(PlayDrawing, ResultsShowTheBestsTheNewBestMarkTheSeedAndThePrompt) {
     GameScreen screen(4321, &flow);
     screen.player.length = 1.0;
     step(screen, 0);
+    flow.writer().flush();  // the bests are shown once the records are written
     step(screen, 3000);
     std::string shown;
     for (const auto& glyph : only(record(*graphics, screen), "text.png")) {
