@@ -122,22 +122,51 @@ void GameScreen::end_game() {
     events.push_back(GameEvent::GameOver);
     recording.max_depth = max_depth;
     recording.max_length = max_length;
+    // The game's own figures, until (with a flow) the records give the best so far.
+    result = Profile::Outcome{};
+    result.record = finished_record();
+    result.best_depth = max_depth;
+    result.best_length = max_length;
 }
 
-void GameScreen::store_result() {
+Record GameScreen::finished_record() const {
     Record record;
     record.depth = max_depth;
     record.length = max_length;
     record.seed = recording.seed;
     record.play_time = static_cast<double>(play_ms) / 1000.0;
-    if (flow != nullptr) {
-        result = flow->profile.add_result(record);
-        ReplayFiles(flow->profile).keep(result.record, recording);
-    } else {
-        result.record = record;
-        result.best_depth = max_depth;
-        result.best_length = max_length;
+    return record;
+}
+
+void GameScreen::record(const Replay::Step& step) {
+    if (recording_on) recording.steps.push_back(step);
+}
+
+void GameScreen::store_result() {
+    if (flow == nullptr) return;
+    storing = std::make_shared<StoredOutcome>();
+    Profile& profile = flow->profile;
+    // The flow waits for the writer before any other screen reads the profile, and this one
+    // does not touch it meanwhile.
+    flow->writer().post(
+        [&profile, stored = storing, record = finished_record(), replay = recording] {
+            Profile::Outcome outcome = profile.add_result(record);
+            ReplayFiles(profile).keep(outcome.record, replay);
+            const std::lock_guard lock(stored->mutex);
+            stored->outcome = std::move(outcome);
+        });
+}
+
+void GameScreen::collect_result() {
+    if (storing == nullptr) return;
+    std::optional<Profile::Outcome> outcome;
+    {
+        const std::lock_guard lock(storing->mutex);
+        outcome = std::move(storing->outcome);
     }
+    if (!outcome) return;
+    result = std::move(*outcome);
+    storing.reset();
 }
 
 Replay::Step step_of(const Input& input, unsigned int elapsed) {
@@ -180,7 +209,15 @@ void play_events(const GameEvents& events, Audio& audio) {
 }
 
 bool GameScreen::update(const Input& input, Audio& audio, unsigned int elapsed) {
+    const bool was_paused = state == State::Paused;
     const bool keep = advance(step_of(input, elapsed));
+    // The pause's fade is drawing, not rules: it runs here, on the pause's frames.
+    if (was_paused && state != State::GameOver) fader.update(elapsed);
+    // The rules report the end; the files are written after the frame, off the loop.
+    if (std::find(events.begin(), events.end(), GameEvent::GameOver) != events.end()) {
+        store_result();
+    }
+    collect_result();
     play_events(events, audio);
     // A bite is felt as well as heard, on a controller that can.
     if (std::find(events.begin(), events.end(), GameEvent::Bitten) != events.end()) {
@@ -199,10 +236,10 @@ bool pressed(const Replay::Step& step, Input::Button b) {
 
 bool GameScreen::advance(const Replay::Step& step) {
     events.clear();
-    if (state != State::GameOver) recording.steps.push_back(step);
     if (state == State::Paused) return advance_paused(step);
     if (state == State::GameOver) return advance_over(step);
 
+    record(step);
     play_ms += step.ms;
     steer(step);
     move_creatures(step.ms);
@@ -217,16 +254,17 @@ bool GameScreen::advance(const Replay::Step& step) {
 
 bool GameScreen::advance_paused(const Replay::Step& step) {
     using Button = Input::Button;
-    if (pressed(step, Button::Start)) {
+    const bool resume = pressed(step, Button::Start);
+    const bool give_up = pressed(step, Button::Escape) || pressed(step, Button::Select);
+    if (!resume && !give_up) return true;
+    record(step);
+    if (resume) {
         state = State::Playing;
         events.push_back(GameEvent::Resumed);
-    } else if (pressed(step, Button::Escape) || pressed(step, Button::Select)) {
+    } else {
         // Giving up ends the game as if the worm had starved this moment.
         end_game();
-        store_result();
-        return true;
     }
-    fader.update(step.ms);
     return true;
 }
 
@@ -284,20 +322,14 @@ void GameScreen::spawn(const GridPoint& head, unsigned int elapsed) {
 }
 
 void GameScreen::keep_score(const GridPoint& head) {
-    // A pause pressed in this very frame is over before it began.
-    if (player.length <= kDeathLength) end_game();
-
     const double depth = static_cast<double>(head.center().y) * kMetresPerPixel;
     if (depth > max_depth) max_depth = depth;
     if (kCentimetresPerLength * player.length > max_length) {
         max_length = kCentimetresPerLength * player.length;
     }
-    // Stored after the results above, which still count the frame the worm starved in.
-    if (state == State::GameOver) {
-        recording.max_depth = max_depth;
-        recording.max_length = max_length;
-        store_result();
-    }
+    // Ended after the results above, which still count the frame the worm starved in. A pause
+    // pressed in this very frame is over before it began.
+    if (player.length <= kDeathLength) end_game();
 }
 
 void GameScreen::draw(Graphics& graphics) const {
@@ -336,17 +368,20 @@ void GameScreen::draw(Graphics& graphics) const {
                      Text::Alignment::Center);
         bigtext.draw(graphics, format("", max_length, "cm"), width / 2, height - 64,
                      Text::Alignment::Center);
-        // Beside the run's figures, inside the panel of the picture.
+        // Beside the run's figures, inside the panel of the picture; known once the records
+        // are written, which is long before the fade ends unless the disk is very slow.
         const int best_x = width / 2 + kBestColumn;
-        text.draw(graphics, format("Best", result.best_depth, "m"), best_x, height - 128 + 4,
-                  Text::Alignment::Left);
-        if (result.new_best_depth) {
-            text.draw(graphics, kNewBest, best_x, height - 128 + 24, Text::Alignment::Left);
-        }
-        text.draw(graphics, format("Best", result.best_length, "cm"), best_x, height - 64 + 4,
-                  Text::Alignment::Left);
-        if (result.new_best_length) {
-            text.draw(graphics, kNewBest, best_x, height - 64 + 24, Text::Alignment::Left);
+        if (storing == nullptr) {
+            text.draw(graphics, format("Best", result.best_depth, "m"), best_x, height - 128 + 4,
+                      Text::Alignment::Left);
+            if (result.new_best_depth) {
+                text.draw(graphics, kNewBest, best_x, height - 128 + 24, Text::Alignment::Left);
+            }
+            text.draw(graphics, format("Best", result.best_length, "cm"), best_x, height - 64 + 4,
+                      Text::Alignment::Left);
+            if (result.new_best_length) {
+                text.draw(graphics, kNewBest, best_x, height - 64 + 24, Text::Alignment::Left);
+            }
         }
         text.draw(graphics, "Seed " + std::to_string(recording.seed), width - 16, height - 24,
                   Text::Alignment::Right);

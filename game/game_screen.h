@@ -2,6 +2,9 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <random>
 #include <string>
 #include <vector>
@@ -59,11 +62,14 @@ public:
     ~GameScreen() override = default;
 
     // Takes the step the input and the elapsed time make, runs it through `advance`, then
-    // plays what it did.
+    // plays what it did. When the game has just ended, hands its result to the flow's writer,
+    // which writes the files after this frame; `result` follows once they are written.
     bool update(const Input& input, Audio& audio, unsigned int elapsed) override;
     // One step of the rules alone, live or from a recording: records the step, replaces
-    // `events` with what happened, and neither draws nor sounds. False when the player leaves
-    // the results.
+    // `events` with what happened, and neither draws nor sounds nor touches a file. False when
+    // the player leaves the results. A paused step that neither resumes nor gives up changes
+    // nothing and is not recorded, so that a pause costs a recording two steps however long
+    // it lasts.
     bool advance(const Replay::Step& step);
     // Advances nothing but the camera's jitter source.
     void draw(Graphics& graphics) const override;
@@ -90,14 +96,25 @@ public:
     double max_length = 0.0;  // centimetres
     Fader fader;
     std::vector<Centipede> centipedes;  // in order of spawning
-    // Every step up to the one in which the game ended, with the results then reached.
+    // Every step of the rules up to the one in which the game ended, with the results then
+    // reached. Playbacks turn `recording_on` off: their steps are in the file already.
     Replay recording;
+    bool recording_on = true;
     GameEvents events;  // what the latest step did
 
     ScreenFlow* flow = nullptr;
     double shake_scale = 1.0;  // the player's screen shake setting
     uint64_t play_ms = 0;      // time spent playing, pauses left out
-    Profile::Outcome result;   // filled when the game ends
+    // Filled when the game ends: in memory at once without a flow, else when the writer has
+    // stored it (until then `storing` is set and the best figures are not shown).
+    Profile::Outcome result;
+    // Where the writer leaves the outcome for the screen; shared, as the screen may be gone
+    // before the writer gets to it.
+    struct StoredOutcome {
+        std::mutex mutex;
+        std::optional<Profile::Outcome> outcome;
+    };
+    std::shared_ptr<StoredOutcome> storing;  // from the game's end until `result` is filled
     // Key names for the overlays, from the bindings: "Return or Start: resume ...".
     std::string pause_prompt;
     std::string results_prompt;
@@ -116,8 +133,12 @@ private:
     void keep_score(const GridPoint& head);
     // Ends the game as the worm's starving does: fade to black, the game-over music.
     void end_game();
-    // Hands the finished game to the records, once.
+    // Posts the finished game to the flow's writer: records, then replays.
     void store_result();
+    // Takes the writer's outcome into `result` once it is there.
+    void collect_result();
+    Record finished_record() const;
+    void record(const Replay::Step& step);
 };
 
 // The step of the play screen that a frame's input and elapsed time make.

@@ -4,18 +4,31 @@
 #include "engine/util.h"
 #include "game/game_screen.h"
 #include "game/options_screen.h"
+#include "game/replay.h"
 #include "game/title_screen.h"
+
+// The step the loop caps and the step a recording may hold are the same figure.
+static_assert(Game::kLongestStep == Replay::kMaxStepMs);
 
 ScreenFlow::ScreenFlow(Profile& profile_, CommandLine run_, Game* game_)
     : profile(profile_), run(std::move(run_)), game(game_) {}
 
-Screen* ScreenFlow::title() { return new TitleScreen(*this); }
+Screen* ScreenFlow::title() {
+    writer().flush();
+    return new TitleScreen(*this);
+}
 
 Screen* ScreenFlow::play() {
+    writer().flush();
     return new GameScreen(run.seed ? *run.seed : Util::random_seed(), this);
 }
 
-Screen* ScreenFlow::options() { return new OptionsScreen(*this); }
+Screen* ScreenFlow::options() {
+    writer().flush();
+    return new OptionsScreen(*this);
+}
+
+BackgroundWriter& ScreenFlow::writer() { return game != nullptr ? game->writer : own_writer; }
 
 void ScreenFlow::apply_bindings() const {
     if (game != nullptr) profile.settings.apply_bindings(game->input);

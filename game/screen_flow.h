@@ -3,6 +3,7 @@
 // screen it makes holds a reference to it.
 #pragma once
 
+#include "engine/background_writer.h"
 #include "game/command_line.h"
 #include "game/profile.h"
 
@@ -15,7 +16,8 @@ public:
     // (tests, tools) those changes are only stored.
     explicit ScreenFlow(Profile& profile, CommandLine run = {}, Game* game = nullptr);
 
-    // Each newly allocated; the caller owns it.
+    // Each newly allocated; the caller owns it. Each waits for the files of a finished game to
+    // be written first, so that the new screen reads the profile alone.
     Screen* title();
     Screen* play();  // the seed of --seed, else a fresh one
     Screen* options();
@@ -23,8 +25,14 @@ public:
     // The settings' bindings into the game's input, their window mode onto its window.
     void apply_bindings() const;
     void apply_fullscreen() const;
+    // Where a finished game's files are written: the game's writer, else one of the flow's own
+    // (tools and tests, which have no Game).
+    BackgroundWriter& writer();
 
     Profile& profile;
     CommandLine run;  // this run's command line
     Game* game;
+
+private:
+    BackgroundWriter own_writer;
 };

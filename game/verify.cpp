@@ -11,6 +11,7 @@ bool ReplayOutcome::matches(const Replay& replay) const {
 ReplayOutcome run_replay(const Replay& replay,
                          const std::function<void(const GameScreen&)>& after_step) {
     GameScreen screen(replay.seed);
+    screen.recording_on = false;
     ReplayOutcome outcome;
     for (const Replay::Step& step : replay.steps) {
         screen.advance(step);
