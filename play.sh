@@ -1,8 +1,13 @@
 #!/usr/bin/env bash
-# Installs what is missing, builds, and starts the game.
+# Installs what is missing, builds, and starts the game with the arguments given
+# (./play.sh --seed 5). The game starts in the caller's directory, so that files named on the
+# command line are found there; it finds content/ beside its build folder on its own.
 set -euo pipefail
-cd "$(dirname "$0")"
-scripts/setup.sh
-cmake -S . -B build -G Ninja -DBURROWGALE_TESTS=OFF >/dev/null
-cmake --build build --target burrowgale
-exec build/burrowgale   # from the repository root, so that content/ is found
+root=$(cd "$(dirname "$0")" && pwd)
+(
+    cd "$root"
+    scripts/setup.sh
+    cmake -S . -B build -G Ninja -DBURROWGALE_TESTS=OFF >/dev/null
+    cmake --build build --target burrowgale
+)
+exec "$root/build/burrowgale" "$@"

@@ -1,7 +1,7 @@
 # Installing the game the way Linux desktop games are, and packing it as a Debian package.
 #
 # Layout under the prefix P (fixed, so that the launcher can find everything from its own place):
-#   P/bin/burrowgale                      launcher: changes into P/share/burrowgale, starts the game
+#   P/bin/burrowgale                      launcher: starts the game, in the player's own folder
 #   P/lib/burrowgale/burrowgale           the game itself
 #   P/share/burrowgale/content/           images, sounds and music the game reads at run time
 #   P/share/applications/burrowgale.desktop, P/share/icons/hicolor/NxN/apps/burrowgale.png,
@@ -11,11 +11,11 @@
 # The Debian package follows Debian's rules for games instead: the launcher goes to
 # /usr/games (packaging/debian_layout.cmake moves it there in CPack's staging tree).
 #
-# The game reads "content/" relative to its working directory when there is one, else the one
-# beside its own folder, else the installed data folder; the launcher still sets the working
-# directory, so that a "content/" folder wherever the player happens to be is never mistaken for
-# the game's. It computes the prefix from its own location, which
-# keeps DESTDIR-staged trees, temporary prefixes and moved trees working.
+# An installed game reads the installed data folder, found from its own place, so that a
+# "content/" folder wherever the player happens to be is never mistaken for the game's. The
+# launcher leaves the working directory alone (paths on the command line are the player's) and
+# finds the game from its own location, which keeps DESTDIR-staged trees, temporary prefixes and
+# moved trees working.
 
 set(BURROWGALE_INSTALL_BINDIR bin)
 set(BURROWGALE_INSTALL_PKGLIBDIR lib/burrowgale)
@@ -23,11 +23,9 @@ set(BURROWGALE_INSTALL_PKGDATADIR share/burrowgale)
 set(BURROWGALE_METAINFO_ID org.burrowgale.Burrowgale)
 set(BURROWGALE_ICON_SIZES 16 24 32 48 64 128 256)
 
-file(RELATIVE_PATH BURROWGALE_LAUNCHER_TO_DATA
-     /P/${BURROWGALE_INSTALL_BINDIR} /P/${BURROWGALE_INSTALL_PKGDATADIR})
 file(RELATIVE_PATH BURROWGALE_LAUNCHER_TO_EXE
      /P/${BURROWGALE_INSTALL_BINDIR} /P/${BURROWGALE_INSTALL_PKGLIBDIR}/burrowgale)
-# The game also finds its content on its own, from its own place, when started directly.
+# The game finds its content from its own place, however it is started.
 file(RELATIVE_PATH BURROWGALE_EXE_TO_CONTENT
      /P/${BURROWGALE_INSTALL_PKGLIBDIR} /P/${BURROWGALE_INSTALL_PKGDATADIR}/content)
 target_compile_definitions(burrowgale PRIVATE

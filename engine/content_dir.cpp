@@ -20,9 +20,15 @@ bool is_folder(const std::filesystem::path& path) {
 }  // namespace
 
 std::string find_content_dir(const std::string& exe_dir, const std::string& installed) {
+    const std::filesystem::path exe(exe_dir);
+    // A program in its installed place reads its installed content wherever it was started:
+    // a "content/" folder where the player happens to be is not the game's.
+    if (!exe_dir.empty() && !installed.empty() && std::filesystem::path(installed).is_relative() &&
+        is_folder(exe / installed)) {
+        return ((exe / installed).lexically_normal() / "").string();
+    }
     if (is_folder(kContent)) return kContent;
     if (exe_dir.empty()) return kContent;
-    const std::filesystem::path exe(exe_dir);
     std::vector<std::filesystem::path> candidates = {exe / "content", exe / ".." / "content"};
     if (!installed.empty()) candidates.push_back(exe / installed);  // an absolute one replaces exe
     for (const std::filesystem::path& candidate : candidates) {

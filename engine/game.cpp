@@ -28,6 +28,8 @@ Game::Game(std::string title, int width, int height)
 Game::~Game() { shut_down(); }
 
 void Game::shut_down() {
+    // Before anything else: a game that ended just before quitting still has its files written.
+    writer.flush();
     // Sound and textures are released while SDL still runs; the screen owns neither.
     audio.reset();
     graphics.reset();
@@ -81,6 +83,7 @@ bool Game::step() {
         set_screen(screen->next_screen());
     }
 
+    writer.run_queued();
     last_ticks = now;
     return screen != nullptr;
 }

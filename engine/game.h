@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/audio.h"
+#include "engine/background_writer.h"
 #include "engine/graphics.h"
 #include "engine/input.h"
 #include "engine/screen.h"
@@ -23,15 +24,15 @@ public:
     // Initialises every SDL subsystem and the input; no window yet.
     explicit Game(const Config& config);
     Game(std::string title, int width, int height);
-    // shut_down: audio, then Graphics, then the screen, then SDL_Quit.
+    // shut_down: the writer's jobs, audio, then Graphics, then the screen, then SDL_Quit.
     ~Game();
     Game(const Game&) = delete;
     Game& operator=(const Game&) = delete;
 
     void init();
-    // What the destructor does: releases sound, window and screen, then SDL. Called by the
-    // destructor, and when a web page's loop ends, where main never returns. Calling it twice
-    // is harmless.
+    // What the destructor does: finishes the writer's jobs, releases sound, window and screen,
+    // then SDL. Called by the destructor, and when a web page's loop ends, where main never
+    // returns. Calling it twice is harmless.
     void shut_down();
     // Creates window and sound and installs the first screen (owned from here on). False
     // (after one line on stderr) when no window could be made; the screen is then dropped.
@@ -40,6 +41,7 @@ public:
     // window is not drawn into. The screen sees at
     // most kLongestStep of play however long the clock says the step took (a suspend, a window
     // frozen while dragged), so that a stall cannot starve the worm or dig through rock.
+    // Where there are no threads the writer's jobs run at its end, after the frame is shown.
     bool step();
     // Called between steps by loop: when presenting does not wait for the display (a hidden or
     // minimised window, vsync refused), sleeps out the rest of the display's frame time, so
@@ -61,6 +63,8 @@ public:
     }
 
     Config config;
+    // Writes the player's files posted by the screens, off the frame; joined at exit.
+    BackgroundWriter writer;
     Input input;
     std::unique_ptr<Screen> screen;
     std::unique_ptr<Graphics> graphics;

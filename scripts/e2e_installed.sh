@@ -1,7 +1,9 @@
 #!/usr/bin/env bash
 # The installed game as a player starts it: installed into a scratch prefix, started by name from
 # an unrelated directory on a private virtual X server. It must run the installed binary in the
-# installed data folder, draw the title from the installed pictures, and end cleanly on SIGTERM.
+# player's directory, draw the title from the installed pictures (not from a content/ folder that
+# happens to be there), end cleanly on SIGTERM, and verify a replay named relative to where the
+# player is.
 # Usage: scripts/e2e_installed.sh BUILD_DIR   (CMAKE may name the cmake program)
 set -euo pipefail
 
@@ -18,8 +20,9 @@ require_tools Xvfb xdpyinfo xdotool xprop import /usr/bin/convert /usr/bin/compa
 start_xvfb
 preload=$(sanitizer_preload "$prefix/lib/burrowgale/burrowgale")
 
-# Started by name through PATH, as a desktop menu does, from a directory with no content/.
-mkdir "$work/elsewhere"
+# Started by name through PATH, as a desktop menu does, from a directory whose content/ folder
+# is the player's own and empty.
+mkdir -p "$work/elsewhere/content"
 cd "$work/elsewhere"
 env -u SDL_VIDEODRIVER PATH="$prefix/bin:$PATH" LD_PRELOAD="$preload" \
     SDL_RENDER_DRIVER=software SDL_AUDIODRIVER=dummy burrowgale 2>"$work/stderr" &
@@ -31,7 +34,7 @@ window=$(wait_for_window)
 exe=$(readlink "/proc/$game_pid/exe")
 cwd=$(readlink "/proc/$game_pid/cwd")
 [[ "$exe" == "$prefix/lib/burrowgale/burrowgale" ]] || fail "the running program is $exe"
-[[ "$cwd" == "$prefix/share/burrowgale" ]] || fail "the game runs in $cwd"
+[[ "$cwd" == "$work/elsewhere" ]] || fail "the game runs in $cwd, not where it was started"
 
 # Desktops match the window to its menu entry by this class.
 wm_class=$(xprop -id "$window" WM_CLASS)
@@ -75,4 +78,13 @@ while IFS= read -r line; do
         *) fail "unexpected line on stderr: $line" ;;
     esac
 done <"$work/stderr"
-echo "installed launcher started by name from elsewhere: title shown, SIGTERM, exit 0"
+# A recording named as the player sees it, from where the player is.
+cp "$prefix/share/burrowgale/content/demo.replay" "$work/elsewhere/run.replay"
+status=0
+verified=$(env PATH="$prefix/bin:$PATH" LD_PRELOAD="$preload" burrowgale --verify run.replay \
+    2>&1) || status=$?
+[[ "$status" -eq 0 ]] ||
+    fail "--verify run.replay from the player's directory: status $status: $verified"
+
+echo "installed launcher started by name from elsewhere: title shown, SIGTERM, exit 0;" \
+    "a relative --verify path replays"

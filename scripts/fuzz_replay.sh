@@ -13,11 +13,12 @@ command -v clang++ >/dev/null || { echo "clang++ is missing: run scripts/setup.s
 CXX=clang++ cmake -S "$root/tests/fuzz" -B "$dir/build" -G Ninja -DCMAKE_BUILD_TYPE=Debug >/dev/null
 cmake --build "$dir/build" >/dev/null
 
-# New inputs go to a scratch corpus; the seed corpus in the tree is only read.
+# New inputs go to a scratch corpus; the seed corpus in the tree is only read. Inputs may be as
+# large as the game reads a replay file (4 MiB).
 rm -rf "$dir/corpus"
 mkdir -p "$dir/corpus"
 "$dir/build/fuzz_replay" "$dir/corpus" "$root/tests/fuzz/corpus" \
-    -max_total_time="$seconds" -max_len=8192 -timeout=10 -rss_limit_mb=2048 \
+    -max_total_time="$seconds" -max_len=$((4 << 20)) -timeout=10 -rss_limit_mb=2048 \
     -artifact_prefix="$dir/" -print_final_stats=1 2>"$dir/log" || {
     tail -n 60 "$dir/log" >&2
     exit 1

@@ -28,11 +28,8 @@ protected:
     fs::path exe = place.root / "prefix" / "bin";
 };
 
-TEST_F(ContentDir, WorkingDirectoryFirstThenBesideTheProgramThenInstalled) {
+TEST_F(ContentDir, InstalledFirstThenWorkingDirectoryThenBesideTheProgram) {
     EXPECT_EQ(found(), "content/");  // nothing anywhere: the usual name for the messages
-
-    fs::create_directories(place.root / "prefix" / "share" / "game" / "content");
-    EXPECT_EQ(found(), (place.root / "prefix" / "share" / "game" / "content" / "").string());
 
     // A build folder inside the source tree: the program's folder's parent holds content/.
     fs::create_directories(place.root / "prefix" / "content");
@@ -43,6 +40,10 @@ TEST_F(ContentDir, WorkingDirectoryFirstThenBesideTheProgramThenInstalled) {
 
     fs::create_directories(work / "content");
     EXPECT_EQ(found(), "content/");
+
+    // Installed: the player's own content/ folder is not the game's.
+    fs::create_directories(place.root / "prefix" / "share" / "game" / "content");
+    EXPECT_EQ(found(), (place.root / "prefix" / "share" / "game" / "content" / "").string());
 }
 
 TEST_F(ContentDir, AbsoluteInstalledFolderAndUnknownProgramFolder) {

@@ -3,11 +3,15 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <filesystem>
 #include <memory>
+#include <mutex>
 #include <random>
+#include <thread>
 
 #include "engine/audio.h"
 #include "engine/input.h"
+#include "game/profile/replay_files.h"
 #include "game/screens/screen_flow.h"
 #include "game/screens/title_screen.h"
 #include "game/view/format.h"
@@ -308,6 +312,7 @@ TEST_F(Play, EscapePausesAndEscapeOrBackInThePauseGivesUpKeepingTheRecord) {
 
         const double length = screen.world.player.length;
         EXPECT_TRUE(step(screen, 16, give_up));
+        to_records.writer().flush();
         EXPECT_EQ(screen.world.state, State::GameOver);
         EXPECT_EQ(screen.world.player.length, length);  // it ends as it stood
         EXPECT_EQ(screen.world.fader.color, 0x000000FFu);
@@ -352,14 +357,52 @@ TEST_F(Play, StarvingStoresTheResultOfItsLastFrameOnceWithTheBestsSoFar) {
     screen.world.player.length = 0.5;
     step(screen, 16);
     ASSERT_EQ(screen.world.state, State::GameOver);
+    flow.writer().flush();
     ASSERT_EQ(profile.records.table.size(), 2u);
     EXPECT_EQ(profile.records.table[1].length, longest);  // the greatest length, not the last
+    step(screen, 16);  // the frame after the writer finished shows its outcome
+    EXPECT_EQ(screen.storing, nullptr);
     EXPECT_EQ(screen.result.best_depth, 50.0);
     EXPECT_EQ(screen.result.best_length, longest);
     EXPECT_FALSE(screen.result.new_best_depth);
     EXPECT_TRUE(screen.result.new_best_length);
     step(screen, 16);
+    flow.writer().flush();
     EXPECT_EQ(profile.records.table.size(), 2u);
+}
+
+// The frame that ends a game writes no file: the records and replays are written off the
+// frames' thread, and a game quit right after its end still leaves all of them.
+TEST_F(Play, TheEndingFrameWritesNothingAndQuittingAtOnceLosesNothing) {
+    test::TempFolder data;
+    test::TempFolder config;
+    Profile kept(data.path, config.path);
+    std::mutex mutex;
+    long writes = 0;
+    long writes_by_frames = 0;
+    const std::thread::id frames = std::this_thread::get_id();
+    kept.files.before_step = [&](SafeFile::Step) {
+        const std::lock_guard lock(mutex);
+        ++writes;
+        writes_by_frames += std::this_thread::get_id() == frames;
+        return true;
+    };
+    {
+        ScreenFlow to_files(kept);
+        GameScreen screen(36, &to_files);
+        step(screen, 16);
+        screen.world.player.length = 0.5;
+        step(screen, 16);
+        ASSERT_EQ(screen.world.state, State::GameOver);
+    }  // the flow goes, as the game does when the player quits now
+    EXPECT_EQ(writes_by_frames, 0);
+    EXPECT_GT(writes, 0);
+    Profile again(data.path, config.path);
+    ASSERT_EQ(again.records.table.size(), 1u);
+    EXPECT_EQ(again.records.table.front().seed, 36u);
+    ReplayFiles files(again);
+    EXPECT_TRUE(std::filesystem::exists(files.last_path()));
+    EXPECT_TRUE(std::filesystem::exists(files.record_path(again.records.table.front())));
 }
 
 TEST_F(Play, ScreenShakeSettingScalesTheShake) {
@@ -582,6 +625,7 @@ TEST_F(PlayDrawing, ResultsShowTheBestsTheNewBestMarkTheSeedAndThePrompt) {
     GameScreen screen(4321, &flow);
     screen.world.player.length = 1.0;
     step(screen, 0);
+    flow.writer().flush();  // the bests are shown once the records are written
     step(screen, 3000);
     std::string shown;
     for (const auto& glyph : only(record(*graphics, screen), "text.png")) {

@@ -115,15 +115,13 @@ TEST(ReplayFormat, RoundTripsEveryKindOfStep) {
     for (int i = 0; i < 500; ++i) replay.steps.push_back(Step{16u + (i % 2), 0, 0});
     for (int i = 0; i < 300; ++i) replay.steps.push_back(Step{6u + (i % 3 == 0), 0, 0});
     for (int i = 0; i < 300; ++i) {
-        replay.steps.push_back(Step{std::uniform_int_distribution<uint32_t>(0, 300)(rng), 0, 0});
+        replay.steps.push_back(Step{std::uniform_int_distribution<uint32_t>(0, 250)(rng), 0, 0});
     }
-    for (uint32_t ms : {0u, 1u, 250u, 0xFFFFFFFEu, 0xFFFFFFFFu, 0xFFFFFFFFu, 0u}) {
-        replay.steps.push_back(Step{ms, 0, 0});
-    }
+    for (uint32_t ms : {0u, 1u, 249u, 250u, 250u, 0u}) replay.steps.push_back(Step{ms, 0, 0});
     // Buttons of every bit, several at once, pressed and released in one step.
     for (int b = 0; b < 32; ++b) replay.steps.push_back(Step{16, Replay::bit(b), 0});
     replay.steps.push_back(Step{17, 0xFFFFFFFFu, 0xFFFFFFFFu});
-    replay.steps.push_back(Step{0xFFFFFFFFu, Replay::bit(5), Replay::bit(5)});
+    replay.steps.push_back(Step{250, Replay::bit(5), Replay::bit(5)});
     // Runs that end on and off a byte boundary.
     for (int n : {1, 7, 8, 9, 64, 1000}) {
         for (int i = 0; i < n; ++i) replay.steps.push_back(Step{33u + (i * 7 % 5 == 0), 0, 0});
@@ -206,11 +204,62 @@ TEST(ReplayFormat, RefusesEachKindOfBadFileWithItsOwnReason) {
     Bytes step_overflow = two.bytes();
     put_varint(step_overflow, (uint64_t{1} << 32) << 2 | 2);  // a step of 2^32 ms
     EXPECT_EQ(parse_error(step_overflow), "number out of range in step 1 of 2");
-    Bytes base_overflow = two.bytes();
-    put_varint(base_overflow, uint64_t{0xFFFFFFFFu} << 2 | 1);  // base 2^32 - 1, then base + 1
-    put_varint(base_overflow, 2 << 2);
-    base_overflow.push_back(2);
-    EXPECT_EQ(parse_error(base_overflow), "step time out of range in step 1 of 2");
+}
+
+// The game loop never counts more than 250 ms a step, and a file that holds more steps or more
+// play than any game makes is refused before it can take memory or hours to replay.
+TEST(ReplayFormat, RefusesWhatTheGameNeverRecords) {
+    const uint64_t six_hours = Replay::kMaxPlayMs / Replay::kMaxStepMs;  // steps of 250 ms
+    // A header claiming `frames`, then the records given as varints, then `bits` zero bytes.
+    auto file = [](uint64_t frames, std::vector<uint64_t> records, size_t bits = 0) {
+        Header header;
+        header.frames = frames;
+        Bytes out = header.bytes();
+        for (uint64_t record : records) put_varint(out, record);
+        out.resize(out.size() + bits);
+        return out;
+    };
+    Bytes longer_run = file(2, {250 << 2 | 1, 2 << 2});  // base 250, a run of two steps
+    longer_run.push_back(2);                             // the second takes base + 1
+    // The size cap filled with one-bit steps, as many as its bytes can hold.
+    Bytes whole_cap = file(8 * (Replay::kMaxFileSize - 30), {});
+    ASSERT_EQ(whole_cap.size(), 30u);
+    whole_cap.resize(Replay::kMaxFileSize);
+
+    const struct {
+        const char* what;
+        Bytes bytes;
+        std::string error;
+    } cases[] = {
+        {"a plain step", file(2, {251 << 2 | 2}), "a step of 251 ms in step 1 of 2 (at most 250)"},
+        {"a step with buttons", file(1, {uint64_t{4000000000u} << 2 | 3, 8, 0}),
+         "a step of 4000000000 ms in step 1 of 1 (at most 250)"},
+        {"a run over the base", longer_run, "a step of 251 ms in step 2 of 2 (at most 250)"},
+        {"the largest base", file(1, {uint64_t{0xFFFFFFFFu} << 2 | 1, 1 << 2}, 1),
+         "a step of 4294967295 ms in step 1 of 1 (at most 250)"},
+        {"six hours and a step",
+         file(six_hours + 1, {250 << 2 | 1, (six_hours + 1) << 2}, six_hours / 8 + 1),
+         "more than 6 hours of play in step 86401 of 86401"},
+        {"too many steps", file(Replay::kMaxSteps + 1, {}, Replay::kMaxSteps / 8 + 1),
+         "claims 5184001 frames (at most 5184000)"},
+        {"the size cap of one-bit steps", whole_cap, "claims 33554192 frames (at most 5184000)"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(parse_error(c.bytes), c.error) << c.what;
+    }
+
+    // Exactly six hours is a game, and the most steps a file can hold decode into exactly
+    // the memory they need: no doubling of the vector on the way.
+    Bytes hours = file(six_hours, {250 << 2 | 1, six_hours << 2}, six_hours / 8);
+    EXPECT_EQ(parse_error(hours), "");
+    const Bytes most = file(Replay::kMaxSteps, {1, Replay::kMaxSteps << 2}, Replay::kMaxSteps / 8);
+    Replay replay;
+    std::string error;
+    ASSERT_TRUE(parse_replay(most.data(), most.size(), replay, error)) << error;
+    EXPECT_EQ(replay.steps.size(), Replay::kMaxSteps);
+    EXPECT_EQ(replay.steps.capacity(), Replay::kMaxSteps);
+    EXPECT_LT(replay.steps.capacity() * sizeof(Step), size_t{64} << 20);
+    EXPECT_LE(most.size(), Replay::kMaxFileSize);
 }
 
 TEST(ReplayFormat, EveryTruncationIsRefused) {

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "engine/audio.h"
+#include "engine/input.h"
 #include "game/profile/replay_io.h"
 #include "game/screens/game_screen.h"
 #include "game/screens/screen_flow.h"
@@ -100,9 +102,12 @@ TEST_F(Kept, AFinishedGameLeavesAReplayThatVerifies) {
     ScreenFlow flow(profile);
     GameScreen screen(4242, &flow);
     for (int i = 0; i < 300; ++i) ASSERT_TRUE(screen.advance(Replay::Step{16, 0, 0}));
-    screen.world.player.length = 0.5;  // starves in the next step
-    ASSERT_TRUE(screen.advance(Replay::Step{16, 0, 0}));
+    screen.world.player.length = 0.5;  // starves in the next step, played as the game plays it
+    Input input;
+    Audio audio{Audio::Config{}};
+    ASSERT_TRUE(screen.update(input, audio, 16));
     ASSERT_EQ(screen.world.state, World::State::GameOver);
+    flow.writer().flush();
 
     const Replay last = read(files.last_path());
     EXPECT_EQ(last.seed, 4242u);

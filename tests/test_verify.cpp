@@ -66,7 +66,8 @@ uint64_t digest(const World& s) {
     mix(static_cast<uint64_t>(s.spawn_timer));
     mix_double(s.max_depth);
     mix_double(s.max_length);
-    mix(uint64_t{s.fader.elapsed} << 32 | s.fader.duration);
+    // While playing the fader is not drawn, and a pause fades in on frames no recording keeps.
+    if (s.state != State::Playing) mix(uint64_t{s.fader.elapsed} << 32 | s.fader.duration);
     for (GameEvent e : s.events) mix(static_cast<uint64_t>(e));
     return h;
 }
@@ -94,8 +95,12 @@ protected:
                        : static_cast<Button>(pilot.choose(screen.world));
             input.press(held);
             const unsigned int ms = std::uniform_int_distribution<unsigned int>(5, 40)(frames);
+            const size_t recorded = screen.world.recording.steps.size();
             ASSERT_TRUE(screen.update(input, audio, ms));
-            digests.push_back(digest(screen.world));
+            // A paused frame that stays paused is no step of the rules.
+            if (screen.world.recording.steps.size() > recorded) {
+                digests.push_back(digest(screen.world));
+            }
         }
         recording = screen.world.recording;
     }
@@ -189,6 +194,47 @@ TEST_F(Recorded, AChangedStepOrResultIsCaught) {
     Replay paused = recording;
     paused.steps[paused.steps.size() / 2].pressed = Replay::bit(static_cast<int>(Button::Start));
     EXPECT_FALSE(run_replay(paused).matches(paused));
+}
+
+// However long a pause lasts, it costs a recording the step that ends it: ten minutes paused
+// at 60 frames a second record as one paused frame does, and both replay.
+TEST_F(Recorded, APauseCostsTheSameWhateverItsLength) {
+    auto bytes_of_game = [&](long paused_frames) {
+        GameScreen screen(36);
+        sim::Pilot pilot(sim::Policy::Autopilot, 37);
+        Input input;
+        Button held = Button::None;
+        long played = 0;
+        long paused = 0;
+        while (screen.world.state != State::GameOver && played < 200000) {
+            input.pressed_buttons.clear();
+            input.released_buttons.clear();
+            input.release(held);
+            const bool in_pause = screen.world.state == State::Paused;
+            if (in_pause) {
+                held = ++paused > paused_frames ? Button::Start : Button::None;
+            } else {
+                held =
+                    played == 300 ? Button::Start : static_cast<Button>(pilot.choose(screen.world));
+                ++played;
+            }
+            input.press(held);
+            // Vsync's times, counted apart for the pause so that the play around it is alike.
+            const bool longer = in_pause ? paused % 2 == 1 : played % 3 == 0;
+            screen.update(input, audio, longer ? 17u : 16u);
+        }
+        EXPECT_EQ(screen.world.state, State::GameOver);
+        EXPECT_EQ(paused, paused_frames + 1);
+        const std::vector<uint8_t> bytes = screen.world.recording.encode();
+        Replay back;
+        std::string error;
+        EXPECT_TRUE(parse_replay(bytes.data(), bytes.size(), back, error)) << error;
+        EXPECT_TRUE(run_replay(back).matches(back)) << paused_frames << " frames paused";
+        return bytes.size();
+    };
+    const size_t frame = bytes_of_game(1);
+    const size_t ten_minutes = bytes_of_game(10 * 60 * 60);
+    EXPECT_LE(ten_minutes, frame + 4) << "one paused frame: " << frame << " bytes";
 }
 
 TEST_F(Recorded, VerifyCommandExitsZeroThreeOrTwo) {

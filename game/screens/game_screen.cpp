@@ -67,20 +67,40 @@ GameScreen::GameScreen(unsigned int seed, ScreenFlow* flow_)
         (start.empty() ? std::string("Return") : Settings::key_label(start.front())) + ": continue";
 }
 
-void GameScreen::store_result() {
+Record GameScreen::finished_record() const {
     Record record;
     record.depth = world.max_depth;
     record.length = world.max_length;
     record.seed = world.recording.seed;
     record.play_time = static_cast<double>(world.play_ms) / 1000.0;
-    if (flow != nullptr) {
-        result = flow->profile.add_result(record);
-        ReplayFiles(flow->profile).keep(result.record, world.recording);
-    } else {
-        result.record = record;
-        result.best_depth = world.max_depth;
-        result.best_length = world.max_length;
+    return record;
+}
+
+void GameScreen::store_result() {
+    if (flow == nullptr) return;
+    storing = std::make_shared<StoredOutcome>();
+    Profile& profile = flow->profile;
+    // The flow waits for the writer before any other screen reads the profile, and this one
+    // does not touch it meanwhile.
+    flow->writer().post(
+        [&profile, stored = storing, record = finished_record(), replay = world.recording] {
+            Profile::Outcome outcome = profile.add_result(record);
+            ReplayFiles(profile).keep(outcome.record, replay);
+            const std::lock_guard lock(stored->mutex);
+            stored->outcome = std::move(outcome);
+        });
+}
+
+void GameScreen::collect_result() {
+    if (storing == nullptr) return;
+    std::optional<Profile::Outcome> outcome;
+    {
+        const std::lock_guard lock(storing->mutex);
+        outcome = std::move(storing->outcome);
     }
+    if (!outcome) return;
+    result = std::move(*outcome);
+    storing.reset();
 }
 
 Replay::Step step_of(const Input& input, unsigned int elapsed) {
@@ -123,8 +143,16 @@ void play_events(const GameEvents& events, Audio& audio) {
 }
 
 bool GameScreen::update(const Input& input, Audio& audio, unsigned int elapsed) {
+    const bool was_paused = world.state == State::Paused;
     const bool keep = advance(step_of(input, elapsed));
+    // The pause's fade is drawing, not rules: it runs here, on the pause's frames.
+    if (was_paused && world.state != State::GameOver) world.fader.update(elapsed);
     const GameEvents& events = world.events;
+    // The world reports the end; the files are written after the frame, off the loop.
+    if (std::find(events.begin(), events.end(), GameEvent::GameOver) != events.end()) {
+        store_result();
+    }
+    collect_result();
     play_events(events, audio);
     // A bite is felt as well as heard, on a controller that can.
     if (std::find(events.begin(), events.end(), GameEvent::Bitten) != events.end()) {
@@ -137,7 +165,11 @@ bool GameScreen::advance(const Replay::Step& step) {
     const bool keep = world.step(step);
     const GameEvents& events = world.events;
     if (std::find(events.begin(), events.end(), GameEvent::GameOver) != events.end()) {
-        store_result();
+        // The game's own figures, until (with a flow) the records give the best so far.
+        result = Profile::Outcome{};
+        result.record = finished_record();
+        result.best_depth = world.max_depth;
+        result.best_length = world.max_length;
     }
     return keep;
 }
@@ -181,17 +213,20 @@ void GameScreen::draw(Graphics& graphics) const {
                      Text::Alignment::Center);
         bigtext.draw(graphics, format("", world.max_length, "cm"), width / 2, height - 64,
                      Text::Alignment::Center);
-        // Beside the run's figures, inside the panel of the picture.
+        // Beside the run's figures, inside the panel of the picture; known once the records
+        // are written, which is long before the fade ends unless the disk is very slow.
         const int best_x = width / 2 + kBestColumn;
-        text.draw(graphics, format("Best", result.best_depth, "m"), best_x, height - 128 + 4,
-                  Text::Alignment::Left);
-        if (result.new_best_depth) {
-            text.draw(graphics, kNewBest, best_x, height - 128 + 24, Text::Alignment::Left);
-        }
-        text.draw(graphics, format("Best", result.best_length, "cm"), best_x, height - 64 + 4,
-                  Text::Alignment::Left);
-        if (result.new_best_length) {
-            text.draw(graphics, kNewBest, best_x, height - 64 + 24, Text::Alignment::Left);
+        if (storing == nullptr) {
+            text.draw(graphics, format("Best", result.best_depth, "m"), best_x, height - 128 + 4,
+                      Text::Alignment::Left);
+            if (result.new_best_depth) {
+                text.draw(graphics, kNewBest, best_x, height - 128 + 24, Text::Alignment::Left);
+            }
+            text.draw(graphics, format("Best", result.best_length, "cm"), best_x, height - 64 + 4,
+                      Text::Alignment::Left);
+            if (result.new_best_length) {
+                text.draw(graphics, kNewBest, best_x, height - 64 + 24, Text::Alignment::Left);
+            }
         }
         text.draw(graphics, "Seed " + std::to_string(world.recording.seed), width - 16, height - 24,
                   Text::Alignment::Right);

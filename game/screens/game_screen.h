@@ -2,6 +2,9 @@
 // steps a World with the player's input, draws it, plays what it reports and stores the result.
 #pragma once
 
+#include <memory>
+#include <mutex>
+#include <optional>
 #include <string>
 
 #include "engine/backdrop.h"
@@ -32,11 +35,14 @@ public:
     explicit GameScreen(unsigned int seed, ScreenFlow* flow = nullptr);
     ~GameScreen() override = default;
 
-    // Takes the step the input and the elapsed time make, runs it through `advance`, then
-    // plays what it did.
+    // Takes the step the input and the elapsed time make, runs it through `advance`, runs the
+    // pause's fade, then plays what it did. When the game has just ended, hands its result to
+    // the flow's writer, which writes the files after this frame; `result` follows once they
+    // are written.
     bool update(const Input& input, Audio& audio, unsigned int elapsed) override;
-    // One step of the world, live or from a recording, then the records when it ended the game.
-    // Neither draws nor sounds. False when the player leaves the results.
+    // One step of the world, live or from a recording; when it ends the game, `result` holds the
+    // game's own figures. Neither draws nor sounds nor touches a file. False when the player
+    // leaves the results.
     bool advance(const Replay::Step& step);
     // Advances nothing but the camera's jitter source.
     void draw(Graphics& graphics) const override;
@@ -57,14 +63,26 @@ public:
     Text bigtext;
 
     ScreenFlow* flow = nullptr;
-    Profile::Outcome result;  // filled when the game ends
+    // Filled when the game ends: in memory at once without a flow, else when the writer has
+    // stored it (until then `storing` is set and the best figures are not shown).
+    Profile::Outcome result;
+    // Where the writer leaves the outcome for the screen; shared, as the screen may be gone
+    // before the writer gets to it.
+    struct StoredOutcome {
+        std::mutex mutex;
+        std::optional<Profile::Outcome> outcome;
+    };
+    std::shared_ptr<StoredOutcome> storing;  // from the game's end until `result` is filled
     // Key names for the overlays, from the bindings: "Return or Start: resume ...".
     std::string pause_prompt;
     std::string results_prompt;
 
 private:
-    // Hands the finished game to the records, once.
+    // Posts the finished game to the flow's writer: records, then replays.
     void store_result();
+    // Takes the writer's outcome into `result` once it is there.
+    void collect_result();
+    Record finished_record() const;
 };
 
 // The step of the play screen that a frame's input and elapsed time make.

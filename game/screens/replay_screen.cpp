@@ -28,6 +28,7 @@ ReplayScreen::ReplayScreen(Replay replay_, Mode mode_, ScreenFlow* flow_)
       flow(flow_),
       game(replay.seed),
       text("text.png", 8, 16) {
+    game.world.recording_on = false;
     if (flow != nullptr) game.world.shake_scale = flow->profile.settings.shake_factor();
 }
 
@@ -45,7 +46,11 @@ bool ReplayScreen::update(const Input& input, Audio& audio, unsigned int elapsed
                                   game.world.state != GameScreen::State::GameOver;
              ++fed) {
             const Replay::Step& step = replay.steps[next_step];
-            const uint32_t wait = std::min(step.ms, kLongestWaitMs);
+            // A pause recorded frame by frame (older recordings keep them so) is passed over
+            // at once: nothing moves in it.
+            const uint32_t wait = game.world.state == GameScreen::State::Paused
+                                      ? 0
+                                      : std::min(step.ms, kLongestWaitMs);
             if (budget < wait) break;
             budget -= wait;
             ++next_step;

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <optional>
 
+#include "engine/background_writer.h"
 #include "game/profile/profile.h"
 
 class Game;
@@ -17,7 +18,8 @@ public:
     // (tests, tools) those changes are only stored.
     explicit ScreenFlow(Profile& profile, std::optional<uint32_t> seed = {}, Game* game = nullptr);
 
-    // Each newly allocated; the caller owns it.
+    // Each newly allocated; the caller owns it. Each waits for the files of a finished game to
+    // be written first, so that the new screen reads the profile alone.
     Screen* title();
     Screen* play();  // in `seed`, else in a fresh world
     Screen* options();
@@ -25,8 +27,14 @@ public:
     // The settings' bindings into the game's input, their window mode onto its window.
     void apply_bindings() const;
     void apply_fullscreen() const;
+    // Where a finished game's files are written: the game's writer, else one of the flow's own
+    // (tools and tests, which have no Game).
+    BackgroundWriter& writer();
 
     Profile& profile;
     std::optional<uint32_t> seed;  // the world of every game of this run (--seed)
     Game* game;
+
+private:
+    BackgroundWriter own_writer;
 };

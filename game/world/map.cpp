@@ -3,6 +3,9 @@
 #include <cmath>
 #include <numbers>
 
+#include "game/world/draws.h"
+#include "game/world/trig.h"
+
 namespace {
 
 constexpr int kOpenBelow = 200;
@@ -33,14 +36,7 @@ int Map::strength_of(TileType type) {
 
 Map::Map(unsigned int seed) : rng(seed) { noise_z = uniform() * 256.0; }
 
-double Map::uniform() {
-    // Spelled out rather than left to a std distribution so that the world and the food of a
-    // seed do not depend on the standard library's choice of algorithm.
-    const double a = static_cast<double>(rng());
-    const double b = static_cast<double>(rng());
-    const double u = (a + b * 4294967296.0) * 0x1p-64;
-    return u < 1.0 ? u : std::nextafter(1.0, 0.0);
-}
+double Map::uniform() { return Draws::unit(rng); }
 
 Map::TileType Map::with_override(const GridPoint& p, TileType generated) const {
     const auto found = tile_overrides.find(p);
@@ -100,8 +96,8 @@ void Map::spawn_food(const GridPoint& origin) {
     const double angle = (u1 * 4.0 + 1.0) * std::numbers::pi / 6.0;
     const double distance = (u2 * 10.0 + 15.0) * 16.0;
     const Point c = origin.center();
-    const Point target{wrapping_add(c.x, static_cast<int64_t>(std::cos(angle) * distance)),
-                       wrapping_add(c.y, static_cast<int64_t>(distance * std::sin(angle)))};
+    const Point target{wrapping_add(c.x, static_cast<int64_t>(Trig::cos(angle) * distance)),
+                       wrapping_add(c.y, static_cast<int64_t>(distance * Trig::sin(angle)))};
     const GridPoint g = target.to_grid();
     const int kind = static_cast<int>(std::floor(kFoodKinds * u3 * u3 * u3));
 

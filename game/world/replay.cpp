@@ -31,7 +31,6 @@ namespace {
 constexpr uint8_t kMagic[4] = {'B', 'G', 'R', 'P'};
 constexpr uint32_t kInitialBase = 16;
 constexpr uint64_t kMax32 = 0xFFFFFFFFu;
-constexpr uint64_t kReserveSteps = 1 << 16;  // about 18 minutes at 60 frames a second
 
 enum Kind : uint64_t { kRun = 0, kBase = 1, kPlainStep = 2, kButtonStep = 3 };
 
@@ -180,6 +179,11 @@ bool header(Reader& in, Replay& out, uint64_t& frames, std::string& error) {
                 std::to_string(room);
         return false;
     }
+    if (frames > Replay::kMaxSteps) {
+        error = "claims " + std::to_string(frames) + " frames (at most " +
+                std::to_string(Replay::kMaxSteps) + ")";
+        return false;
+    }
     return true;
 }
 
@@ -256,11 +260,32 @@ bool parse_replay(const uint8_t* data, std::size_t size, Replay& out, std::strin
     Reader in(data + magic, size - magic);
     uint64_t frames = 0;
     if (!header(in, out, frames, error)) return false;
-    // A claim is only a claim until its steps are read: reserve a little, grow as they come.
-    out.steps.reserve(static_cast<std::size_t>(std::min<uint64_t>(frames, kReserveSteps)));
+    // Bounded above: exactly what is claimed, so that growing never holds two copies.
+    out.steps.reserve(static_cast<std::size_t>(frames));
 
     using Got = Reader::Got;
     uint32_t base = kInitialBase;
+    uint64_t played = 0;  // ms
+    // Where the next step is, for the errors.
+    auto at = [&] {
+        return " in step " + std::to_string(out.steps.size() + 1) + " of " + std::to_string(frames);
+    };
+    // Checks a step's time and the total before keeping the step.
+    auto add = [&](uint64_t ms, uint32_t pressed, uint32_t released) {
+        if (ms > Replay::kMaxStepMs) {
+            error = "a step of " + std::to_string(ms) + " ms" + at() + " (at most " +
+                    std::to_string(Replay::kMaxStepMs) + ")";
+            return false;
+        }
+        played += ms;
+        if (played > Replay::kMaxPlayMs) {
+            error = "more than " + std::to_string(Replay::kMaxPlayMs / 3'600'000) +
+                    " hours of play" + at();
+            return false;
+        }
+        out.steps.push_back(Replay::Step{static_cast<uint32_t>(ms), pressed, released});
+        return true;
+    };
     while (out.steps.size() < frames) {
         const std::string where =
             " in step " + std::to_string(out.steps.size() + 1) + " of " + std::to_string(frames);
@@ -290,12 +315,8 @@ bool parse_replay(const uint8_t* data, std::size_t size, Replay& out, std::strin
                     return false;
                 }
                 for (uint64_t k = 0; k < arg; ++k) {
-                    const bool longer = (bits[k / 8] >> (k % 8)) & 1;
-                    if (longer && base == kMax32) {
-                        error = "step time out of range" + where;
-                        return false;
-                    }
-                    out.steps.push_back(Replay::Step{base + (longer ? 1u : 0u), 0, 0});
+                    const uint64_t longer = (bits[k / 8] >> (k % 8)) & 1;
+                    if (!add(uint64_t{base} + longer, 0, 0)) return false;
                 }
                 break;
             }
@@ -303,15 +324,15 @@ bool parse_replay(const uint8_t* data, std::size_t size, Replay& out, std::strin
                 base = static_cast<uint32_t>(arg);
                 break;
             case kPlainStep:
-                out.steps.push_back(Replay::Step{static_cast<uint32_t>(arg), 0, 0});
+                if (!add(arg, 0, 0)) return false;
                 break;
             case kButtonStep: {
                 uint64_t pressed = 0;
                 uint64_t released = 0;
                 if (!number(kMax32, pressed) || !number(kMax32, released)) return false;
-                out.steps.push_back(Replay::Step{static_cast<uint32_t>(arg),
-                                                 static_cast<uint32_t>(pressed),
-                                                 static_cast<uint32_t>(released)});
+                if (!add(arg, static_cast<uint32_t>(pressed), static_cast<uint32_t>(released))) {
+                    return false;
+                }
                 break;
             }
         }

@@ -32,6 +32,13 @@ public:
     static constexpr std::size_t kMaxGameVersion = 64;  // bytes
     // Larger files are refused unread. A minute of play takes about a kilobyte.
     static constexpr std::size_t kMaxFileSize = 4u << 20;
+    // The game loop never gives a step more time than this; a recording that claims more was
+    // not made by the game.
+    static constexpr uint32_t kMaxStepMs = 250;
+    // Longer recordings are refused, as are more steps than six hours at 240 frames a second
+    // (steps of 0 ms are legal): that keeps a decoded file under 64 MB however it is made.
+    static constexpr uint64_t kMaxPlayMs = 6 * 60 * 60 * 1000;
+    static constexpr uint64_t kMaxSteps = kMaxPlayMs / 1000 * 240;
 
     // The version of this build of the game, written into every recording.
     static std::string current_game_version();
@@ -51,6 +58,7 @@ public:
 };
 
 // Decodes a whole file. On failure returns false and sets `error` to a short phrase saying what
-// is wrong ("truncated in step 12 of 300"); `out` is then unspecified. Allocates no more than
-// the size of the input allows: every step takes at least one bit of it.
+// is wrong ("truncated in step 12 of 300"); `out` is then unspecified. Allocates at most
+// kMaxSteps steps, and no more than the size of the input allows: every step takes at least
+// one bit of it.
 bool parse_replay(const uint8_t* data, std::size_t size, Replay& out, std::string& error);

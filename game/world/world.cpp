@@ -3,6 +3,8 @@
 #include <algorithm>
 #include <limits>
 
+#include "game/world/draws.h"
+
 namespace {
 
 constexpr uint32_t kPauseColor = 0x000000CC;
@@ -27,9 +29,7 @@ int32_t count_down(int32_t timer, unsigned int ms) {
     return static_cast<int32_t>(std::max<int64_t>(left, std::numeric_limits<int32_t>::min()));
 }
 
-int uniform(std::mt19937& rng, int low, int high) {
-    return std::uniform_int_distribution<int>(low, high)(rng);
-}
+int uniform(std::mt19937& rng, int low, int high) { return Draws::integer(rng, low, high); }
 
 // A centipede 15 to 37 cells east or west of the worm and up to two rows lower, crawling
 // towards the worm's column. The draws keep a fixed order so that a seed replays a game.
@@ -37,7 +37,7 @@ Centipede new_centipede(std::mt19937& rng, const GridPoint& worm) {
     const int distance = uniform(rng, kSpawnDistanceMin, kSpawnDistanceMax);
     const int rows_below = uniform(rng, 0, kSpawnRowsBelowMax);
     const int length = 2 * uniform(rng, World::kSpawnHalfLengthMin, World::kSpawnHalfLengthMax);
-    const double side = std::uniform_real_distribution<double>(0.0, 1.0)(rng);
+    const double side = Draws::unit(rng);
     const int64_t r = worm.r + rows_below;
     if (side < 0.5) {
         return Centipede(GridPoint{worm.q + distance, r}, length, Direction::W);
@@ -84,12 +84,16 @@ void World::end_game() {
     recording.max_length = max_length;
 }
 
+void World::record(const Replay::Step& step) {
+    if (recording_on) recording.steps.push_back(step);
+}
+
 bool World::step(const Replay::Step& step) {
     events.clear();
-    if (state != State::GameOver) recording.steps.push_back(step);
     if (state == State::Paused) return step_paused(step);
     if (state == State::GameOver) return step_over(step);
 
+    record(step);
     play_ms += step.ms;
     steer(step);
     move_creatures(step.ms);
@@ -103,15 +107,17 @@ bool World::step(const Replay::Step& step) {
 }
 
 bool World::step_paused(const Replay::Step& step) {
-    if (pressed(step, Button::Start)) {
+    const bool resume = pressed(step, Button::Start);
+    const bool give_up = pressed(step, Button::Escape) || pressed(step, Button::Select);
+    if (!resume && !give_up) return true;
+    record(step);
+    if (resume) {
         state = State::Playing;
         events.push_back(GameEvent::Resumed);
-    } else if (pressed(step, Button::Escape) || pressed(step, Button::Select)) {
+    } else {
         // Giving up ends the game as if the worm had starved this moment.
         end_game();
-        return true;
     }
-    fader.update(step.ms);
     return true;
 }
 
@@ -168,17 +174,12 @@ void World::spawn(const GridPoint& head, unsigned int elapsed) {
 }
 
 void World::keep_score(const GridPoint& head) {
-    // A pause pressed in this very frame is over before it began.
-    if (player.length <= kDeathLength) end_game();
-
     const double depth = static_cast<double>(head.center().y) * kMetresPerPixel;
     if (depth > max_depth) max_depth = depth;
     if (kCentimetresPerLength * player.length > max_length) {
         max_length = kCentimetresPerLength * player.length;
     }
-    // Stored after the results above, which still count the frame the worm starved in.
-    if (state == State::GameOver) {
-        recording.max_depth = max_depth;
-        recording.max_length = max_length;
-    }
+    // Ended after the results above, which still count the frame the worm starved in. A pause
+    // pressed in this very frame is over before it began.
+    if (player.length <= kDeathLength) end_game();
 }

@@ -46,7 +46,10 @@ public:
     explicit World(unsigned int seed);
 
     // One step, live or from a recording: records it, replaces `events` with what happened,
-    // and neither draws, sounds nor stores anything. False when the player leaves the results.
+    // and neither draws, sounds nor touches a file. False when the player leaves the results. A
+    // paused step that neither resumes nor gives up changes nothing and is not recorded, so that
+    // a pause costs a recording two steps however long it lasts; the pause's fade is drawing,
+    // and the play screen runs it.
     bool step(const Replay::Step& step);
     // The game is over and its fade has finished: the results are what is shown.
     bool results_shown() const {
@@ -67,8 +70,10 @@ public:
     double max_length = 0.0;  // centimetres
     Fader fader;
     std::vector<Centipede> centipedes;  // in order of spawning
-    // Every step up to the one in which the game ended, with the results then reached.
+    // Every step of the rules up to the one in which the game ended, with the results then
+    // reached. Playbacks turn `recording_on` off: their steps are in the file already.
     Replay recording;
+    bool recording_on = true;
     GameEvents events;         // what the latest step did
     double shake_scale = 1.0;  // the player's screen shake setting
     uint64_t play_ms = 0;      // time spent playing, pauses left out
@@ -87,4 +92,5 @@ private:
     void keep_score(const GridPoint& head);
     // Ends the game as the worm's starving does: the fade to black, GameEvent::GameOver.
     void end_game();
+    void record(const Replay::Step& step);
 };
