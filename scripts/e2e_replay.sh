@@ -66,7 +66,9 @@ xdotool key Escape
 /usr/bin/convert content/title.png -background black -flatten -sample 200% \
     -crop 1280x520+0+0 +repage "$work/expected_title.png"
 titled=no
-for _ in $(seq 40); do  # well within the replay's minute at its own speed
+# Well within the replay's minute at its own speed, which would bring the title too.
+deadline=$((SECONDS + 15))
+while ((SECONDS < deadline)); do
     kill -0 "$game_pid" 2>/dev/null || fail "the program ended on Escape during the replay"
     import -window "$window" "$work/shot.png"
     /usr/bin/convert "$work/shot.png" -crop 1280x520+0+0 +repage "$work/region.png"
