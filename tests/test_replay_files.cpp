@@ -128,7 +128,7 @@ TEST_F(Kept, TitleDemoPrefersTheBestRecordAndSetsABrokenOneAside) {
     ASSERT_EQ(title.demo_paths.size(), 3u);
     EXPECT_EQ(title.demo_paths[0], files.record_path(best).string());
     EXPECT_EQ(title.demo_paths[1], files.record_path(worse).string());
-    EXPECT_EQ(title.demo_paths[2], TitleScreen::kBundledDemo);
+    EXPECT_EQ(title.demo_paths[2], title.bundled_demo);
 
     test::write_file(files.record_path(best), "BGRP");  // cut short
     testing::internal::CaptureStderr();
