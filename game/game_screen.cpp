@@ -132,8 +132,7 @@ void GameScreen::store_result() {
     record.seed = recording.seed;
     record.play_time = static_cast<double>(play_ms) / 1000.0;
     if (flow != nullptr) {
-        result = flow->profile.add_result(record);
-        ReplayFiles(flow->profile).keep(result.record, recording);
+        result = ReplayFiles(flow->profile).store(record, recording);
     } else {
         result.record = record;
         result.best_depth = max_depth;
