@@ -339,8 +339,8 @@ async function main() {
 
     current = 'a second tab leaves the first one\'s storage alone';
     const notice = `(function () {
-        var line = document.getElementById('notice');
-        return line && !line.hidden ? line.textContent : '';
+        var line = document.getElementById('controls');
+        return line.className === 'notice' ? line.textContent : '';
       })()`;
     check(await read(page, 'Module.ownsStorage') === true && await read(page, notice) === '',
           'the first tab does not own the storage');
