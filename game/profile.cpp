@@ -74,8 +74,9 @@ void Profile::load_settings() {
 
 Profile::Hold::Hold(Profile& profile_) : profile(profile_) {
     if (profile.holds++ > 0 || profile.data_folder.empty()) return;
-    if (!profile.ready_folder(profile.data_folder, profile.warned_data_folder)) return;
+    // Without the folder there is nothing to lock, nor to write: the store itself says so.
     std::string error;
+    if (!profile.files.make_folder(profile.data_folder, error)) return;
     if (!profile.lock.acquire(profile.data_folder / kLockFile, profile.lock_patience, error)) {
         profile.warn(error + "; saving without it, and removing nothing");
     }
@@ -115,10 +116,13 @@ Profile::Loaded Profile::read_records(std::vector<Record>& out) {
 }
 
 void Profile::load_records() {
+    records = Records();
+    // No file, no lock: a run that never stores a game leaves no trace.
+    std::error_code ec;
+    if (data_folder.empty() || !fs::exists(fs::symlink_status(records_path(), ec))) return;
     const Hold hold(*this);  // a bad file may be set aside
     std::vector<Record> stored;
     read_records(stored);
-    records = Records();
     records.merge(stored);
 }
 
