@@ -159,7 +159,7 @@ Profile::Outcome Profile::add_result(Record record) {
         if (!files.write(records_path(), records.serialise(), error)) {
             warn(error + "; the record is kept until the game closes");
         } else if (loaded == Loaded::Whole && holds_lock()) {
-            // Only then is the file known to have held them, and no other copy to be writing.
+            // Only then is no record of an unread table among them, and no other copy writing.
             left_table.insert(left_table.end(), outcome.dropped.begin(), outcome.dropped.end());
         }
     }
