@@ -146,8 +146,9 @@ void GameScreen::store_result() {
     // does not touch it meanwhile.
     flow->writer().post(
         [&profile, stored = storing, record = finished_record(), replay = recording] {
-            Profile::Outcome outcome = profile.add_result(record);
-            ReplayFiles(profile).keep(outcome.record, replay);
+            // Records and replays under one lock, so that another copy of the game cannot
+            // drop a replay this one has just kept.
+            Profile::Outcome outcome = ReplayFiles(profile).store(record, replay);
             const std::lock_guard lock(stored->mutex);
             stored->outcome = std::move(outcome);
         });

@@ -337,6 +337,31 @@ async function main() {
           'after a reload the last game\'s replay is gone');
     console.log('ok: a game given up is recorded, and the record survives a reload');
 
+    current = 'a second tab leaves the first one\'s storage alone';
+    const notice = `(function () {
+        var line = document.getElementById('controls');
+        return line.className === 'notice' ? line.textContent : '';
+      })()`;
+    check(await read(page, 'Module.ownsStorage') === true && await read(page, notice) === '',
+          'the first tab does not own the storage');
+    const second = await browser.newPage();
+    watch(second, log);
+    await loadTitle(second, url, title);
+    const said = await waitFor('the second tab saying so', () => read(second, notice), 10000);
+    check(/another tab/.test(said) && /keeps no records/.test(said),
+          `the second tab says: ${said}`);
+    // Whatever it would store never reaches the storage.
+    await read(second, `FS.writeFile('${records}', 'not records\\n'), Module.saveFiles(), true`);
+    await new Promise(r => setTimeout(r, 1000));
+    check(await read(second, 'Module.filesStored') === 0, 'the second tab stored its files');
+    await second.close();
+    await page.reload({waitUntil: 'load'});
+    await loadTitle(page, url, title);
+    check(await read(page, fileText(records)) === kept,
+          `after a second tab the records file holds:\n${await read(page, fileText(records))}`);
+    check(await read(page, notice) === '', 'the first tab, reloaded, says its storage is taken');
+    console.log('ok: a second tab says it keeps nothing, and the first tab\'s records survive');
+
     current = 'the options play a compressed effect and keep the settings';
     const settings = '/home/web_user/.config/burrowgale/settings.txt';
     const storedSettings = await read(page, 'Module.filesStored');
