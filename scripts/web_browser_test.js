@@ -2,11 +2,13 @@
 // console errors, the title shows, a key (or a controller button) starts a game that moves,
 // and that key starts the sound. A failing check prints the browser's console.
 //
-// Usage: node scripts/web_browser_test.js SITE_FOLDER [--bench N]
+// Usage: node scripts/web_browser_test.js SITE_FOLDER [--bench N] [--desktop BURROWGALE]
 //   (NODE_PATH must reach puppeteer-core: see scripts/web_browser_test.sh)
 //   --bench N: only load the page N times and print the time to the first title frame.
+//   --desktop BURROWGALE: the desktop program, which must verify a game played in the page.
 'use strict';
 
+const {spawnSync} = require('child_process');
 const fs = require('fs');
 const http = require('http');
 const os = require('os');
@@ -221,11 +223,96 @@ async function loadTitle(page, url, title) {
   return Date.now() - started;
 }
 
+// ---- a game played in the page verifies on the desktop ----
+
+// The seed a replay file was recorded with: after the magic number, the format version
+// (a varint) and the game version (length first) comes the seed, a varint.
+function replaySeed(bytes) {
+  let pos = 4;
+  const varint = () => {
+    let value = 0, shift = 0;
+    for (;;) {
+      const byte = bytes[pos++];
+      check(byte !== undefined, 'the replay ends in its header');
+      value += (byte & 0x7f) * 2 ** shift;
+      if (byte < 0x80) return value;
+      shift += 7;
+    }
+  };
+  varint();
+  pos += bytes[pos] + 1;
+  return varint();
+}
+
+// A game of a seed named in the address, steered by scripted keys and given up, must replay
+// on the desktop as it was played in the page; a bad seed in the address stops the game with
+// the desktop's own line. Pages of their own, in the same browser as the other steps.
+async function seededGameVerifies(browser, url, title, desktop, log) {
+  const kSeed = 4242;
+  const replayFile = '/home/web_user/.local/share/burrowgale/last.replay';
+  const page = await browser.newPage();
+  watch(page, log);
+  await loadTitle(page, `${url}?seed=${kSeed}`, title);
+  // A replay left by an earlier step must not pass for this game's.
+  await read(page, `(function () { try { FS.unlink('${replayFile}'); } catch (e) {} })()`);
+  const titleShot = await frame(page);
+  await page.keyboard.press('Enter');
+  await waitFor('the play screen of the seeded game', async () => {
+    const shot = await frame(page);
+    return difference(titleShot, shot) > 0.5 && titleLikeness(shot, title) < 0.2;
+  }, 20000);
+  for (const [key, holdMs] of [['ArrowLeft', 400], ['ArrowRight', 900], ['d', 300], ['a', 600]]) {
+    await page.keyboard.down(key);
+    await new Promise(r => setTimeout(r, holdMs));
+    await page.keyboard.up(key);
+    await new Promise(r => setTimeout(r, 250));
+  }
+  await page.keyboard.press('Escape');  // pause
+  await new Promise(r => setTimeout(r, 300));
+  await page.keyboard.press('Escape');  // give up
+  const encoded = await waitFor('the seeded game\'s replay', () => read(page, `(function () {
+      try {
+        var bytes = FS.readFile('${replayFile}'), text = '';
+        for (var i = 0; i < bytes.length; i++) text += String.fromCharCode(bytes[i]);
+        return btoa(text);
+      } catch (e) { return ''; }
+    })()`), 10000);
+  await page.close();
+  const bytes = Buffer.from(encoded, 'base64');
+  check(replaySeed(bytes) === kSeed, `the game played seed ${replaySeed(bytes)}, not ${kSeed}`);
+
+  const work = fs.mkdtempSync(path.join(os.tmpdir(), 'burrowgale-page-game-'));
+  try {
+    const file = path.join(work, 'page.replay');
+    fs.writeFileSync(file, bytes);
+    const run = spawnSync(desktop, ['--verify', file], {encoding: 'utf8'});
+    check(run.status === 0, `the desktop's --verify exits ${run.status} on the page's game:\n` +
+          `${run.stdout}${run.stderr}`);
+    const frames = Number((run.stdout.match(/replayed: .* (\d+) frames/) || [])[1]);
+    check(frames > 60, `the page's game lasted only ${frames} frames`);
+    console.log(`ok: a game of seed ${kSeed} played in the page (${frames} frames) verifies ` +
+                'on the desktop');
+  } finally {
+    fs.rmSync(work, {recursive: true, force: true});
+  }
+
+  // Its console errors are expected: the game prints the line and its usage on stderr.
+  const badPage = await browser.newPage();
+  await badPage.goto(`${url}?seed=4294967296`, {waitUntil: 'load'});
+  await waitFor('the page saying the seed is wrong', () => read(badPage,
+      `document.getElementById('status').textContent.includes(
+           "--seed needs a whole number from 0 to 4294967295, not '4294967296'")`), 20000);
+  await badPage.close();
+  console.log('ok: a bad seed in the address stops the game with one line');
+}
+
 async function main() {
   const args = process.argv.slice(2);
   const site = path.resolve(args[0] || '');
   const benchIndex = args.indexOf('--bench');
   const benchRuns = benchIndex >= 0 ? Number(args[benchIndex + 1]) : 0;
+  const desktopIndex = args.indexOf('--desktop');
+  const desktop = desktopIndex >= 0 ? path.resolve(args[desktopIndex + 1] || '') : '';
   const root = path.resolve(__dirname, '..');
   if (!fs.existsSync(path.join(site, 'index.html'))) {
     console.error(`FAIL: no page in ${site}: build it with ./web.sh`);
@@ -417,6 +504,10 @@ async function main() {
     }, 20000);
     await padPage.close();
     console.log('ok: a controller button starts a game');
+
+    current = 'a seeded game played in the page verifies on the desktop';
+    if (desktop) await seededGameVerifies(browser, url, title, desktop, log);
+    else console.log('skipped: a game played in the page verifying on the desktop (no --desktop)');
 
     current = 'the console stayed clean';
     const bad = problems(log);
