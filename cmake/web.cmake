@@ -67,3 +67,23 @@ add_custom_command(
           index.html icon.png burrowgale.js burrowgale.wasm burrowgale.data
   DEPENDS burrowgale ${BURROWGALE_WEB_SITE}/index.html ${BURROWGALE_WEB_SITE}/icon.png)
 add_custom_target(web_page ALL DEPENDS ${web_zip})
+
+# Programs for node, beside the page: the verify command and the world's fingerprint, so that
+# the tests can hold the web build's rules to the desktop's (tests/web.cmake). They read real
+# files, print to the terminal and exit with their status; none of the page's options apply.
+# They need the rules alone: the world library, and for the verifier the file reader beside it.
+set(node_tool_libraries_burrowgale_verify replay_io)
+set(node_tool_libraries_world_digest world)
+foreach(tool burrowgale_verify world_digest)
+  add_executable(${tool} tools/${tool}.cpp)
+  target_link_libraries(${tool} PRIVATE ${node_tool_libraries_${tool}})
+  set_target_properties(${tool} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR} SUFFIX .js)
+  target_link_options(${tool} PRIVATE
+    -sENVIRONMENT=node
+    -sNODERAWFS=1
+    -sEXIT_RUNTIME=1
+    -sALLOW_MEMORY_GROWTH=1
+    # This emscripten's loader fetches the wasm asynchronously, which node cannot do for a file.
+    -sWASM_ASYNC_COMPILATION=0)
+endforeach()
+set_target_properties(burrowgale_verify PROPERTIES OUTPUT_NAME burrowgale-verify)

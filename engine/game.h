@@ -5,6 +5,7 @@
 #include <SDL.h>
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 
@@ -61,6 +62,10 @@ public:
     void bind_axis(int axis, Input::Button negative, Input::Button positive) {
         input.bind_axis(axis, negative, positive);
     }
+
+    // Called after the Fullscreen button switched the window, with the new mode, so that
+    // whoever keeps a setting of it keeps it in step. Unset: only the window changes.
+    std::function<void(bool fullscreen)> fullscreen_switched;
 
     Config config;
     // Writes the player's files posted by the screens, off the frame; joined at exit.

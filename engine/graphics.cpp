@@ -392,6 +392,7 @@ void Graphics::draw_triangle(Point p1, Point p2, Point p3, unsigned int color, b
 }
 
 SDL_Texture* Graphics::load_image(const std::string& name) {
+    if (images_seen_lost != targets_lost) reload_images();
     if (last_entry != nullptr && name == last_name) return *last_entry;
     return find_image(name);
 }
@@ -403,6 +404,14 @@ SDL_Texture* Graphics::find_image(const std::string& name) {
         last_entry = &found->second;
         return found->second;
     }
+    SDL_Texture*& entry = textures[path];
+    entry = texture_from_file(path, name);
+    last_name = name;
+    last_entry = &entry;
+    return entry;
+}
+
+SDL_Texture* Graphics::texture_from_file(const std::string& path, const std::string& name) {
     SDL_Surface* surface = load_quietly(path);
     if (surface == nullptr) {
         std::fprintf(stderr, "Unable to load %s: %s\n", name.c_str(), SDL_GetError());
@@ -411,12 +420,19 @@ SDL_Texture* Graphics::find_image(const std::string& name) {
     if (surface != nullptr && renderer != nullptr) {
         texture = SDL_CreateTextureFromSurface(renderer, surface);
     }
-    SDL_Texture*& entry = textures[path];
-    entry = texture;
-    last_name = name;
-    last_entry = &entry;
     SDL_FreeSurface(surface);
     return texture;
+}
+
+void Graphics::reload_images() {
+    images_seen_lost = targets_lost;
+    // In place: the entries, and the memo of the last one, stay where they are. A load that
+    // failed before was reported then and is not tried again.
+    for (auto& [path, texture] : textures) {
+        if (texture == nullptr) continue;
+        SDL_DestroyTexture(texture);
+        texture = texture_from_file(path, path);
+    }
 }
 
 void Graphics::blit(const std::string& name, const SDL_Rect* source, const SDL_Rect* destination) {
@@ -518,7 +534,7 @@ void Graphics::blit_target(const Target& target, const SDL_Rect& destination, bo
 }
 
 bool Graphics::read_image(const std::string& name, Pixels& out) const {
-    SDL_Surface* loaded = load_quietly("content/" + name);
+    SDL_Surface* loaded = load_quietly(config.content + name);
     if (loaded == nullptr) return false;
     SDL_Surface* rgba = SDL_ConvertSurfaceFormat(loaded, SDL_PIXELFORMAT_RGBA8888, 0);
     SDL_FreeSurface(loaded);

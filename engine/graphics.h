@@ -93,7 +93,8 @@ public:
     void draw_triangle_bottom(Point p1, Point p2, Point p3, unsigned int color);
 
     // The texture of the content folder + name, loaded on first use; null (reported once) on
-    // failure.
+    // failure. After the renderer lost its textures (see targets_lost) every image is loaded
+    // again before the next one is handed out.
     SDL_Texture* load_image(const std::string& name);
     void blit(const std::string& name, const PixelRect* source, const PixelRect* destination);
     void blit_ex(const std::string& name, const PixelRect* source, const PixelRect* destination,
@@ -146,7 +147,8 @@ public:
     // Copies the whole target to `destination`; `opaque` replaces what is below instead of
     // blending, for targets known to have no transparent pixel.
     void blit_target(const Target& target, const PixelRect& destination, bool opaque);
-    // The pixels of "content/" + name read again from the file; false when it cannot be read.
+    // The pixels of the content folder + name read again from the file; false when it cannot
+    // be read.
     bool read_image(const std::string& name, Pixels& out) const;
 
     Config config;
@@ -173,6 +175,11 @@ private:
     // load_image past the memo below: the cache by path, then the file. Out of line, so that
     // the memo's check stays small enough to be inlined into every blit.
     [[gnu::noinline]] SDL_Texture* find_image(const std::string& name);
+    // A new texture of the image file at `path`; null after one line on stderr naming `name`.
+    SDL_Texture* texture_from_file(const std::string& path, const std::string& name);
+    // Makes every cached image's texture again from its file.
+    [[gnu::noinline]] void reload_images();
+    uint64_t images_seen_lost = 0;  // targets_lost when the image textures were last made
 
     // The last image asked for and its entry in `textures`: nearly every copy of a frame names
     // the same sheet, so most lookups end here without building a path. Map entries keep their

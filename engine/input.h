@@ -69,6 +69,11 @@ public:
     bool key_held(Button b) const { return held_buttons.count(b) != 0; }
     bool key_released(Button b) const { return released_buttons.count(b) != 0; }
     bool any_pressed() const { return !pressed_buttons.empty(); }
+    // What "press any key" means on a screen: Fullscreen is the main loop's, on every screen,
+    // and never also does what a screen's other buttons do.
+    bool any_pressed_but_fullscreen() const {
+        return pressed_buttons.size() > pressed_buttons.count(Button::Fullscreen);
+    }
     std::vector<Button> all_pressed() const;
     Button keybind(SDL_Scancode key) const;
     Button padbind(SDL_GameControllerButton button) const;

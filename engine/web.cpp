@@ -39,4 +39,12 @@ void report_ended() {
     });
 }
 
+void report_not_started(const std::string& why) {
+    // clang-format off
+    EM_ASM({
+        if (Module.onAbort) Module.onAbort(UTF8ToString($0));
+    }, why.c_str());
+    // clang-format on
+}
+
 }  // namespace Web

@@ -3,6 +3,8 @@
 // block it.
 #pragma once
 
+#include <string>
+
 namespace Web {
 
 // Calls `frame(context)` once per animation frame until `stop_main_loop`. Never returns: the
@@ -24,5 +26,9 @@ void after_audio_settles(void (*then)(void*), void* context);
 
 // Tells the page that the game has ended, so that it can say so instead of a frozen picture.
 void report_ended();
+
+// Tells the page that the game could not start, and the one line that says why (a bad option
+// in the page's address, say): the page shows it instead of a black canvas.
+void report_not_started(const std::string& why);
 
 }  // namespace Web

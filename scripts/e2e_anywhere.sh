@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The program as built, started from a directory with no content/ of its own (as a player does
 # with build/burrowgale from anywhere): it must find its pictures and sounds beside its own
-# folder, show the title, and start a game without a single load message.
+# folder, show the title, and start a game without a single load message: a game given up
+# with Escape twice is stored in the records.
 # Usage: scripts/e2e_anywhere.sh path/to/burrowgale
 set -euo pipefail
 
@@ -33,9 +34,19 @@ for _ in $(seq 60); do
 done
 [[ "$shown" == yes ]] || fail "the title picture never showed"
 
+records="$XDG_DATA_HOME/burrowgale/records.txt"
+[[ ! -e "$records" ]] || fail "a records file before any game"
 xdotool windowfocus --sync "$window"
 xdotool key Return
 sleep 2
+xdotool key Escape  # pause
+sleep 0.5
+xdotool key Escape  # give up
+for _ in $(seq 100); do
+    [[ -s "$records" ]] && break
+    sleep 0.1
+done
+[[ "$(wc -l <"$records" 2>/dev/null)" == 2 ]] || fail "no game was started and stored"
 stop_game
 [[ ! -s "$work/stderr" ]] || fail "messages on stderr"
-echo "started from an unrelated directory: title shown, game started, everything loaded"
+echo "started from an unrelated directory: title shown, game played and stored, everything loaded"

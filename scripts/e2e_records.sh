@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The real program keeping a record between runs, on a private virtual X server with its own
-# data and configuration folders: a game given up with Escape twice shows the results and is
-# stored; Escape on the title ends the program with status 0; the next run's title shows the
+# data and configuration folders: F on the title only switches the window (twice: back as it
+# was, and saved so) and starts no game; a game given up with Escape twice shows the results and
+# is stored; Escape on the title ends the program with status 0; the next run's title shows the
 # best depth.
 # Usage: scripts/e2e_records.sh path/to/burrowgale   (run from anywhere)
 set -euo pipefail
@@ -62,6 +63,17 @@ quit_with_escape() {
     [[ "$status" -eq 0 ]] || fail "exit status $status after Escape on the title, not 0"
 }
 
+settings="$XDG_CONFIG_HOME/burrowgale/settings.txt"
+start_game
+settle_title first_title
+xdotool key f
+sleep 1
+xdotool key f
+sleep 1
+quit_with_escape
+[[ ! -e "$records" ]] || fail "F on the title started a game: $(cat "$records")"
+grep -qx 'fullscreen = no' "$settings" || fail "F twice did not leave the setting windowed"
+
 start_game
 settle_title first_title
 [[ ! -e "$records" ]] || fail "a records file before any game: $(cat "$records")"
@@ -106,4 +118,5 @@ quit_with_escape
 if grep -v -e '^Unable to load ' -e "^Couldn't load " "$work/stderr" >"$work/unexpected"; then
     fail "unexpected lines on stderr: $(cat "$work/unexpected")"
 fi
-echo "given up with Escape twice: results shown and stored; Escape quits; best depth shown next run"
+echo "F switches the window alone; given up with Escape twice: results shown and stored;" \
+    "Escape quits; best depth shown next run"

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The real program's --replay on a private virtual X server: a golden replay, fast-forwarded by a
-# held key, must reach its results screen; SIGTERM then ends the program with status 0. A file
+# held key, must reach its results screen; SIGTERM then ends the program with status 0. Escape
+# leaves a replay at once for the title, where Escape ends the program with status 0. A file
 # that is no replay exits 2 with one line naming it, before any window opens.
 # Usage: scripts/e2e_replay.sh path/to/burrowgale path/to/golden.replay   (run from anywhere)
 set -euo pipefail
@@ -52,7 +53,47 @@ xdotool keyup a
 [[ "$reached" == yes ]] || fail "the results screen never appeared"
 
 stop_game
+
+# Escape during the playback: the title, then Escape there quits.
+env -u SDL_VIDEODRIVER LD_PRELOAD="$preload" SDL_RENDER_DRIVER=software SDL_AUDIODRIVER=dummy \
+    "$binary" --replay "$replay" 2>>"$work/stderr" &
+game_pid=$!
+window=$(wait_for_window)
+xdotool windowfocus --sync "$window"
+sleep 1
+xdotool key Escape
+# The title picture fills the canvas at twice its size; above the prompt it shows as is.
+/usr/bin/convert content/title.png -background black -flatten -sample 200% \
+    -crop 1280x520+0+0 +repage "$work/expected_title.png"
+titled=no
+# Well within the replay's minute at its own speed, which would bring the title too.
+deadline=$((SECONDS + 15))
+while ((SECONDS < deadline)); do
+    kill -0 "$game_pid" 2>/dev/null || fail "the program ended on Escape during the replay"
+    import -window "$window" "$work/shot.png"
+    /usr/bin/convert "$work/shot.png" -crop 1280x520+0+0 +repage "$work/region.png"
+    differing=$(/usr/bin/compare -metric AE -fuzz 5% "$work/region.png" \
+        "$work/expected_title.png" null: 2>&1 || true)
+    if [[ "$differing" =~ ^[0-9]+$ ]] && ((differing < 1280 * 520 / 100)); then
+        titled=yes
+        break
+    fi
+    sleep 0.5
+done
+[[ "$titled" == yes ]] || fail "Escape did not leave the replay for the title"
+xdotool key Escape
+for _ in $(seq 100); do
+    kill -0 "$game_pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$game_pid" 2>/dev/null && fail "Escape on the title did not end the program"
+status=0
+wait "$game_pid" || status=$?
+game_pid=""
+[[ "$status" -eq 0 ]] || fail "exit status $status after Escape on the title, not 0"
+
 if grep -v -e '^Unable to load ' -e "^Couldn't load " "$work/stderr" >"$work/unexpected"; then
     fail "unexpected lines on stderr: $(cat "$work/unexpected")"
 fi
-echo "--replay reached the results after $((SECONDS - started)) s and ended cleanly on SIGTERM"
+echo "--replay reached the results after $((SECONDS - started)) s and ended cleanly on SIGTERM;" \
+    "Escape left it for the title, where Escape quit"

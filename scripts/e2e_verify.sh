@@ -1,17 +1,19 @@
 #!/usr/bin/env bash
-# The real program's --verify on files it must judge: a golden replay exits 0, the same file
-# with its recorded length changed exits 3, and an empty or garbage file exits 2 with one line
-# on stderr naming the file.
-# Usage: scripts/e2e_verify.sh path/to/burrowgale path/to/golden.replay
+# A verify command on files it must judge: a golden replay exits 0, the same file with its
+# recorded length changed exits 3, and an empty or garbage file exits 2 with one line on stderr
+# naming the file. The command is the real program's --verify, or the web build's under node.
+# Usage: scripts/e2e_verify.sh path/to/golden.replay VERIFY_COMMAND...
+#   e.g. scripts/e2e_verify.sh tests/replays/seed4_autopilot.replay build/burrowgale --verify
 set -euo pipefail
 
-binary=$(realpath "$1")
-golden=$(realpath "$2")
+golden=$(realpath "$1")
+shift
+verify=("$@")
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-status() { local s=0; "$binary" --verify "$1" >"$work/out" 2>"$work/err" || s=$?; echo "$s"; }
+status() { local s=0; "${verify[@]}" "$1" >"$work/out" 2>"$work/err" || s=$?; echo "$s"; }
 
 [[ $(status "$golden") == 0 ]] || fail "the golden replay does not verify: $(cat "$work/out")"
 
@@ -40,4 +42,4 @@ for bad in empty garbage; do
     [[ $(wc -l <"$work/err") == 1 ]] || fail "not one line for the $bad file: $(cat "$work/err")"
     grep -q "^$work/$bad.replay: " "$work/err" || fail "the line does not name the file"
 done
-echo "--verify: 0 for the golden replay, 3 when tampered, 2 for bad files"
+echo "${verify[*]}: 0 for the golden replay, 3 when tampered, 2 for bad files"

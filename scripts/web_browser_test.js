@@ -2,11 +2,13 @@
 // console errors, the title shows, a key (or a controller button) starts a game that moves,
 // and that key starts the sound. A failing check prints the browser's console.
 //
-// Usage: node scripts/web_browser_test.js SITE_FOLDER [--bench N]
+// Usage: node scripts/web_browser_test.js SITE_FOLDER [--bench N] [--desktop BURROWGALE]
 //   (NODE_PATH must reach puppeteer-core: see scripts/web_browser_test.sh)
 //   --bench N: only load the page N times and print the time to the first title frame.
+//   --desktop BURROWGALE: the desktop program, which must verify a game played in the page.
 'use strict';
 
+const {spawnSync} = require('child_process');
 const fs = require('fs');
 const http = require('http');
 const os = require('os');
@@ -199,13 +201,37 @@ async function frame(page) {
   return decodePng(Buffer.from(shot.data, 'base64'));
 }
 
-async function waitFor(what, test, timeoutMs) {
-  const deadline = Date.now() + timeoutMs;
+// Every wait ends on what it waits for; its deadline only has to catch a page that never gets
+// there, so it is set for a machine running the whole suite on few cores (`ctest -j6` on two),
+// never for a quiet one. The figure a caller gives is a floor.
+const kPatienceMs = 120000;
+
+async function waitFor(what, test, timeoutMs = kPatienceMs) {
+  const limit = Math.max(timeoutMs, kPatienceMs);
+  const deadline = Date.now() + limit;
   for (;;) {
     const result = await test();
     if (result) return result;
-    check(Date.now() < deadline, `timed out after ${timeoutMs / 1000} s waiting for ${what}`);
+    check(Date.now() < deadline, `timed out after ${limit / 1000} s waiting for ${what}`);
     await new Promise(r => setTimeout(r, 100));
+  }
+}
+
+// The game takes one step per animation frame of its page: once `count` more have passed, it
+// has seen every key pressed before. Used between key presses instead of a guessed pause.
+async function frames(page, count) {
+  let timer;
+  const late = new Promise((resolve, reject) => {
+    timer = setTimeout(() => reject(new Error(
+        `timed out after ${kPatienceMs / 1000} s waiting for ${count} frames of the page`)), kPatienceMs);
+  });
+  try {
+    await Promise.race([late, page.evaluate(n => new Promise(resolve => {
+      const next = left => (left === 0 ? resolve() : requestAnimationFrame(() => next(left - 1)));
+      next(n);
+    }), count)]);
+  } finally {
+    clearTimeout(timer);
   }
 }
 
@@ -221,11 +247,96 @@ async function loadTitle(page, url, title) {
   return Date.now() - started;
 }
 
+// ---- a game played in the page verifies on the desktop ----
+
+// The seed a replay file was recorded with: after the magic number, the format version
+// (a varint) and the game version (length first) comes the seed, a varint.
+function replaySeed(bytes) {
+  let pos = 4;
+  const varint = () => {
+    let value = 0, shift = 0;
+    for (;;) {
+      const byte = bytes[pos++];
+      check(byte !== undefined, 'the replay ends in its header');
+      value += (byte & 0x7f) * 2 ** shift;
+      if (byte < 0x80) return value;
+      shift += 7;
+    }
+  };
+  varint();
+  pos += bytes[pos] + 1;
+  return varint();
+}
+
+// A game of a seed named in the address, steered by scripted keys and given up, must replay
+// on the desktop as it was played in the page; a bad seed in the address stops the game with
+// the desktop's own line. Pages of their own, in the same browser as the other steps.
+async function seededGameVerifies(browser, url, title, desktop, log) {
+  const kSeed = 4242;
+  const replayFile = '/home/web_user/.local/share/burrowgale/last.replay';
+  const page = await browser.newPage();
+  watch(page, log);
+  await loadTitle(page, `${url}?seed=${kSeed}`, title);
+  // A replay left by an earlier step must not pass for this game's.
+  await read(page, `(function () { try { FS.unlink('${replayFile}'); } catch (e) {} })()`);
+  const titleShot = await frame(page);
+  await page.keyboard.press('Enter');
+  await waitFor('the play screen of the seeded game', async () => {
+    const shot = await frame(page);
+    return difference(titleShot, shot) > 0.5 && titleLikeness(shot, title) < 0.2;
+  }, 20000);
+  for (const [key, holdMs] of [['ArrowLeft', 400], ['ArrowRight', 900], ['d', 300], ['a', 600]]) {
+    await page.keyboard.down(key);
+    await new Promise(r => setTimeout(r, holdMs));
+    await page.keyboard.up(key);
+    await new Promise(r => setTimeout(r, 250));
+  }
+  await page.keyboard.press('Escape');  // pause
+  await frames(page, 5);
+  await page.keyboard.press('Escape');  // give up
+  const encoded = await waitFor('the seeded game\'s replay', () => read(page, `(function () {
+      try {
+        var bytes = FS.readFile('${replayFile}'), text = '';
+        for (var i = 0; i < bytes.length; i++) text += String.fromCharCode(bytes[i]);
+        return btoa(text);
+      } catch (e) { return ''; }
+    })()`), 10000);
+  await page.close();
+  const bytes = Buffer.from(encoded, 'base64');
+  check(replaySeed(bytes) === kSeed, `the game played seed ${replaySeed(bytes)}, not ${kSeed}`);
+
+  const work = fs.mkdtempSync(path.join(os.tmpdir(), 'burrowgale-page-game-'));
+  try {
+    const file = path.join(work, 'page.replay');
+    fs.writeFileSync(file, bytes);
+    const run = spawnSync(desktop, ['--verify', file], {encoding: 'utf8'});
+    check(run.status === 0, `the desktop's --verify exits ${run.status} on the page's game:\n` +
+          `${run.stdout}${run.stderr}`);
+    const frames = Number((run.stdout.match(/replayed: .* (\d+) frames/) || [])[1]);
+    check(frames > 60, `the page's game lasted only ${frames} frames`);
+    console.log(`ok: a game of seed ${kSeed} played in the page (${frames} frames) verifies ` +
+                'on the desktop');
+  } finally {
+    fs.rmSync(work, {recursive: true, force: true});
+  }
+
+  // Its console errors are expected: the game prints the line and its usage on stderr.
+  const badPage = await browser.newPage();
+  await badPage.goto(`${url}?seed=4294967296`, {waitUntil: 'load'});
+  await waitFor('the page saying the seed is wrong', () => read(badPage,
+      `document.getElementById('status').textContent.includes(
+           "--seed needs a whole number from 0 to 4294967295, not '4294967296'")`), 20000);
+  await badPage.close();
+  console.log('ok: a bad seed in the address stops the game with one line');
+}
+
 async function main() {
   const args = process.argv.slice(2);
   const site = path.resolve(args[0] || '');
   const benchIndex = args.indexOf('--bench');
   const benchRuns = benchIndex >= 0 ? Number(args[benchIndex + 1]) : 0;
+  const desktopIndex = args.indexOf('--desktop');
+  const desktop = desktopIndex >= 0 ? path.resolve(args[desktopIndex + 1] || '') : '';
   const root = path.resolve(__dirname, '..');
   if (!fs.existsSync(path.join(site, 'index.html'))) {
     console.error(`FAIL: no page in ${site}: build it with ./web.sh`);
@@ -279,9 +390,7 @@ async function main() {
       return difference(titleShot, shot) > 0.5 && titleLikeness(shot, title) < 0.2 ? shot : null;
     }, 20000);
     check(distinctColours(playShot) >= 8, 'the play screen is nearly blank');
-    await new Promise(r => setTimeout(r, 1500));
-    const laterShot = await frame(page);
-    check(difference(playShot, laterShot) > 0.001, 'the play screen does not move');
+    await waitFor('the play screen to move', async () => difference(playShot, await frame(page)) > 0.001);
     console.log('ok: a key starts a game, and the game moves');
 
     current = 'the key started the sound';
@@ -289,9 +398,8 @@ async function main() {
       const context = Module.SDL2 && Module.SDL2.audioContext;
       return context && context.state === 'running' ? context.currentTime : 0;
     }), 5000);
-    await new Promise(r => setTimeout(r, 500));
-    const audioLater = await page.evaluate(() => Module.SDL2.audioContext.currentTime);
-    check(audioLater > audio, 'the audio clock does not advance');
+    await waitFor('the audio clock to advance',
+                  () => page.evaluate(t => Module.SDL2.audioContext.currentTime > t, audio));
     console.log('ok: the audio context runs after the key');
 
     current = 'fullscreen on F';
@@ -305,12 +413,14 @@ async function main() {
     current = 'the canvas follows the window';
     for (const [width, height] of [[1000, 1000], [2000, 600]]) {
       await page.setViewport({width, height});
-      await new Promise(r => setTimeout(r, 300));
-      const box = JSON.parse(await read(page,
+      const canvasBox = async () => JSON.parse(await read(page,
           'JSON.stringify(document.getElementById("canvas").getBoundingClientRect())'));
-      const fits = Math.abs(box.width - Math.min(width, (height - kControlsLine) * 16 / 9)) < 1;
-      check(fits && Math.abs(box.width * 9 / 16 - box.height) < 1,
-            `in a ${width}x${height} window the canvas is ${box.width}x${box.height}`);
+      const fits = box => Math.abs(box.width - Math.min(width, (height - kControlsLine) * 16 / 9)) < 1 &&
+          Math.abs(box.width * 9 / 16 - box.height) < 1;
+      let box = await canvasBox();
+      await waitFor(`the canvas to fit a ${width}x${height} window`,
+                    async () => fits(box = await canvasBox())).catch(() => {});
+      check(fits(box), `in a ${width}x${height} window the canvas is ${box.width}x${box.height}`);
     }
     await page.setViewport({width: kWidth, height: kHeight + kControlsLine});
     console.log('ok: the canvas fills the window at 16:9');
@@ -322,7 +432,7 @@ async function main() {
       })()`;
     const storedBefore = await read(page, 'Module.filesStored');
     await page.keyboard.press('Escape');  // pause
-    await new Promise(r => setTimeout(r, 300));
+    await frames(page, 5);
     await page.keyboard.press('Escape');  // give up: the game ends and is recorded
     const kept = await waitFor('the records file', () => read(page, fileText(records)), 10000);
     check(kept.split('\n').filter(line => line.trim()).length >= 2,
@@ -337,14 +447,40 @@ async function main() {
           'after a reload the last game\'s replay is gone');
     console.log('ok: a game given up is recorded, and the record survives a reload');
 
+    current = 'a second tab leaves the first one\'s storage alone';
+    const notice = `(function () {
+        var line = document.getElementById('controls');
+        return line.className === 'notice' ? line.textContent : '';
+      })()`;
+    check(await read(page, 'Module.ownsStorage') === true && await read(page, notice) === '',
+          'the first tab does not own the storage');
+    const second = await browser.newPage();
+    watch(second, log);
+    await loadTitle(second, url, title);
+    const said = await waitFor('the second tab saying so', () => read(second, notice), 10000);
+    check(/another tab/.test(said) && /keeps no records/.test(said),
+          `the second tab says: ${said}`);
+    // Whatever it would store never reaches the storage.
+    await read(second, `FS.writeFile('${records}', 'not records\\n'), Module.saveFiles(), true`);
+    await new Promise(r => setTimeout(r, 1000));
+    check(await read(second, 'Module.filesStored') === 0, 'the second tab stored its files');
+    await second.close();
+    await page.reload({waitUntil: 'load'});
+    await loadTitle(page, url, title);
+    check(await read(page, fileText(records)) === kept,
+          `after a second tab the records file holds:\n${await read(page, fileText(records))}`);
+    check(await read(page, notice) === '', 'the first tab, reloaded, says its storage is taken');
+    console.log('ok: a second tab says it keeps nothing, and the first tab\'s records survive');
+
     current = 'the options play a compressed effect and keep the settings';
     const settings = '/home/web_user/.config/burrowgale/settings.txt';
     const storedSettings = await read(page, 'Module.filesStored');
     await page.keyboard.press('Tab');         // the options
-    await new Promise(r => setTimeout(r, 300));
+    await frames(page, 5);
     await page.keyboard.press('ArrowDown');   // effects volume
+    await frames(page, 5);
     await page.keyboard.press('ArrowLeft');   // one lower, with a sample at the new level
-    await new Promise(r => setTimeout(r, 500));
+    await frames(page, 5);
     await page.keyboard.press('Escape');      // back to the title, saving
     const saved = await waitFor('the settings file', () => read(page, fileText(settings)), 10000);
     check(/effects_volume\s*=\s*9/.test(saved), `the settings file holds:\n${saved}`);
@@ -381,10 +517,10 @@ async function main() {
     });
     await loadTitle(padPage, url, title);
     await padPage.evaluate(() => window.plugInPad());
-    await new Promise(r => setTimeout(r, 500));
+    await frames(padPage, 5);
     const padTitle = await frame(padPage);
     await padPage.evaluate(() => window.pressPadButton(0, true));  // A, the bottom face button
-    await new Promise(r => setTimeout(r, 300));
+    await frames(padPage, 5);
     await padPage.evaluate(() => window.pressPadButton(0, false));
     await waitFor('the play screen after a controller button', async () => {
       const shot = await frame(padPage);
@@ -392,6 +528,10 @@ async function main() {
     }, 20000);
     await padPage.close();
     console.log('ok: a controller button starts a game');
+
+    current = 'a seeded game played in the page verifies on the desktop';
+    if (desktop) await seededGameVerifies(browser, url, title, desktop, log);
+    else console.log('skipped: a game played in the page verifying on the desktop (no --desktop)');
 
     current = 'the console stayed clean';
     const bad = problems(log);

@@ -23,3 +23,8 @@ add_test(NAME e2e_records
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/e2e_records.sh $<TARGET_FILE:burrowgale>
   WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
 set_tests_properties(e2e_records PROPERTIES TIMEOUT 300)
+
+add_test(NAME e2e_replays_kept
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/e2e_replays_kept.sh $<TARGET_FILE:burrowgale>
+  WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+set_tests_properties(e2e_replays_kept PROPERTIES TIMEOUT 300)

@@ -10,8 +10,8 @@ foreach(replay IN LISTS golden_replays)
 endforeach()
 
 add_test(NAME e2e_verify_tampered
-  COMMAND ${CMAKE_SOURCE_DIR}/scripts/e2e_verify.sh $<TARGET_FILE:burrowgale>
-          ${CMAKE_SOURCE_DIR}/tests/replays/seed4_autopilot.replay)
+  COMMAND ${CMAKE_SOURCE_DIR}/scripts/e2e_verify.sh
+          ${CMAKE_SOURCE_DIR}/tests/replays/seed4_autopilot.replay $<TARGET_FILE:burrowgale> --verify)
 
 add_test(NAME e2e_replay
   COMMAND ${CMAKE_SOURCE_DIR}/scripts/e2e_replay.sh $<TARGET_FILE:burrowgale>

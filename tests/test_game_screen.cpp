@@ -638,7 +638,7 @@ TEST_F(PlayDrawing, ResultsShowTheBestsTheNewBestMarkTheSeedAndThePrompt) {
               std::string::npos)
         << shown;
     EXPECT_NE(shown.find("Seed 4321"), std::string::npos) << shown;
-    EXPECT_NE(shown.find("Space: continue"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("Space or Start: continue"), std::string::npos) << shown;
 }
 
 TEST_F(PlayDrawing, EachObjectTakesTwoJitterSamplesYFirst) {

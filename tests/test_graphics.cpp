@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <array>
 #include <climits>
+#include <filesystem>
 #include <map>
 #include <set>
 #include <string>
@@ -370,13 +371,14 @@ TEST_F(GraphicsTest, HalfTrianglesWithTheWrongLayoutDrawNothing) {
 class GraphicsImageTest : public GraphicsTest {
 protected:
     // A 2 by 1 image: red on the left, green on the right.
-    void write_pair_image() {
+    void write_pair_image() { write_pair_image(content.content()); }
+    void write_pair_image(const std::filesystem::path& folder) {
         SDL_Surface* surface =
             SDL_CreateRGBSurfaceWithFormat(0, 2, 1, 32, SDL_PIXELFORMAT_RGBA8888);
         auto* pixels = static_cast<uint32_t*>(surface->pixels);
         pixels[0] = 0xFF0000FF;
         pixels[1] = 0x00FF00FF;
-        IMG_SavePNG(surface, (content.content() / "pair.png").c_str());
+        IMG_SavePNG(surface, (folder / "pair.png").c_str());
         SDL_FreeSurface(surface);
     }
 
@@ -548,8 +550,35 @@ TEST_F(GraphicsImageTest, RaisedResetEventsCountAsLostTargets) {
     SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
 }
 
-TEST_F(GraphicsImageTest, ReadsAnImagesPixels) {
+// A renderer that lost its textures leaves the cached images with wiped pixels (simulated here:
+// the software renderer keeps them): every image is made again before it is drawn next.
+TEST_F(GraphicsImageTest, ImagesDrawCorrectlyAfterTheRendererLostItsTextures) {
+    SDL_InitSubSystem(SDL_INIT_EVENTS);
     write_pair_image();
+    const SDL_Rect destination{3, 4, 2, 1};
+    for (const Uint32 type : {Uint32{SDL_RENDER_TARGETS_RESET}, Uint32{SDL_RENDER_DEVICE_RESET}}) {
+        SDL_Texture* texture = graphics->load_image("pair.png");
+        ASSERT_NE(texture, nullptr);
+        const uint32_t wiped[2] = {0, 0};
+        ASSERT_EQ(SDL_UpdateTexture(texture, nullptr, wiped, sizeof wiped), 0) << SDL_GetError();
+        SDL_Event event{};
+        event.type = type;
+        SDL_PushEvent(&event);
+        SDL_FlushEvents(SDL_FIRSTEVENT, SDL_LASTEVENT);
+
+        graphics->clear();
+        graphics->blit("pair.png", nullptr, &destination);
+        EXPECT_EQ(test::read_pixel(*graphics, 3, 4), 0xFF0000FFu) << type;
+        EXPECT_EQ(test::read_pixel(*graphics, 4, 4), 0x00FF00FFu) << type;
+    }
+}
+
+// From the content folder found, wherever the game was started: here not the working folder's.
+TEST_F(GraphicsImageTest, ReadsAnImagesPixelsFromTheContentFolder) {
+    const std::filesystem::path art = content.root / "art";
+    std::filesystem::create_directory(art);
+    write_pair_image(art);
+    graphics->config.content = (art / "").string();
     Graphics::Pixels pixels;
     ASSERT_TRUE(graphics->read_image("pair.png", pixels));
     EXPECT_EQ(pixels.width, 2);

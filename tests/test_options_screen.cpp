@@ -10,6 +10,7 @@
 #include "engine/audio.h"
 #include "engine/game.h"
 #include "game/app/command_line.h"
+#include "game/screens/game_screen.h"
 #include "game/screens/screen_flow.h"
 #include "game/screens/title_screen.h"
 #include "tests/support/support.h"
@@ -100,6 +101,50 @@ TEST(OptionsThroughTheGame, VolumeAndANewKeyForLeftOutliveTheGame) {
     ASSERT_TRUE(again.game.start(again.flow.title()));
     EXPECT_EQ(again.game.audio->music_level, 7);
     EXPECT_EQ(Mix_VolumeMusic(-1), 7 * 128 / 10);
+}
+
+// F switches the window and the setting as one, saved at once; the options show the window as
+// it is, even when the command line chose it for this run, and their first change switches it.
+TEST(OptionsThroughTheGame, FullscreenIsOneTruthForTheWindowTheSettingAndTheOptions) {
+    test::TempContentDir content;
+    test::TempFolder home;
+    const fs::path data = home.path / "data";
+    const fs::path config = home.path / "config";
+    const auto shows = [](Session& run, const std::string& value) {
+        const OptionsScreen* options = current<OptionsScreen>(run);
+        return options != nullptr &&
+               options->menu.entries[static_cast<int>(Entry::Fullscreen)].find(
+                   "< " + value + " >") != std::string::npos;
+    };
+    {
+        Session run(data, config);
+        run.game.config.graphics.fullscreen = true;  // as --fullscreen makes it, for this run
+        ASSERT_TRUE(run.game.start(run.flow.title()));
+        press(run, SDL_SCANCODE_TAB);
+        EXPECT_TRUE(shows(run, "On"));
+        press(run, SDL_SCANCODE_DOWN);
+        press(run, SDL_SCANCODE_DOWN);
+        press(run, SDL_SCANCODE_RIGHT);
+        EXPECT_FALSE(run.game.graphics->config.fullscreen);
+        EXPECT_FALSE(run.profile.settings.fullscreen);
+        EXPECT_TRUE(shows(run, "Off"));
+
+        press(run, SDL_SCANCODE_F);
+        EXPECT_TRUE(run.game.graphics->config.fullscreen);
+        EXPECT_TRUE(run.profile.settings.fullscreen);
+        EXPECT_TRUE(shows(run, "On"));
+        EXPECT_NE(test::read_file(config / "settings.txt").find("fullscreen = yes\n"),
+                  std::string::npos);
+
+        press(run, SDL_SCANCODE_ESCAPE);
+        ASSERT_NE(current<TitleScreen>(run), nullptr);
+        press(run, SDL_SCANCODE_F);
+        EXPECT_FALSE(run.game.graphics->config.fullscreen);
+        EXPECT_NE(current<TitleScreen>(run), nullptr);  // and no game started
+    }
+    Session again(data, config);
+    EXPECT_FALSE(again.profile.settings.fullscreen);
+    EXPECT_FALSE(again.game.config.graphics.fullscreen);
 }
 
 // The screen on its own, fed logical buttons as a controller gives them.
@@ -194,6 +239,20 @@ TEST_F(Options, ValuesStayInRangeEffectsPlayASampleResetRestoresDefaults) {
     EXPECT_EQ(profile.settings.shake, Settings::Shake::Full);
     EXPECT_EQ(Mix_VolumeMusic(-1), 128);
     EXPECT_NE(options.menu.entries[0].find("< 10 >"), std::string::npos);
+}
+
+// The prompts name what is bound, on the options pages and on the pause and results overlays.
+TEST_F(Options, PromptsNameTheKeysAndButtonsAsBound) {
+    EXPECT_EQ(options.main_prompt, "Return or Start: select    Escape or Back: save and leave");
+    profile.settings.rebind_key(Button::Start, SDL_SCANCODE_P);
+    profile.settings.rebind_pad(Button::Select, SDL_CONTROLLER_BUTTON_Y);
+    const OptionsScreen rebound(flow);
+    EXPECT_EQ(rebound.main_prompt, "P or Start: select    Escape or Y: save and leave");
+    EXPECT_EQ(rebound.controls_prompt, "P or Start: change    Escape or Y: back");
+    EXPECT_EQ(rebound.waiting_prompt, "Escape: cancel");
+    const GameScreen game(7, &flow);
+    EXPECT_EQ(game.pause_prompt, "P or Start: resume    Escape or Y: give up");
+    EXPECT_EQ(game.results_prompt, "P or Start: continue");
 }
 
 TEST_F(Options, EveryRowFitsThePanel) {

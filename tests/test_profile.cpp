@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -70,7 +71,9 @@ TEST_F(Folders, ARecordIsStoredWithItsDateAndReadBackNextRun) {
     EXPECT_EQ(outcome.best_length, 9.0);
 }
 
-TEST_F(Folders, TwoCopiesRunningAtOnceLoseNothing) {
+// Two copies taking turns: each merges what the other stored before it writes. (Two copies
+// storing at the same moment: test_replay_files' KeptByTwoCopies.)
+TEST_F(Folders, EachCopyMergesWhatAnotherStoredMeanwhile) {
     Profile a = open();
     Profile b = open();  // both started before either stored anything
     a.add_result(game(1.0, 1.0, 1));
@@ -85,6 +88,27 @@ TEST_F(Folders, TwoCopiesRunningAtOnceLoseNothing) {
     const Profile::Outcome outcome = b.add_result(game(2.5, 1.0, 4));
     EXPECT_FALSE(outcome.new_best_depth);
     EXPECT_EQ(outcome.best_depth, 3.0);
+}
+
+// Another copy that never lets go of the lock (hung, say) costs one warning per game; the
+// records are still stored, and nothing is marked for removal.
+TEST_F(Folders, ALockThatCannotBeHadWarnsAndStillStores) {
+    Profile profile = open();
+    for (uint32_t i = 0; i < Records::kKept; ++i) profile.add_result(game(10.0 + i, 1.0, i));
+    FileLock other;
+    std::string error;
+    ASSERT_TRUE(other.acquire(data / Profile::kLockFile, std::chrono::milliseconds(0), error));
+    profile.lock_patience = std::chrono::milliseconds(20);
+    profile.left_table.clear();
+    testing::internal::CaptureStderr();
+    const Profile::Outcome outcome = profile.add_result(game(50.0, 1.0, 99));
+    const std::string stderr_text = testing::internal::GetCapturedStderr();
+    EXPECT_EQ(std::count(stderr_text.begin(), stderr_text.end(), '\n'), 1) << stderr_text;
+    EXPECT_NE(stderr_text.find("burrowgale.lock"), std::string::npos) << stderr_text;
+    EXPECT_EQ(outcome.dropped.size(), 1u);
+    EXPECT_TRUE(profile.left_table.empty());
+    other.release();
+    EXPECT_EQ(open().records.table.front().seed, 99u);
 }
 
 TEST_F(Folders, MergingReportsRecordsThatDroppedOut) {

@@ -6,6 +6,7 @@
 #include <filesystem>
 #include <fstream>
 #include <string>
+#include <vector>
 
 #include "engine/audio.h"
 #include "engine/game.h"
@@ -130,7 +131,39 @@ TEST_F(Playback, DemoIsSilentAndLeavesOnAnyKey) {
     for (int i = 0; i < 600; ++i) ASSERT_TRUE(update(screen, 100));
     EXPECT_FALSE(screen.fast_forward);
     EXPECT_TRUE(audio.samples.empty());
+    EXPECT_TRUE(update(screen, 16, Button::Fullscreen));  // only switches the window
     EXPECT_FALSE(update(screen, 16, Button::Left));
+}
+
+// Through a Game fed SDL events: Escape leaves a replay at once for the title, where Escape
+// quits as ever; F only switches the window, other keys only speed the replay up.
+TEST_F(Playback, EscapeLeavesAReplayForTheTitleWhereEscapeQuits) {
+    Game::Config config;
+    config.graphics = headless::graphics_config(320, 180, "test");
+    Game game(config);
+    ScreenFlow game_flow(profile, {}, &game);
+    ASSERT_TRUE(game.start(
+        new ReplayScreen(load("seed4_autopilot.replay"), ReplayScreen::Mode::Replay, &game_flow)));
+    auto press = [&game](SDL_Scancode key) {
+        push_key(key, true);
+        const bool going = game.step();
+        push_key(key, false);
+        return going && game.step();
+    };
+    ASSERT_TRUE(press(SDL_SCANCODE_F));
+    ASSERT_TRUE(press(SDL_SCANCODE_SPACE));
+    auto* replay = dynamic_cast<ReplayScreen*>(game.screen.get());
+    ASSERT_NE(replay, nullptr);
+    EXPECT_EQ(replay->mode, ReplayScreen::Mode::Replay);
+    ASSERT_TRUE(press(SDL_SCANCODE_ESCAPE));
+    ASSERT_NE(dynamic_cast<TitleScreen*>(game.screen.get()), nullptr);
+    push_key(SDL_SCANCODE_ESCAPE, true);
+    EXPECT_FALSE(game.step());
+
+    // The controller's Back (Select) leaves as Escape does.
+    ReplayScreen direct(load("seed4_autopilot.replay"), ReplayScreen::Mode::Replay);
+    EXPECT_TRUE(update(direct, 16, Button::A));
+    EXPECT_FALSE(update(direct, 16, Button::Select));
 }
 
 // The whole way through a Game fed SDL events, as a player would: idle on the title, watch the
@@ -180,11 +213,38 @@ TEST_F(Playback, IdleTitleShowsTheDemoAndAKeyReturnsWithoutStartingAGame) {
     EXPECT_NE(dynamic_cast<GameScreen*>(game.screen.get()), nullptr);
 }
 
+// The bundled demo comes from the content folder found, not from the working folder.
+TEST_F(Playback, TheBundledDemoIsFoundInTheContentFolder) {
+    const std::filesystem::path elsewhere = content.root / "installed";
+    std::filesystem::create_directory(elsewhere);
+    std::filesystem::copy_file(golden("seed5_autopilot.replay"), elsewhere / "demo.replay");
+    Game::Config config;
+    config.graphics = headless::graphics_config(320, 180, "test");
+    config.graphics.content = (elsewhere / "").string();
+    Game game(config);
+    ScreenFlow game_flow(profile, {}, &game);
+    TitleScreen title(game_flow);
+    ASSERT_EQ(title.demo_paths, std::vector<std::string>{(elsewhere / "demo.replay").string()});
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(title.load_demo());
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_EQ(title.demo->seed, load("seed5_autopilot.replay").seed);
+
+    // Without one, the title says so once and stays.
+    std::filesystem::remove(elsewhere / "demo.replay");
+    TitleScreen bare(game_flow);
+    testing::internal::CaptureStderr();
+    EXPECT_TRUE(update(bare, TitleScreen::kDemoAfterMs));
+    EXPECT_TRUE(update(bare, TitleScreen::kDemoAfterMs));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(),
+              "No demo: " + (elsewhere / "demo.replay").string() + " is missing\n");
+}
+
 // The bundled demo is the game's own file: a broken one is reported and left where it is.
 TEST_F(Playback, TitleWithoutAUsableDemoStaysAndSaysWhyOnce) {
-    const std::string bad = TitleScreen::kBundledDemo;
-    std::ofstream(bad) << "not a replay";
     TitleScreen title(flow);
+    const std::string bad = title.bundled_demo;
+    std::ofstream(bad) << "not a replay";
     title.demo_paths = {(content.root / "missing.replay").string(), bad};
     testing::internal::CaptureStderr();
     EXPECT_TRUE(update(title, TitleScreen::kDemoAfterMs - 1));

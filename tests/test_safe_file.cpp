@@ -2,6 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <csignal>
+#include <cstdlib>
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -89,19 +95,115 @@ TEST(SafeFile, ReadTellsMissingFromTooBigFromUnreadable) {
 TEST(SafeFile, SetAsideNeverReplacesAnEarlierBadFile) {
     test::TempFolder folder;
     const fs::path path = folder.path / "records.txt";
+    const std::string stem = path.string() + ".bad-20261208T074600Z";
     SafeFile files;
     files.timestamp = [] { return std::string("20261208T074600Z"); };
     std::string error;
     test::write_file(path, "first bad");
-    EXPECT_EQ(files.set_aside(path, error), fs::path(path.string() + ".bad-20261208T074600Z"));
+    EXPECT_EQ(files.set_aside(path, error), fs::path(stem));
     test::write_file(path, "second bad");
-    EXPECT_EQ(files.set_aside(path, error), fs::path(path.string() + ".bad-20261208T074600Z-1"));
+    EXPECT_EQ(files.set_aside(path, error), fs::path(stem + "-1"));
     EXPECT_FALSE(fs::exists(path));
-    EXPECT_EQ(test::read_file(path.string() + ".bad-20261208T074600Z"), "first bad");
-    EXPECT_EQ(test::read_file(path.string() + ".bad-20261208T074600Z-1"), "second bad");
+    EXPECT_EQ(test::read_file(stem), "first bad");
+    EXPECT_EQ(test::read_file(stem + "-1"), "second bad");
+
+    // Another copy takes the next name between our look and our rename: ours goes further.
+    test::write_file(path, "third bad");
+    files.before_step = [&](Step step) {
+        if (step == Step::RenameAside && !fs::exists(stem + "-2")) {
+            test::write_file(stem + "-2", "the other copy's");
+        }
+        return true;
+    };
+    EXPECT_EQ(files.set_aside(path, error), fs::path(stem + "-3")) << error;
+    EXPECT_EQ(test::read_file(stem + "-2"), "the other copy's");
+    EXPECT_EQ(test::read_file(stem + "-3"), "third bad");
 
     EXPECT_TRUE(files.set_aside(path, error).empty());  // nothing there to set aside
     EXPECT_FALSE(error.empty());
+}
+
+// A FIFO (or a device) under the name must not hold the game at its start: reading it fails at
+// once. Run in a child that an alarm kills, so that a hang fails the test instead of stalling it.
+TEST(SafeFileDeathTest, ReadingAFifoFailsAtOnceInsteadOfWaitingForAWriter) {
+    test::TempFolder folder;
+    const fs::path path = folder.path / "records.txt";
+    ASSERT_EQ(mkfifo(path.c_str(), 0600), 0);
+    EXPECT_EXIT(
+        {
+            alarm(5);
+            SafeFile files;
+            std::string contents;
+            std::string error;
+            const bool refused = files.read(path, 100, contents, error) == ReadResult::Failed &&
+                                 error.find("not a regular file") != std::string::npos;
+            std::exit(refused ? 0 : 1);
+        },
+        ::testing::ExitedWithCode(0), "");
+    SafeFile files;
+    std::string error;
+    EXPECT_TRUE(files.write(path, "x\n", error)) << error;  // replaced, never opened
+    EXPECT_EQ(test::read_file(path), "x\n");
+}
+
+// The temporary's name is guessable: whatever sits there, a symlink to another file or a file
+// of another copy, is neither written through nor reused.
+TEST(SafeFile, WhatSitsAtTheTemporaryNameIsNeitherFollowedNorReused) {
+    for (const bool symlink : {true, false}) {
+        SCOPED_TRACE(symlink ? "symlink" : "file");
+        test::TempFolder folder;
+        const fs::path path = folder.path / "records.txt";
+        const fs::path victim = folder.path / "victim";
+        const fs::path in_the_way =
+            folder.path / (".records.txt." + std::to_string(getpid()) + ".tmp");
+        test::write_file(victim, "not ours");
+        if (symlink) {
+            fs::create_symlink(victim, in_the_way);
+        } else {
+            test::write_file(in_the_way, "not ours");
+        }
+        SafeFile files;
+        std::string error;
+        ASSERT_TRUE(files.write(path, "records\n", error)) << error;
+        EXPECT_EQ(test::read_file(path), "records\n");
+        EXPECT_FALSE(fs::is_symlink(path));
+        EXPECT_EQ(test::read_file(victim), "not ours");
+        EXPECT_EQ(test::read_file(in_the_way), "not ours");
+        EXPECT_EQ(fs::is_symlink(in_the_way), symlink);
+    }
+}
+
+// What a crash left between create and rename goes with the next write; nothing else does.
+TEST(SafeFile, AWriteRemovesStaleTemporariesOfItsOwnFileAndNothingElse) {
+    using std::chrono::minutes;
+    struct Case {
+        const char* name;
+        minutes age;
+        bool removed;
+    };
+    const std::vector<Case> cases = {
+        {".records.txt.4242.tmp", minutes(60), true},
+        {".records.txt.4242-3.tmp", minutes(60), true},
+        {".records.txt.4243.tmp", minutes(1), false},  // maybe another copy's, writing now
+        {".records.txt.notes.tmp", minutes(60), false},
+        {".records.txt.4242.tmp.old", minutes(60), false},
+        {".records.txt.-1.tmp", minutes(60), false},
+        {".settings.txt.4242.tmp", minutes(60), false},  // another file's: its own write
+        {"records.txt.4242.tmp", minutes(60), false},
+        {"mine.tmp", minutes(60), false},
+    };
+    test::TempFolder folder;
+    const auto now = fs::file_time_type::clock::now();
+    for (const Case& c : cases) {
+        test::write_file(folder.path / c.name, "x");
+        fs::last_write_time(folder.path / c.name, now - c.age);
+    }
+    SafeFile files;
+    std::string error;
+    ASSERT_TRUE(files.write(folder.path / "records.txt", "records\n", error)) << error;
+    for (const Case& c : cases) {
+        EXPECT_EQ(fs::exists(folder.path / c.name), !c.removed) << c.name;
+    }
 }
 
 TEST(SafeFile, DefaultTimestampIsCompactUtc) {

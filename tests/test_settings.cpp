@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace {
@@ -116,6 +117,7 @@ TEST(Settings, AnInvalidLineIsReportedByNumberAndKeepsItsDefault) {
         "line 12: 'Q' is already bound to left",
         "line 13: Escape cannot be rebound",
         "line 14: no action called 'jump'",
+        "line 15: 'back' would leave select without a controller button",
         "line 16: no controller button called 'nonsense'",
         "line 17: cut off"};
     ASSERT_EQ(problems.size(), expected_starts.size());
@@ -131,9 +133,74 @@ TEST(Settings, AnInvalidLineIsReportedByNumberAndKeepsItsDefault) {
     // Actions the file left unbound get their default keys back.
     EXPECT_EQ(settings.keys_of(Button::Right),
               (std::vector<int>{SDL_SCANCODE_D, SDL_SCANCODE_RIGHT}));
-    EXPECT_EQ(settings.pad_buttons_of(Button::Start), std::vector<int>{SDL_CONTROLLER_BUTTON_BACK});
-    // Back went to Start, so Select keeps no default it could take back.
-    EXPECT_TRUE(settings.pad_buttons_of(Button::Select).empty());
+    // Back is Select's only button: Select keeps it, and Start, left with none, its own.
+    EXPECT_EQ(settings.pad_buttons_of(Button::Select),
+              std::vector<int>{SDL_CONTROLLER_BUTTON_BACK});
+    EXPECT_EQ(settings.pad_buttons_of(Button::Start),
+              std::vector<int>{SDL_CONTROLLER_BUTTON_START});
+}
+
+// Giving an action's only key or button to another action would lock the player in (no way
+// to resume or leave): the action keeps its defaults and the line that took them says so.
+TEST(Settings, AFileNeverLeavesAnActionWithoutItsKeysOrButtons) {
+    using Codes = std::vector<int>;
+    struct Case {
+        std::string lines;
+        std::vector<std::string> problems;
+        std::vector<std::pair<Button, Codes>> keys;
+        std::vector<std::pair<Button, Codes>> pads;
+    };
+    const std::vector<Case> cases = {
+        {"key select = Return\n",
+         {"line 2: 'Return' would leave start without a key; ignored"},
+         {{Button::Start, {SDL_SCANCODE_RETURN}}, {Button::Select, {SDL_SCANCODE_TAB}}},
+         {}},
+        // A swap leaves nobody without: kept as written.
+        {"key start = Tab\nkey select = Return\n",
+         {},
+         {{Button::Start, {SDL_SCANCODE_TAB}}, {Button::Select, {SDL_SCANCODE_RETURN}}},
+         {}},
+        {"pad select = start\n",
+         {"line 2: 'start' would leave start without a controller button; ignored"},
+         {},
+         {{Button::Start, {SDL_CONTROLLER_BUTTON_START}},
+          {Button::Select, {SDL_CONTROLLER_BUTTON_BACK}}}},
+        // Both of Left's keys given away: both come back, and Up, left bare, gets its own.
+        {"key up = A\nkey fullscreen = Left\n",
+         {"line 2: 'A' would leave left without a key; ignored",
+          "line 3: 'Left' would leave left without a key; ignored"},
+         {{Button::Left, {SDL_SCANCODE_A, SDL_SCANCODE_LEFT}},
+          {Button::Up, {SDL_SCANCODE_W, SDL_SCANCODE_UP}},
+          {Button::Fullscreen, {SDL_SCANCODE_F}}},
+         {}},
+        // Taking one back strips the next action, which then takes its own back in turn.
+        {"key start = Tab\nkey fullscreen = Return\n",
+         {"line 2: 'Tab' would leave select without a key; ignored",
+          "line 3: 'Return' would leave start without a key; ignored"},
+         {{Button::Select, {SDL_SCANCODE_TAB}},
+          {Button::Start, {SDL_SCANCODE_RETURN}},
+          {Button::Fullscreen, {SDL_SCANCODE_F}}},
+         {}},
+    };
+    const Settings defaults;
+    for (const Case& c : cases) {
+        std::vector<std::string> problems;
+        const Settings settings = parsed(kHeader + c.lines, problems);
+        EXPECT_EQ(problems, c.problems) << c.lines;
+        for (const auto& [action, codes] : c.keys) {
+            EXPECT_EQ(settings.keys_of(action), codes) << c.lines << Settings::action_name(action);
+        }
+        for (const auto& [action, codes] : c.pads) {
+            EXPECT_EQ(settings.pad_buttons_of(action), codes)
+                << c.lines << Settings::action_name(action);
+        }
+        for (const Button action : Settings::kActions) {
+            EXPECT_FALSE(settings.keys_of(action).empty()) << c.lines;
+            EXPECT_EQ(settings.pad_buttons_of(action).empty(),
+                      defaults.pad_buttons_of(action).empty())
+                << c.lines;
+        }
+    }
 }
 
 TEST(Settings, TextThatIsNoSettingsFileIsRefusedAsAWhole) {

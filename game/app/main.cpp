@@ -31,6 +31,10 @@ int main(int argc, char** argv) {
     const CommandLine run = CommandLine::parse(std::vector<std::string>(argv + 1, argv + argc));
     if (!run.error.empty()) {
         std::fprintf(stderr, "burrowgale: %s\n%s", run.error.c_str(), CommandLine::usage().c_str());
+#ifdef __EMSCRIPTEN__
+        // The page's address carries the options (?seed=N); the player may not see the console.
+        Web::report_not_started(run.error);
+#endif
         return kBadUsage;
     }
     if (run.help) {

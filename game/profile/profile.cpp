@@ -72,15 +72,29 @@ void Profile::load_settings() {
     settings_had_problems = !problems.empty();
 }
 
+Profile::Hold::Hold(Profile& profile_) : profile(profile_) {
+    if (profile.holds++ > 0 || profile.data_folder.empty()) return;
+    // Without the folder there is nothing to lock, nor to write: the store itself says so.
+    std::string error;
+    if (!profile.files.make_folder(profile.data_folder, error)) return;
+    if (!profile.lock.acquire(profile.data_folder / kLockFile, profile.lock_patience, error)) {
+        profile.warn(error + "; saving without it, and removing nothing");
+    }
+}
+
+Profile::Hold::~Hold() {
+    if (--profile.holds == 0) profile.lock.release();
+}
+
 Profile::Loaded Profile::read_records(std::vector<Record>& out) {
     out.clear();
-    if (data_folder.empty()) return Loaded::Fine;
+    if (data_folder.empty()) return Loaded::Whole;
     const fs::path path = records_path();
     std::string text;
     std::string error;
     switch (files.read(path, Records::kMaxFileSize, text, error)) {
         case SafeFile::ReadResult::Missing:
-            return Loaded::Fine;
+            return Loaded::Whole;
         case SafeFile::ReadResult::Failed:
             warn(error + "; the records are not saved this time");
             return Loaded::Unreadable;
@@ -88,7 +102,7 @@ Profile::Loaded Profile::read_records(std::vector<Record>& out) {
         case SafeFile::ReadResult::Ok:
             break;
     }
-    if (error.empty() && Records::parse(text, out, error)) return Loaded::Fine;
+    if (error.empty() && Records::parse(text, out, error)) return Loaded::Whole;
     out.clear();
     std::string aside_error;
     const fs::path aside = files.set_aside(path, aside_error);
@@ -98,13 +112,17 @@ Profile::Loaded Profile::read_records(std::vector<Record>& out) {
         return Loaded::Unreadable;
     }
     warn(path.string() + ": " + error + "; kept as " + aside.string() + ", starting a new table");
-    return Loaded::Fine;
+    return Loaded::SetAside;
 }
 
 void Profile::load_records() {
+    records = Records();
+    // No file, no lock: a run that never stores a game leaves no trace.
+    std::error_code ec;
+    if (data_folder.empty() || !fs::exists(fs::symlink_status(records_path(), ec))) return;
+    const Hold hold(*this);  // a bad file may be set aside
     std::vector<Record> stored;
     read_records(stored);
-    records = Records();
     records.merge(stored);
 }
 
@@ -117,6 +135,7 @@ bool Profile::ready_folder(const fs::path& folder, bool& warned) {
 }
 
 Profile::Outcome Profile::add_result(Record record) {
+    const Hold hold(*this);
     Outcome outcome;
     const double best_depth = records.best_depth();
     const double best_length = records.best_length();
@@ -125,7 +144,7 @@ Profile::Outcome Profile::add_result(Record record) {
 
     // What another copy of the game may have stored since we last looked.
     std::vector<Record> stored;
-    const bool writable = read_records(stored) == Loaded::Fine;
+    const Loaded loaded = read_records(stored);
     std::vector<Record> dropped = records.merge(stored);
     outcome.new_best_depth = record.depth > std::max(best_depth, records.best_depth());
     outcome.new_best_length = record.length > std::max(best_length, records.best_length());
@@ -134,10 +153,14 @@ Profile::Outcome Profile::add_result(Record record) {
     outcome.best_depth = std::max(records.best_depth(), record.depth);
     outcome.best_length = std::max(records.best_length(), record.length);
 
-    if (!data_folder.empty() && writable && ready_folder(data_folder, warned_data_folder)) {
+    if (!data_folder.empty() && loaded != Loaded::Unreadable &&
+        ready_folder(data_folder, warned_data_folder)) {
         std::string error;
         if (!files.write(records_path(), records.serialise(), error)) {
             warn(error + "; the record is kept until the game closes");
+        } else if (loaded == Loaded::Whole && holds_lock()) {
+            // Only then is no record of an unread table among them, and no other copy writing.
+            left_table.insert(left_table.end(), outcome.dropped.begin(), outcome.dropped.end());
         }
     }
     return outcome;

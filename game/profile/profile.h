@@ -3,12 +3,14 @@
 // game: a file or folder that cannot be used gives one line on stderr and play goes on.
 #pragma once
 
+#include <chrono>
 #include <cstdint>
 #include <filesystem>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "engine/file_lock.h"
 #include "engine/safe_file.h"
 #include "game/profile/records.h"
 #include "game/profile/settings.h"
@@ -17,6 +19,11 @@ class Profile {
 public:
     static constexpr const char* kRecordsFile = "records.txt";
     static constexpr const char* kSettingsFile = "settings.txt";
+    // Every copy of the game takes it before it reads, merges or writes the records and their
+    // replays; held for one finished game at most.
+    static constexpr const char* kLockFile = "burrowgale.lock";
+    // How long to wait for another copy's save before going on without the lock.
+    static constexpr std::chrono::seconds kLockPatience{10};
 
     // What adding a finished game to the records gave.
     struct Outcome {
@@ -37,8 +44,23 @@ public:
     void load_settings();
     void load_records();
 
-    // Stores a finished game. Reads the file again first and merges, so that a second copy of
-    // the game running at the same time loses nothing.
+    // Holds the data folder's lock for as long as it lives; holds taken inside another share
+    // the first. When the lock cannot be had there is one warning, files are still written
+    // (atomically), but nothing of another copy's is removed.
+    class Hold {
+    public:
+        explicit Hold(Profile& profile);
+        ~Hold();
+        Hold(const Hold&) = delete;
+        Hold& operator=(const Hold&) = delete;
+
+    private:
+        Profile& profile;
+    };
+    bool holds_lock() const { return lock.held(); }
+
+    // Stores a finished game, under the lock. Reads the file again first and merges, so that a
+    // second copy of the game running at the same time loses nothing.
     Outcome add_result(Record record);
     // Writes the settings; false (after one warning) when they could not be saved.
     bool save_settings();
@@ -55,12 +77,19 @@ public:
     std::function<int64_t()> clock;
     // Each warning given, as printed on stderr.
     std::vector<std::string> warnings;
+    // How long to wait for the data folder's lock; shortened by tests.
+    std::chrono::milliseconds lock_patience = kLockPatience;
+    // Records that left a table read whole from the file, which was then written without them:
+    // their replays are to go. Filled by add_result, emptied by whoever removes the replays.
+    std::vector<Record> left_table;
 
 private:
-    enum class Loaded : int { Fine, Unreadable };
+    // Whole: the file was read in full, or there is none. SetAside: it could not be understood
+    // and was kept aside, so `out` starts a new table. Unreadable: it exists but could not be
+    // read, and must not be written over.
+    enum class Loaded : int { Whole, SetAside, Unreadable };
     void warn(const std::string& line);
-    // Reads the records file into `out`; a bad file is set aside. Unreadable means it exists
-    // but could not be read, and must not be written over.
+    // Reads the records file into `out`; a bad file is set aside.
     Loaded read_records(std::vector<Record>& out);
     bool ready_folder(const std::filesystem::path& folder, bool& warned);
 
@@ -68,4 +97,6 @@ private:
     bool settings_unreadable = false;
     bool warned_data_folder = false;
     bool warned_config_folder = false;
+    FileLock lock;
+    int holds = 0;  // Holds alive; the lock is taken by the first and let go by the last
 };

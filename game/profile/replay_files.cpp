@@ -2,7 +2,7 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <set>
+#include <string_view>
 #include <system_error>
 
 namespace fs = std::filesystem;
@@ -28,9 +28,18 @@ fs::path ReplayFiles::record_path(const Record& record) const {
 
 void ReplayFiles::keep(const Record& record, const Replay& replay) {
     if (profile.data_folder.empty()) return;
+    const Profile::Hold hold(profile);
     const std::vector<uint8_t> bytes = replay.encode();
     if (bytes.size() > Replay::kMaxFileSize) {
         warn("this game's replay is too long to keep");
+        return;
+    }
+    // A game past the recordings' limits (hours of play) would be refused when read back:
+    // kept, it would only ever be reported as a bad file.
+    Replay check;
+    std::string refused;
+    if (!parse_replay(bytes.data(), bytes.size(), check, refused)) {
+        warn("this game's replay is not kept: " + refused);
         return;
     }
     const std::string contents(bytes.begin(), bytes.end());
@@ -49,19 +58,47 @@ void ReplayFiles::keep(const Record& record, const Replay& replay) {
             warn(error + "; the replay of this record is not kept");
         }
     }
+    remove_left_replays();
+}
 
-    // Replays whose record left the table, this time or when a crash came between the two
-    // writes; files that are not record replays are never touched.
-    std::set<std::string> kept;
-    for (const Record& r : table) kept.insert(r.id() + kExtension);
-    std::error_code ec;
-    for (fs::directory_iterator it(folder, ec), end; !ec && it != end; it.increment(ec)) {
-        const fs::path name = it->path().filename();
-        if (name.extension() != kExtension || kept.count(name.string()) != 0) continue;
+void ReplayFiles::remove_left_replays() {
+    // Without the lock another copy may be storing one of these records again: leave them for
+    // the next game that has it.
+    if (!profile.holds_lock()) return;
+    const std::vector<Record>& table = profile.records.table;
+    for (const Record& gone : profile.left_table) {
+        const fs::path path = record_path(gone);
+        if (!is_record_replay_name(path.filename().string()) ||
+            std::find(table.begin(), table.end(), gone) != table.end()) {
+            continue;
+        }
         std::error_code removed;
-        fs::remove(it->path(), removed);
-        if (removed) warn(it->path().string() + ": " + removed.message() + "; left in place");
+        fs::remove(path, removed);
+        if (removed) warn(path.string() + ": " + removed.message() + "; left in place");
     }
+    profile.left_table.clear();
+}
+
+Profile::Outcome ReplayFiles::store(const Record& record, const Replay& replay) {
+    const Profile::Hold hold(profile);
+    Profile::Outcome outcome = profile.add_result(record);
+    keep(outcome.record, replay);
+    return outcome;
+}
+
+bool ReplayFiles::is_record_replay_name(const std::string& name) {
+    // What Record::id gives, "YYYYMMDDTHHMMSSmmmZ-<seed>", then the extension; 'd' a digit.
+    constexpr std::string_view kDate = "ddddddddTdddddddddZ-";
+    const std::string_view extension = kExtension;
+    if (name.size() <= kDate.size() + extension.size() || !name.ends_with(extension)) return false;
+    const auto digit = [](char c) { return c >= '0' && c <= '9'; };
+    for (std::size_t i = 0; i < kDate.size(); ++i) {
+        if (kDate[i] == 'd' ? !digit(name[i]) : name[i] != kDate[i]) return false;
+    }
+    const std::size_t seed_digits = name.size() - kDate.size() - extension.size();
+    return seed_digits <= 10 &&
+           std::all_of(name.begin() + static_cast<std::ptrdiff_t>(kDate.size()),
+                       name.end() - static_cast<std::ptrdiff_t>(extension.size()), digit);
 }
 
 std::vector<std::string> ReplayFiles::by_rank() const {

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <iterator>
+#include <utility>
 
 namespace {
 
@@ -108,15 +109,50 @@ void rebind(std::map<int, Button>& binds, Button action, int code) {
     }
 }
 
-// After reading a file: an action the file left without any key gets its default keys back,
-// as far as nothing else took them.
-void fill_unbound(std::map<int, Button>& binds, const std::vector<std::pair<int, Button>>& table) {
-    for (const Button action : Settings::kActions) {
-        if (!bound_to(binds, action).empty()) continue;
-        for (const auto& [code, bound] : table) {
-            if (bound == action && binds.count(code) == 0) binds[code] = action;
+// A binding as a settings file gave it, with the line and the text it came from.
+struct FileBind {
+    Button action;
+    int line;
+    std::string value;
+};
+using FileBinds = std::map<int, FileBind>;
+
+// A problem and the line it is on, so that all of them can be listed in the file's order.
+using Problems = std::vector<std::pair<int, std::string>>;
+
+std::string line_prefix(int line) { return "line " + std::to_string(line) + ": "; }
+
+// After reading a file: every action keeps a binding on a device it has defaults for. One the
+// file left without any gets its defaults back, taken from whatever action the file gave them
+// to (that line is reported): a player must never be locked out of pausing or leaving.
+// Codes taken back are bound to their own default action, so none is taken twice and the
+// loop ends.
+std::map<int, Button> keep_every_action_bound(FileBinds& file,
+                                              const std::vector<std::pair<int, Button>>& table,
+                                              const char* device, Problems& problems) {
+    std::map<int, Button> binds;
+    for (const auto& [code, bind] : file) binds[code] = bind.action;
+    for (bool changed = true; changed;) {
+        changed = false;
+        for (const Button action : Settings::kActions) {
+            if (!bound_to(binds, action).empty()) continue;
+            for (const auto& [code, bound] : table) {
+                if (bound != action) continue;
+                const auto given = file.find(code);
+                if (given != file.end()) {
+                    problems.emplace_back(given->second.line,
+                                          line_prefix(given->second.line) + "'" +
+                                              given->second.value + "' would leave " +
+                                              Settings::action_name(action) + " without a " +
+                                              device + "; ignored");
+                    file.erase(given);
+                }
+                binds[code] = action;
+                changed = true;
+            }
         }
     }
+    return binds;
 }
 
 std::map<int, Button> defaults_without_escape(const std::vector<std::pair<int, Button>>& table) {
@@ -125,6 +161,73 @@ std::map<int, Button> defaults_without_escape(const std::vector<std::pair<int, B
         if (action != Button::Escape) binds[code] = action;
     }
     return binds;
+}
+
+// One plain setting of the file. The table below is the whole reader and writer of them: a new
+// setting is a new row (and a field). The bindings, whose names carry an action, are read apart.
+struct Entry {
+    const char* name;  // "music_volume"
+    // Stores the value, or puts the default back and returns what was wrong (for "line N: ").
+    std::string (*read)(Settings& settings, const std::string& value);
+    std::string (*write)(const Settings& settings);
+};
+
+std::string read_volume_into(int& volume, const char* name, const std::string& value) {
+    if (read_volume(value, volume)) return "";
+    volume = Settings::kMaxVolume;
+    return std::string(name) + " must be a whole number from 0 to 10, not '" + value +
+           "'; using 10";
+}
+
+const Entry kEntries[] = {
+    {"music_volume",
+     [](Settings& s, const std::string& value) {
+         return read_volume_into(s.music_volume, "music_volume", value);
+     },
+     [](const Settings& s) { return std::to_string(s.music_volume); }},
+    {"effects_volume",
+     [](Settings& s, const std::string& value) {
+         return read_volume_into(s.effects_volume, "effects_volume", value);
+     },
+     [](const Settings& s) { return std::to_string(s.effects_volume); }},
+    {"fullscreen",
+     [](Settings& s, const std::string& value) {
+         if (read_yes_no(value, s.fullscreen)) return std::string();
+         s.fullscreen = false;
+         return "fullscreen must be yes or no, not '" + value + "'; using no";
+     },
+     [](const Settings& s) { return std::string(s.fullscreen ? "yes" : "no"); }},
+    {"screen_shake",
+     [](Settings& s, const std::string& value) {
+         const auto* found = std::find(std::begin(kShakeNames), std::end(kShakeNames), value);
+         if (found != std::end(kShakeNames)) {
+             s.shake = static_cast<Settings::Shake>(found - std::begin(kShakeNames));
+             return std::string();
+         }
+         s.shake = Settings::Shake::Full;
+         return "screen_shake must be off, half or full, not '" + value + "'; using full";
+     },
+     [](const Settings& s) { return std::string(kShakeNames[static_cast<int>(s.shake)]); }},
+};
+
+// "key left = A" or "pad start = back" into `binds`; what is wrong with it, or "".
+std::string read_binding(bool is_key, const std::string& action_text, const std::string& value,
+                         int line, FileBinds& binds) {
+    const Button action = action_named(action_text);
+    const int code = is_key ? key_from_text(value) : Input::pad_button_from_name(value);
+    if (action == Button::None) return "no action called '" + action_text + "'; ignored";
+    if (code < 0) {
+        return std::string("no ") + (is_key ? "key" : "controller button") + " called '" + value +
+               "'; ignored";
+    }
+    if (is_key && code == Input::kEscapeKey) return "Escape cannot be rebound; ignored";
+    const auto taken = binds.find(code);
+    if (taken != binds.end() && taken->second.action != action) {
+        return "'" + value + "' is already bound to " +
+               Settings::action_name(taken->second.action) + "; ignored";
+    }
+    binds[code] = FileBind{action, line, value};
+    return "";
 }
 
 }  // namespace
@@ -191,6 +294,12 @@ std::string Settings::labels_of(Button action) const {
     return text;
 }
 
+std::string Settings::back_labels() const {
+    const std::vector<int> on_pads = pad_buttons_of(Button::Select);
+    return key_label(Input::kEscapeKey) +
+           (on_pads.empty() ? "" : " or " + pad_label(on_pads.front()));
+}
+
 Settings::Settings()
     : keys(defaults_without_escape(Input::kDefaultKeyBinds)),
       pads(defaults_without_escape(Input::kDefaultPadBinds)) {}
@@ -198,10 +307,11 @@ Settings::Settings()
 bool Settings::parse(const std::string& text, std::vector<std::string>& problems,
                      std::string& error) {
     *this = Settings();
-    std::map<int, Button> file_keys;
-    std::map<int, Button> file_pads;
+    FileBinds file_keys;
+    FileBinds file_pads;
     bool any_key = false;
     bool any_pad = false;
+    Problems found;
 
     std::size_t start = 0;
     int number = 0;
@@ -212,7 +322,7 @@ bool Settings::parse(const std::string& text, std::vector<std::string>& problems
         const std::string raw = text.substr(start, end - start);
         start = end + 1;
         ++number;
-        const std::string where = "line " + std::to_string(number) + ": ";
+        const std::string where = line_prefix(number);
 
         if (number == 1) {
             const std::string header = std::string(kHeader) + " ";
@@ -229,69 +339,38 @@ bool Settings::parse(const std::string& text, std::vector<std::string>& problems
             continue;
         }
         if (raw.size() > kMaxLineLength) {
-            problems.push_back(where + "too long; ignored");
+            found.emplace_back(number, where + "too long; ignored");
             continue;
         }
         const std::string line = trim(raw);
         if (line.empty() || line[0] == '#') continue;
         // A last line without its end may have been cut anywhere, its value included.
         if (!complete) {
-            problems.push_back(where + "cut off (no end of line); ignored");
+            found.emplace_back(number, where + "cut off (no end of line); ignored");
             continue;
         }
         const auto equals = line.find('=');
         if (equals == std::string::npos) {
-            problems.push_back(where + "not 'name = value'; ignored");
+            found.emplace_back(number, where + "not 'name = value'; ignored");
             continue;
         }
         const std::string name = trim(line.substr(0, equals));
         const std::string value = trim(line.substr(equals + 1));
 
-        if (name == "music_volume" || name == "effects_volume") {
-            int& volume = name == "music_volume" ? music_volume : effects_volume;
-            if (!read_volume(value, volume)) {
-                volume = kMaxVolume;
-                problems.push_back(where + name + " must be a whole number from 0 to 10, not '" +
-                                   value + "'; using 10");
-            }
-        } else if (name == "fullscreen") {
-            if (!read_yes_no(value, fullscreen)) {
-                fullscreen = false;
-                problems.push_back(where + "fullscreen must be yes or no, not '" + value +
-                                   "'; using no");
-            }
-        } else if (name == "screen_shake") {
-            const auto* found = std::find(std::begin(kShakeNames), std::end(kShakeNames), value);
-            if (found == std::end(kShakeNames)) {
-                shake = Shake::Full;
-                problems.push_back(where + "screen_shake must be off, half or full, not '" + value +
-                                   "'; using full");
-            } else {
-                shake = static_cast<Shake>(found - std::begin(kShakeNames));
-            }
+        std::string problem;
+        const auto* entry = std::find_if(std::begin(kEntries), std::end(kEntries),
+                                         [&name](const Entry& e) { return name == e.name; });
+        if (entry != std::end(kEntries)) {
+            problem = entry->read(*this, value);
         } else if (name.rfind("key ", 0) == 0 || name.rfind("pad ", 0) == 0) {
             const bool is_key = name[0] == 'k';
-            const std::string action_text = trim(name.substr(4));
-            const Button action = action_named(action_text);
-            const int code = is_key ? key_from_text(value) : Input::pad_button_from_name(value);
-            std::map<int, Button>& binds = is_key ? file_keys : file_pads;
             (is_key ? any_key : any_pad) = true;
-            if (action == Button::None) {
-                problems.push_back(where + "no action called '" + action_text + "'; ignored");
-            } else if (code < 0) {
-                problems.push_back(where + "no " + (is_key ? "key" : "controller button") +
-                                   " called '" + value + "'; ignored");
-            } else if (is_key && code == Input::kEscapeKey) {
-                problems.push_back(where + "Escape cannot be rebound; ignored");
-            } else if (binds.count(code) != 0 && binds[code] != action) {
-                problems.push_back(where + "'" + value + "' is already bound to " +
-                                   action_name(binds[code]) + "; ignored");
-            } else {
-                binds[code] = action;
-            }
+            problem = read_binding(is_key, trim(name.substr(4)), value, number,
+                                   is_key ? file_keys : file_pads);
         } else {
-            problems.push_back(where + "unknown setting '" + name + "'; ignored");
+            problem = "unknown setting '" + name + "'; ignored";
         }
+        if (!problem.empty()) found.emplace_back(number, where + problem);
     }
     if (number == 0) {
         error = "empty";
@@ -300,22 +379,23 @@ bool Settings::parse(const std::string& text, std::vector<std::string>& problems
     // A file that binds nothing on a device keeps that device's defaults; one that binds some
     // actions only gets the defaults for the rest.
     if (any_key) {
-        keys = std::move(file_keys);
-        fill_unbound(keys, Input::kDefaultKeyBinds);
+        keys = keep_every_action_bound(file_keys, Input::kDefaultKeyBinds, "key", found);
     }
     if (any_pad) {
-        pads = std::move(file_pads);
-        fill_unbound(pads, Input::kDefaultPadBinds);
+        pads =
+            keep_every_action_bound(file_pads, Input::kDefaultPadBinds, "controller button", found);
     }
+    std::stable_sort(found.begin(), found.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    for (auto& [line, problem] : found) problems.push_back(std::move(problem));
     return true;
 }
 
 std::string Settings::serialise() const {
     std::string text = std::string(kHeader) + " " + std::to_string(kVersion) + "\n";
-    text += "music_volume = " + std::to_string(music_volume) + "\n";
-    text += "effects_volume = " + std::to_string(effects_volume) + "\n";
-    text += std::string("fullscreen = ") + (fullscreen ? "yes" : "no") + "\n";
-    text += std::string("screen_shake = ") + kShakeNames[static_cast<int>(shake)] + "\n";
+    for (const Entry& entry : kEntries) {
+        text += std::string(entry.name) + " = " + entry.write(*this) + "\n";
+    }
     for (const Button action : kActions) {
         for (const int key : keys_of(action)) {
             text += "key " + action_name(action) + " = " + key_text(key) + "\n";

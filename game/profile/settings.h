@@ -27,12 +27,17 @@ public:
     static std::string pad_label(int button);
     // "Return or Start": the first key and controller button bound to an action.
     std::string labels_of(Input::Button action) const;
+    // "Escape or Back": the fixed Escape key and Select's first controller button, the ways to
+    // leave a page or give up a game.
+    std::string back_labels() const;
 
     // Every setting at its default, the bindings those of a new Input.
     Settings();
 
     // Reads a settings file over the defaults. A line that cannot be used is reported in
     // `problems` ("line 4: ...") and leaves its setting at the default; the rest still counts.
+    // No action is left without a key, nor without a controller button if it has one by
+    // default: a binding that would do so is such a line, and that action keeps its defaults.
     // False, with `error`, when the text is not a settings file this version reads at all
     // (no header, a later version): then nothing of it is used.
     bool parse(const std::string& text, std::vector<std::string>& problems, std::string& error);

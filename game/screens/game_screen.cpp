@@ -25,7 +25,7 @@ constexpr uint32_t kBorderColor = 0xFF000000;
 
 constexpr int kPromptBelowCentre = 64;    // pixels: the pause keys, clear of the worm
 constexpr int kBestColumn = 112;          // pixels right of the centre: the best figures
-constexpr int kResultsPromptAbove = 168;  // pixels above the bottom: "Return: continue"
+constexpr int kResultsPromptAbove = 168;  // pixels above the bottom: the results prompt
 constexpr const char* kNewBest = "New best";
 
 // A recording stores the engine's buttons by number; the rules read them by these.
@@ -58,13 +58,9 @@ GameScreen::GameScreen(unsigned int seed, ScreenFlow* flow_)
     const Settings defaults;
     const Settings& settings = flow != nullptr ? flow->profile.settings : defaults;
     world.shake_scale = settings.shake_factor();
-    using Button = Input::Button;
-    const std::vector<int> back = settings.pad_buttons_of(Button::Select);
-    pause_prompt = settings.labels_of(Button::Start) + ": resume    Escape" +
-                   (back.empty() ? "" : " or " + Settings::pad_label(back.front())) + ": give up";
-    const std::vector<int> start = settings.keys_of(Button::Start);
-    results_prompt =
-        (start.empty() ? std::string("Return") : Settings::key_label(start.front())) + ": continue";
+    const std::string start = settings.labels_of(Input::Button::Start);
+    pause_prompt = start + ": resume    " + settings.back_labels() + ": give up";
+    results_prompt = start + ": continue";
 }
 
 Record GameScreen::finished_record() const {
@@ -84,8 +80,9 @@ void GameScreen::store_result() {
     // does not touch it meanwhile.
     flow->writer().post(
         [&profile, stored = storing, record = finished_record(), replay = world.recording] {
-            Profile::Outcome outcome = profile.add_result(record);
-            ReplayFiles(profile).keep(outcome.record, replay);
+            // Records and replays under one lock, so that another copy of the game cannot
+            // drop a replay this one has just kept.
+            Profile::Outcome outcome = ReplayFiles(profile).store(record, replay);
             const std::lock_guard lock(stored->mutex);
             stored->outcome = std::move(outcome);
         });

@@ -95,7 +95,7 @@ void OptionsScreen::refresh() {
             case Entry::Effects:
                 return std::to_string(s.effects_volume);
             case Entry::Fullscreen:
-                return s.fullscreen ? "On" : "Off";
+                return flow.fullscreen() ? "On" : "Off";
             case Entry::Shake:
                 return kShakeLabels[static_cast<int>(s.shake)];
             default:
@@ -115,6 +115,11 @@ void OptionsScreen::refresh() {
                               joined(s.pad_buttons_of(action), Settings::pad_label);
     }
     controls.entries.back() = "Back";
+    const std::string start = s.labels_of(Button::Start);
+    main_prompt = start + ": select    " + s.back_labels() + ": save and leave";
+    controls_prompt = start + ": change    " + s.back_labels() + ": back";
+    // Any controller button is taken as the new one: only the key cancels.
+    waiting_prompt = Settings::key_label(Input::kEscapeKey) + ": cancel";
 }
 
 bool OptionsScreen::leave() {
@@ -136,8 +141,7 @@ void OptionsScreen::change(Entry entry, int step, Audio& audio) {
             Sounds::play(audio, Sounds::kYum);
             break;
         case Entry::Fullscreen:
-            s.fullscreen = !s.fullscreen;
-            flow.apply_fullscreen();
+            flow.set_fullscreen(!flow.fullscreen());
             break;
         case Entry::Shake: {
             const int count = static_cast<int>(std::size(kShakeLabels));
@@ -205,6 +209,8 @@ void OptionsScreen::update_controls(const Input& input) {
 }
 
 bool OptionsScreen::update(const Input& input, Audio& audio, unsigned int) {
+    // The main loop has just switched the window: show it.
+    if (input.key_pressed(Button::Fullscreen)) refresh();
     if (page == Page::Controls) {
         update_controls(input);
         return true;
@@ -229,8 +235,7 @@ void OptionsScreen::draw(Graphics& graphics) const {
         menu.draw(graphics, kMenuLeft, kMenuTop);
         text.draw(graphics, "Up, Down: choose    Left, Right: change", centre, kPanelBottom - 56,
                   Text::Alignment::Center);
-        text.draw(graphics, "Return: select    Escape: save and leave", centre, kPanelBottom - 36,
-                  Text::Alignment::Center);
+        text.draw(graphics, main_prompt, centre, kPanelBottom - 36, Text::Alignment::Center);
         return;
     }
     text.draw(graphics, "C O N T R O L S", centre, kPanelTop + 24, Text::Alignment::Center);
@@ -240,10 +245,9 @@ void OptionsScreen::draw(Graphics& graphics) const {
     if (waiting != Button::None) {
         text.draw(graphics, "Press the new key or button for " + action_label(waiting), centre,
                   kPanelBottom - 56, Text::Alignment::Center);
-        text.draw(graphics, "Escape: cancel", centre, kPanelBottom - 36, Text::Alignment::Center);
+        text.draw(graphics, waiting_prompt, centre, kPanelBottom - 36, Text::Alignment::Center);
     } else {
-        text.draw(graphics, "Return: change    Escape: back", centre, kPanelBottom - 36,
-                  Text::Alignment::Center);
+        text.draw(graphics, controls_prompt, centre, kPanelBottom - 36, Text::Alignment::Center);
     }
 }
 

@@ -32,7 +32,8 @@ public:
     Screen* next_screen() const override;  // the title
     std::string get_music_track() const override { return Sounds::kTitleMusic; }
 
-    // The entry texts from the current settings; the cursors stay where they are.
+    // The entry texts and the prompts from the current settings; the cursors stay where they
+    // are.
     void refresh();
 
     ScreenFlow& flow;
@@ -42,6 +43,10 @@ public:
     Menu controls;  // one entry per action, then "Back"
     Page page = Page::Main;
     Input::Button waiting = Input::Button::None;  // the action waiting for its new key
+    // The keys and buttons as bound: "Return or Start: select    Escape or Back: save and leave".
+    std::string main_prompt;
+    std::string controls_prompt;
+    std::string waiting_prompt;
 
 private:
     void change(Entry entry, int step, Audio& audio);

@@ -33,8 +33,12 @@ ReplayScreen::ReplayScreen(Replay replay_, Mode mode_, ScreenFlow* flow_)
 }
 
 bool ReplayScreen::update(const Input& input, Audio& audio, unsigned int elapsed) {
-    // The key that ends a demo is not passed on: the title sees only later presses.
-    if (mode == Mode::Demo && input.any_pressed()) return false;
+    // The key that ends a demo is not passed on: the title sees only later presses. Escape
+    // (or the controller's Back) leaves a replay at once; other keys only speed it up.
+    if (mode == Mode::Demo && input.any_pressed_but_fullscreen()) return false;
+    if (input.key_pressed(Input::Button::Escape) || input.key_pressed(Input::Button::Select)) {
+        return false;
+    }
 
     fast_forward = mode == Mode::Replay && any_held_but_fullscreen(input);
     const uint64_t played = uint64_t{elapsed} * (fast_forward ? kFastForward : 1);
@@ -63,7 +67,7 @@ bool ReplayScreen::update(const Input& input, Audio& audio, unsigned int elapsed
     // The recording is over. A game that never ended has no results to show.
     if (game.world.state != GameScreen::State::GameOver) return false;
     const bool results_up = game.world.fader.elapsed >= game.world.fader.duration;
-    if (results_up && input.any_pressed()) return false;
+    if (results_up && input.any_pressed_but_fullscreen()) return false;
     game.advance(
         Replay::Step{static_cast<uint32_t>(std::min<uint64_t>(played, kLongestWaitMs)), 0, 0});
     // Real time, fast or not: the results are there to be read.

@@ -15,8 +15,10 @@ class ScreenFlow;
 class ReplayScreen : public Screen {
 public:
     enum class Mode {
-        Replay,  // "REPLAY": a held key plays 4 times as fast; the results, then the title
-        Demo,    // "DEMO", silent: any key goes back to the title
+        // "REPLAY": a held key plays 4 times as fast; the results, then the title. Escape or
+        // Select (the controller's Back) goes to the title at once.
+        Replay,
+        Demo,  // "DEMO", silent: any key but Fullscreen goes back to the title
     };
     static constexpr unsigned int kFastForward = 4;
     static constexpr uint32_t kResultsMs = 5000;  // the results stay this long (real time)

@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 #include "engine/background_writer.h"
 #include "game/profile/profile.h"
@@ -16,7 +17,11 @@ class ScreenFlow {
 public:
     // `game` lets the options screen apply bindings and the window mode at once; without one
     // (tests, tools) those changes are only stored.
+    // With a game, the Fullscreen button's switch is the setting's too, saved at once.
     explicit ScreenFlow(Profile& profile, std::optional<uint32_t> seed = {}, Game* game = nullptr);
+    ~ScreenFlow();
+    ScreenFlow(const ScreenFlow&) = delete;  // the game's hook points at this one
+    ScreenFlow& operator=(const ScreenFlow&) = delete;
 
     // Each newly allocated; the caller owns it. Each waits for the files of a finished game to
     // be written first, so that the new screen reads the profile alone.
@@ -24,12 +29,19 @@ public:
     Screen* play();  // in `seed`, else in a fresh world
     Screen* options();
 
+    // The folder the game's content was found in, with its slash: "content/" without a game.
+    std::string content() const;
+
     // The settings' bindings into the game's input, their window mode onto its window.
     void apply_bindings() const;
     void apply_fullscreen() const;
     // Where a finished game's files are written: the game's writer, else one of the flow's own
     // (tools and tests, which have no Game).
     BackgroundWriter& writer();
+    // The window's mode while there is one (the command line may have chosen it for this run),
+    // else the setting's; setting it changes both.
+    bool fullscreen() const;
+    void set_fullscreen(bool on);
 
     Profile& profile;
     std::optional<uint32_t> seed;  // the world of every game of this run (--seed)

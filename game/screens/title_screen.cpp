@@ -16,21 +16,28 @@ TitleScreen::TitleScreen(ScreenFlow& flow_)
     : flow(flow_),
       background("title.png"),
       text("text.png", 8, 16),
-      demo_paths(ReplayFiles(flow_.profile).by_rank()) {
-    demo_paths.push_back(kBundledDemo);
+      demo_paths(ReplayFiles(flow_.profile).by_rank()),
+      bundled_demo(flow_.content() + kBundledDemo) {
+    demo_paths.push_back(bundled_demo);
 }
 
 bool TitleScreen::load_demo() {
     for (const std::string& path : demo_paths) {
         std::error_code ec;
-        if (!std::filesystem::exists(path, ec)) continue;  // no replay of one's own yet
+        if (!std::filesystem::exists(path, ec)) {
+            // No replay of one's own yet is usual; the game's own missing is a broken install.
+            if (path == bundled_demo) {
+                std::fprintf(stderr, "No demo: %s is missing\n", path.c_str());
+            }
+            continue;
+        }
         Replay replay;
         std::string error;
         if (load_replay(path, replay, error)) {
             demo = std::make_unique<Replay>(std::move(replay));
             return true;
         }
-        if (path == kBundledDemo) {
+        if (path == bundled_demo) {
             std::fprintf(stderr, "No demo: %s\n", error.c_str());
             continue;
         }
@@ -47,7 +54,8 @@ bool TitleScreen::update(const Input& input, Audio&, unsigned int elapsed) {
     using Button = Input::Button;
     blink_timer = (blink_timer + elapsed) % kBlinkCycle;
     // Only a press made in this frame counts: a button still held from the game does not
-    // start the next one. Escape and Select are never a way into a game.
+    // start the next one. Escape and Select are never a way into a game, nor Fullscreen,
+    // which only switches the window.
     if (input.key_pressed(Button::Escape)) {
         choice = Choice::Quit;
         return false;
@@ -57,11 +65,12 @@ bool TitleScreen::update(const Input& input, Audio&, unsigned int elapsed) {
         return false;
     }
     for (const Button b : input.pressed_buttons) {
-        if (b != Button::Escape && b != Button::Select) {
+        if (b != Button::Escape && b != Button::Select && b != Button::Fullscreen) {
             choice = Choice::Play;
             return false;
         }
     }
+    if (input.any_pressed()) idle_ms = 0;  // someone is there, switching the window
     idle_ms = elapsed >= kDemoAfterMs - idle_ms ? kDemoAfterMs : idle_ms + elapsed;
     if (idle_ms < kDemoAfterMs || demo_failed) return true;
     if (load_demo()) {

@@ -1,6 +1,6 @@
 // The first screen and the one after every game: the title picture, the best depth so far and
-// a blinking prompt. Escape quits, Select opens the options, any other button starts a game;
-// 20 seconds without one bring the demo.
+// a blinking prompt. Escape quits, Select opens the options, any other button but Fullscreen
+// starts a game; 20 seconds without one bring the demo.
 #pragma once
 
 #include <cstdint>
@@ -20,7 +20,7 @@ class TitleScreen : public Screen {
 public:
     static constexpr uint32_t kBlinkCycle = 844;     // ms; the prompt shows in the first half
     static constexpr uint32_t kDemoAfterMs = 20000;  // idle time before the demo
-    static constexpr const char* kBundledDemo = "content/demo.replay";
+    static constexpr const char* kBundledDemo = "demo.replay";  // in the content folder
 
     enum class Choice : int { Play = 0, Options = 1, Quit = 2, Demo = 3 };
 
@@ -45,6 +45,7 @@ public:
     uint32_t idle_ms = 0;
     // Where a demo may come from, best first: the player's best records, then the bundled one.
     std::vector<std::string> demo_paths;
+    std::string bundled_demo;      // the game's own, in the content folder found
     std::unique_ptr<Replay> demo;  // loaded when it is due
     bool demo_failed = false;      // none loaded: no more tries from this screen
 };
