@@ -80,3 +80,85 @@ stop_game() {
     game_pid=""
     [[ "$status" -eq 0 ]] || fail "exit status $status after SIGTERM, not 0"
 }
+
+# Polls a check every fifth of a second until it passes. The deadline only has to catch a
+# program that never gets there: it is set for a machine running the whole suite at once.
+wait_until() {
+    local what=$1 seconds=$2
+    shift 2
+    local end=$((SECONDS + seconds))
+    until "$@"; do
+        ((SECONDS < end)) || fail "timed out after $seconds s waiting for $what"
+        sleep 0.2
+    done
+}
+
+# The game's window ($window) as it is now, in $work/NAME.png.
+shot() { import -window "$window" "$work/$1.png"; }
+# Whether two shots differ inside a region (WxH+X+Y).
+differs() {
+    local any
+    any=$(/usr/bin/convert "$work/$1.png" "$work/$2.png" -crop "$3" +repage \
+        -compose difference -composite -format '%[fx:maxima>0?1:0]' info:)
+    [[ "$any" == 1 ]]
+}
+blank() {
+    [[ "$(/usr/bin/convert "$work/$1.png" -format '%[fx:maxima>0?1:0]' info:)" == 0 ]]
+}
+# The title once drawn and still (its prompt blinks below row 660), in $work/NAME.png.
+settle_title() {
+    local name=$1
+    wait_until "the title to settle" 60 _title_still "$name"
+}
+_title_still() {
+    shot "$1.again"
+    if [[ -e "$work/$1.png" ]] && ! blank "$1" && ! differs "$1" "$1.again" 1280x660+0+0; then
+        return 0
+    fi
+    mv "$work/$1.again.png" "$work/$1.png"
+    return 1
+}
+# The screen now differs from shot NAME above the title's prompt line.
+left_screen() { shot now && differs "$1" now 1280x600+0+0; }
+# The screen now shows shot NAME again above the prompt line.
+back_to() { shot now && ! blank now && ! differs "$1" now 1280x600+0+0; }
+# The screen now is much darker than shot NAME: the pause's veil has come down.
+darker_than() {
+    shot now
+    local before after
+    before=$(/usr/bin/convert "$work/$1.png" -format '%[fx:mean]' info:)
+    after=$(/usr/bin/convert "$work/now.png" -format '%[fx:mean]' info:)
+    awk -v a="$after" -v b="$before" 'BEGIN { exit !(a < 0.6 * b) }'
+}
+# The results picture is up (its top part, where no figures are drawn). Run from the root.
+results_shown() {
+    shot results
+    [[ -e "$work/expected_results.png" ]] ||
+        /usr/bin/convert content/gameover.png -background black -flatten -sample 200% \
+            -crop 1280x520+0+0 +repage "$work/expected_results.png"
+    /usr/bin/convert "$work/results.png" -crop 1280x520+0+0 +repage "$work/results_top.png"
+    local differing
+    differing=$(/usr/bin/compare -metric AE -fuzz 5% "$work/results_top.png" \
+        "$work/expected_results.png" /dev/null 2>&1) || true
+    [[ "$differing" =~ ^[0-9]+$ ]] && ((differing < 1280 * 520 / 100))
+}
+# From a settled title (shot NAME): Return starts a game, Escape pauses it, Escape gives it up,
+# each key sent once the screen shows the one before it has been taken.
+give_up_a_game() {
+    xdotool key Return
+    wait_until "the play screen" 120 left_screen "$1"
+    shot playing
+    xdotool key Escape  # pause
+    wait_until "the pause" 120 darker_than playing
+    xdotool key Escape  # give up
+}
+# Escape on the title must end the program ($game_pid) by itself, with status 0.
+quit_with_escape() {
+    xdotool key Escape
+    wait_until "the program to end after Escape on the title" 120 _game_ended
+    local status=0
+    wait "$game_pid" || status=$?
+    game_pid=""
+    [[ "$status" -eq 0 ]] || fail "exit status $status after Escape on the title, not 0"
+}
+_game_ended() { ! kill -0 "$game_pid" 2>/dev/null; }

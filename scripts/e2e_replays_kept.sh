@@ -10,7 +10,7 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 fail_context="replays kept"
 # shellcheck source=scripts/e2e_lib.sh
 source "$root/scripts/e2e_lib.sh"
-require_tools Xvfb xdpyinfo xdotool import /usr/bin/convert
+require_tools Xvfb xdpyinfo xdotool import /usr/bin/convert /usr/bin/compare
 start_xvfb
 preload=$(sanitizer_preload "$binary")
 data="$XDG_DATA_HOME/burrowgale"
@@ -24,51 +24,22 @@ start_game() {
     game_pid=$!
     window=$(wait_for_window)
     xdotool windowfocus --sync "$window"
-    # The title reads keys once it draws: wait for a frame that is not all black.
-    local _
-    for _ in $(seq 100); do
-        import -window "$window" "$work/title.png"
-        [[ "$(/usr/bin/convert "$work/title.png" -format '%[fx:maxima>0?1:0]' info:)" == 1 ]] &&
-            return 0
-        sleep 0.2
-    done
-    fail "the title was never drawn"
-}
-# Escape on the title ends the program, with status 0.
-quit_with_escape() {
-    xdotool key Escape
-    local status=0 _
-    for _ in $(seq 100); do
-        kill -0 "$game_pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    kill -0 "$game_pid" 2>/dev/null && fail "Escape on the title did not end the program"
-    wait "$game_pid" || status=$?
-    game_pid=""
-    [[ "$status" -eq 0 ]] || fail "exit status $status after Escape on the title, not 0"
+    # The title reads keys once it draws.
+    settle_title title
 }
 stored() { { md5sum <"$records"; } 2>/dev/null || true; }
 
 record_replays() { find "$replays" -name '*Z-*.replay' 2>/dev/null | sort; }
 # From the title: a game, given up from the pause, stored; then its results, and back.
 play_and_give_up() {
-    local before _
     before=$(stored)
-    xdotool key Return
-    sleep 1
-    xdotool key Escape  # pause
-    sleep 0.3
-    xdotool key Escape  # give up
-    for _ in $(seq 100); do
-        [[ -s "$records" && "$(stored)" != "$before" ]] && break
-        sleep 0.1
-    done
-    [[ -s "$records" && "$(stored)" != "$before" ]] ||
-        fail "giving up the game stored nothing in $records"
-    sleep 3.5           # the fade to the results
+    give_up_a_game title
+    wait_until "the game stored in $records" 120 stored_anew
+    wait_until "the results" 120 results_shown
     xdotool key Return  # back to the title
-    sleep 0.5
+    wait_until "the title after the results" 120 back_to title
 }
+stored_anew() { [[ -s "$records" && "$(stored)" != "$before" ]]; }
 
 start_game
 play_and_give_up
