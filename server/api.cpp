@@ -2,6 +2,8 @@
 
 #include <httplib.h>
 
+#include <sys/socket.h>
+
 #include <algorithm>
 #include <charconv>
 #include <thread>
@@ -40,6 +42,20 @@ std::string too_long_message() {
 
 }  // namespace
 
+bool bind_server(httplib::Server& server, const std::string& host, int& port) {
+    constexpr int kBacklog = 256;
+    int listening = -1;
+    server.set_socket_options([&listening](int socket) {
+        const int yes = 1;
+        setsockopt(socket, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+        listening = socket;
+    });
+    const bool bound =
+        port == 0 ? (port = server.bind_to_any_port(host)) > 0 : server.bind_to_port(host, port);
+    // listen() again on a listening socket only changes its queue's length.
+    return bound && listening >= 0 && ::listen(listening, kBacklog) == 0;
+}
+
 Api::Api(Store& store, unsigned rate_limit, bool watch_links, std::function<int64_t()> now)
     : store_(store),
       watch_links_(watch_links),
@@ -49,6 +65,11 @@ Api::Api(Store& store, unsigned rate_limit, bool watch_links, std::function<int6
 
 void Api::install(httplib::Server& server) {
     server.set_payload_max_length(kMaxBodyBytes);
+    // Small answers leave at once rather than waiting on the client's delayed acknowledgement.
+    server.set_tcp_nodelay(true);
+    // The listening queue is short (the library's), so clients keep their connections rather
+    // than making new ones every few requests.
+    server.set_keep_alive_max_count(1000);
     // A declared length over the cap is refused from the headers alone: the body is not read.
     server.set_expect_100_continue_handler(
         [](const httplib::Request& request, httplib::Response& response) {

@@ -31,6 +31,11 @@ constexpr std::size_t kMaxBodyBytes = Replay::kMaxFileSize;
 constexpr int kDefaultBoardLimit = 100;
 constexpr int kMaxBoardLimit = 1000;
 
+// Binds `server` to host:port (port 0: any free one, set in `port`) with a listening queue long
+// enough for a burst of new clients: the library's own holds five, and a sixth client at once
+// waits a second for its connection to be retried. False when it cannot bind.
+bool bind_server(httplib::Server& server, const std::string& host, int& port);
+
 class Api {
 public:
     // `now` gives the Unix time that decides which dates are open. `watch_links`: the web build

@@ -67,9 +67,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     int port = options.port;
-    const bool bound = port == 0 ? (port = server.bind_to_any_port(options.host)) > 0
-                                 : server.bind_to_port(options.host, port);
-    if (!bound) {
+    if (!bind_server(server, options.host, port)) {
         std::fprintf(stderr, "burrowgale-server: cannot listen on %s:%d\n", options.host.c_str(),
                      options.port);
         return 1;

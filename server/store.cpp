@@ -132,7 +132,8 @@ Store::~Store() {
     sqlite3_close(writer_);
 }
 
-bool Store::add_runs(const std::vector<NewRun>& runs, std::vector<Added>& out, std::string& error) {
+bool Store::add_runs(const std::vector<NewRun>& runs, std::vector<Added>& out, std::string& error,
+                     Ranks ranks) {
     std::lock_guard lock(write_lock_);
     out.clear();
     if (!step_done(writer_, begin_, error)) return false;
@@ -155,7 +156,7 @@ bool Store::add_runs(const std::vector<NewRun>& runs, std::vector<Added>& out, s
             ok = step_done(writer_, insert_, error);
             added.id = sqlite3_last_insert_rowid(writer_);
         }
-        if (ok && added.ranked) {
+        if (ok && added.ranked && ranks == Ranks::Compute) {
             bind_text(rank_, 1, run.date);
             sqlite3_bind_double(rank_, 2, run.depth);
             sqlite3_bind_double(rank_, 3, run.length);

@@ -45,9 +45,14 @@ public:
     Store(const Store&) = delete;
     Store& operator=(const Store&) = delete;
 
+    // Whether add_runs works out each ranked run's rank and the date's count, which takes a
+    // scan of the date's better runs; filling a database in bulk can do without.
+    enum class Ranks { Compute, Skip };
+
     // Adds the runs in one transaction; each key's first run of a date is ranked, later ones
     // are not. Returns once they are committed, or false with `error` and nothing added.
-    bool add_runs(const std::vector<NewRun>& runs, std::vector<Added>& out, std::string& error);
+    bool add_runs(const std::vector<NewRun>& runs, std::vector<Added>& out, std::string& error,
+                  Ranks ranks = Ranks::Compute);
 
     // The date's ranked runs, best first: deeper, then longer, then submitted earlier.
     bool board(const std::string& date, int limit, std::vector<BoardRow>& out, std::string& error);
