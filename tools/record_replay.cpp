@@ -4,6 +4,8 @@
 //     record_replay --seed N --out FILE [--policy none|random|autopilot|start] [--pilot-seed N]
 //                   [--frame-ms MS | MIN-MAX] [--pause-every SECONDS] [--max-minutes M]
 //
+// `--daily YYYY-MM-DD` in place of --seed plays that date's daily dig.
+//
 // The pilot's key goes down in one step and up in the next. With --pause-every, Start pauses
 // the game every so many seconds of play and resumes it two seconds later. The game is played
 // to its end; it prints what the recording covers.
@@ -13,6 +15,7 @@
 #include <random>
 #include <string>
 
+#include "game/world/daily.h"
 #include "game/world/replay.h"
 #include "game/world/world.h"
 #include "tools/pilot.h"
@@ -34,7 +37,8 @@ struct Options {
 
 void usage() {
     std::fprintf(stderr,
-                 "usage: record_replay --seed N --out FILE [--policy none|random|autopilot|start]\n"
+                 "usage: record_replay (--seed N | --daily YYYY-MM-DD) --out FILE\n"
+                 "                     [--policy none|random|autopilot|start]\n"
                  "                     [--pilot-seed N] [--frame-ms MS | MIN-MAX]\n"
                  "                     [--pause-every SECONDS] [--max-minutes M]\n");
 }
@@ -54,6 +58,10 @@ bool parse(int argc, char** argv, Options& options) {
         bool ok = true;
         if (arg == "--seed") {
             ok = parse_unsigned(value, options.seed);
+        } else if (arg == "--daily") {
+            const std::optional<daily::Date> date = daily::parse_date(value);
+            ok = date.has_value();
+            if (ok) options.seed = daily::seed_of(*date);
         } else if (arg == "--pilot-seed") {
             ok = parse_unsigned(value, options.pilot_seed);
         } else if (arg == "--policy") {
