@@ -14,14 +14,16 @@ for arg in "$@"; do
     esac
 done
 
+# cpp-httplib and SQLite build the leaderboard server; libcurl lets the game send daily runs.
 packages=(build-essential cmake ninja-build pkg-config
-          libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libstb-dev)
+          libsdl2-dev libsdl2-image-dev libsdl2-mixer-dev libstb-dev
+          libcpp-httplib-dev libsqlite3-dev libcurl4-openssl-dev)
 if [[ "$want_test" == yes ]]; then
     # GoogleTest, a virtual X server and its tools for the end-to-end tests, and clang with
     # libFuzzer for the replay parser's fuzz target.
     packages+=(libgtest-dev libgmock-dev xvfb xauth x11-utils xdotool imagemagick
                desktop-file-utils appstream dpkg-dev file lintian
-               clang libclang-rt-14-dev)
+               clang libclang-rt-14-dev curl)
 fi
 if [[ "$want_web" == yes ]]; then
     # dpkg-dev unpacks the SDL source packages; python3 serves the page; sox (with
