@@ -40,7 +40,10 @@ TEST_F(Title, EveryGameButtonPressedThisFrameStartsAGameButFullscreenDoesNot) {
         pressing.press(b);
         EXPECT_FALSE(fresh.update(pressing, audio, 16)) << static_cast<int>(b);
         std::unique_ptr<Screen> next(fresh.next_screen());
-        EXPECT_NE(dynamic_cast<GameScreen*>(next.get()), nullptr) << static_cast<int>(b);
+        const auto* game = dynamic_cast<GameScreen*>(next.get());
+        ASSERT_NE(game, nullptr) << static_cast<int>(b);
+        // Y is the daily dig's: the day's world, ranked or practice.
+        EXPECT_EQ(game->daily != nullptr, b == Button::Y) << static_cast<int>(b);
     }
 }
 
