@@ -104,6 +104,10 @@ void TitleScreen::draw(Graphics& graphics) const {
         text.draw(graphics, format("Best depth", best, "m"), width / 2, height - 96,
                   Text::Alignment::Center);
     }
+    if (blink_timer < kBlinkCycle / 2) {
+        text.draw(graphics, "Press any key", width / 2, height - 48, Text::Alignment::Center);
+    }
+    // The daily dig's corner, top right, clear of the title's lettering.
     text.draw(graphics, daily_left, width - 16, 16, Text::Alignment::Right);
     text.draw(graphics, daily_prompt, width - 16, 36, Text::Alignment::Right);
     int row_y = 64;
@@ -113,9 +117,6 @@ void TitleScreen::draw(Graphics& graphics) const {
                       row.depth);
         text.draw(graphics, line, width - 16, row_y, Text::Alignment::Right);
         row_y += 20;
-    }
-    if (blink_timer < kBlinkCycle / 2) {
-        text.draw(graphics, "Press any key", width / 2, height - 48, Text::Alignment::Center);
     }
 }
 
