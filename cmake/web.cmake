@@ -42,6 +42,7 @@ set_target_properties(burrowgale PROPERTIES
   LINK_DEPENDS "${web_content_stamp};${web_pre_js}")
 target_link_options(burrowgale PRIVATE
   -sENVIRONMENT=web
+  -sFETCH=1
   -sALLOW_MEMORY_GROWTH=1
   "@${web_link_rsp}"
   "--pre-js=${web_pre_js}"

@@ -36,7 +36,15 @@ status=$?
 grep -qE '^burrowgale [0-9]+\.[0-9]+\.[0-9]+$' "$work/out" ||
     fail "--version printed: $(cat "$work/out")"
 
-for bad in "--bogus" "--seed" "--seed banana" "--scale 0" "--mute=1" "stray"; do
+# The day's seed: the number alone, the same for the date given either way; today's is one too.
+run --daily-seed 2026-01-01
+[[ $? -eq 0 && "$(cat "$work/out")" == 3101564752 ]] ||
+    fail "--daily-seed 2026-01-01 printed '$(cat "$work/out")'"
+run --daily-seed
+[[ $? -eq 0 ]] && grep -qE '^[0-9]+$' "$work/out" || fail "--daily-seed printed '$(cat "$work/out")'"
+
+for bad in "--bogus" "--seed" "--seed banana" "--scale 0" "--mute=1" "stray" \
+    "--daily-seed 2026-02-30" "--server gopher://x"; do
     # shellcheck disable=SC2086  # split on purpose: some cases are two arguments
     run $bad
     status=$?

@@ -46,12 +46,36 @@ TEST(CommandLine, BadInputIsNamedInOneLine) {
         {{"--scale", "0"}, "--scale needs a whole number from 1 to 8, not '0'"},
         {{"--scale", "9"}, "'9'"},
         {{"--mute=yes"}, "--mute takes no value"},
+        {{"--daily-seed", "2026-02-30"}, "--daily-seed needs a date from 2000 to 9999 as "},
+        {{"--daily-seed=1999-12-31"}, "'1999-12-31'"},
+        {{"--daily-seed", "today"}, "'today'"},
+        {{"--server", "dig.example.org"}, "not an http:// or https:// address"},
+        {{"--name", "seventeen letters"}, "not 1 to 16 characters"},
+        {{"--name"}, "--name needs a value (NAME)"},
     };
     for (const auto& [args, expected] : cases) {
         const CommandLine line = parse(args);
         EXPECT_NE(line.error.find(expected), std::string::npos) << line.error;
         EXPECT_EQ(line.error.find('\n'), std::string::npos);
     }
+}
+
+// The date may be left out (today) whether or not other options follow.
+TEST(CommandLine, DailySeedTakesADateOrNone) {
+    const CommandLine today = parse({"--daily-seed"});
+    EXPECT_TRUE(today.daily_seed && !today.daily_date) << today.error;
+    const CommandLine before = parse({"--daily-seed", "--mute"});
+    EXPECT_TRUE(before.daily_seed && !before.daily_date && before.mute) << before.error;
+    for (const auto& args : {std::vector<std::string>{"--daily-seed", "2026-12-09"},
+                             std::vector<std::string>{"--daily-seed=2026-12-09"}}) {
+        const CommandLine line = parse(args);
+        EXPECT_TRUE(line.error.empty()) << line.error;
+        EXPECT_EQ(line.daily_date, (daily::Date{2026, 12, 9}));
+    }
+    const CommandLine server = parse({"--server", "https://dig.example.org", "--name=Mole Rat"});
+    EXPECT_EQ(server.server, "https://dig.example.org");
+    EXPECT_EQ(server.name, "Mole Rat");
+    EXPECT_EQ(parse({"--server", ""}).server, "");  // sending off
 }
 
 TEST(CommandLine, UsageListsEveryOption) {

@@ -61,6 +61,54 @@ TEST(Settings, RoundTripKeepsEverySettingAndBinding) {
     EXPECT_EQ(back.pads, settings.pads);
 }
 
+// The leaderboard's address and the name go to a server and onto its board: only what it can
+// use and the font can draw is taken; anything else is one line and the default.
+TEST(Settings, LeaderboardAndNameTakeOnlyWhatCanBeSentAndDrawn) {
+    struct Case {
+        const char* line;
+        bool good;
+    };
+    const Case cases[] = {
+        {"leaderboard_url = https://dig.example.org", true},
+        {"leaderboard_url = http://127.0.0.1:8080/", true},
+        {"leaderboard_url = ", true},  // sending off
+        {"leaderboard_url = ftp://dig.example.org", false},
+        {"leaderboard_url = http://", false},
+        {"leaderboard_url = http:///path", false},
+        {"leaderboard_url = https://dig example.org", false},
+        {"leaderboard_url = https://d\xc3\xa9.example", false},
+        {"player_name = Mole Rat", true},
+        {"player_name = x", true},
+        {"player_name = 0123456789abcdef", true},    // 16
+        {"player_name = 0123456789abcdefg", false},  // 17
+        {"player_name = ", false},
+        {"player_name = <b>\xc3\xa9</b>", false},
+        {"player_name = tab\there", false},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.line);
+        std::vector<std::string> problems;
+        const Settings settings = parsed(kHeader + c.line + "\n", problems);
+        EXPECT_EQ(problems.empty(), c.good);
+        if (!c.good) {
+            ASSERT_EQ(problems.size(), 1u);
+            EXPECT_EQ(problems[0].rfind("line 2: ", 0), 0u) << problems[0];
+            EXPECT_EQ(settings.leaderboard_url, "");
+            EXPECT_EQ(settings.player_name, Settings::kDefaultPlayerName);
+            continue;
+        }
+        const std::string line = c.line;
+        const std::string value = line.substr(line.find('=') + 2);
+        EXPECT_EQ(line[0] == 'l' ? settings.leaderboard_url : settings.player_name, value);
+        // What was taken is written back as it was read.
+        std::vector<std::string> again;
+        const Settings back = parsed(settings.serialise(), again);
+        EXPECT_TRUE(again.empty());
+        EXPECT_EQ(back.leaderboard_url, settings.leaderboard_url);
+        EXPECT_EQ(back.player_name, settings.player_name);
+    }
+}
+
 TEST(Settings, RebindingSwapsSoThatNoActionIsLeftUnbound) {
     Settings settings;
     // Tab is Select's only key: Select takes over Start's Return.

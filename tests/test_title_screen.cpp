@@ -40,7 +40,10 @@ TEST_F(Title, EveryGameButtonPressedThisFrameStartsAGameButFullscreenDoesNot) {
         pressing.press(b);
         EXPECT_FALSE(fresh.update(pressing, audio, 16)) << static_cast<int>(b);
         std::unique_ptr<Screen> next(fresh.next_screen());
-        EXPECT_NE(dynamic_cast<GameScreen*>(next.get()), nullptr) << static_cast<int>(b);
+        const auto* game = dynamic_cast<GameScreen*>(next.get());
+        ASSERT_NE(game, nullptr) << static_cast<int>(b);
+        // Y is the daily dig's: the day's world, ranked or practice.
+        EXPECT_EQ(game->daily != nullptr, b == Button::Y) << static_cast<int>(b);
     }
 }
 
@@ -92,7 +95,9 @@ TEST_F(Title, PromptShowsInTheFirstHalfOfTheCycleCentredNearTheBottom) {
 
     title.blink_timer = 421;
     title.draw(*graphics);
-    ASSERT_EQ(log.size(), 1u + 13u);  // the picture, then "Press any key"; no best yet
+    // The picture, then "Press any key"; no best yet; then the daily dig's time and key.
+    const std::size_t daily = title.daily_left.size() + title.daily_prompt.size();
+    ASSERT_EQ(log.size(), 1u + 13u + daily);
     EXPECT_EQ(log[0].image, "title.png");
     EXPECT_TRUE(log[0].whole_destination);
     EXPECT_EQ(log[1].image, "text.png");
@@ -102,7 +107,7 @@ TEST_F(Title, PromptShowsInTheFirstHalfOfTheCycleCentredNearTheBottom) {
     log.clear();
     title.blink_timer = 422;
     title.draw(*graphics);
-    EXPECT_EQ(log.size(), 1u);
+    EXPECT_EQ(log.size(), 1u + daily);
     graphics->blit_log = nullptr;
 }
 
@@ -116,7 +121,7 @@ TEST_F(Title, ShowsTheBestDepthOnceThereIsARecord) {
     title.blink_timer = 422;
     title.draw(*graphics);
     const std::string line = "Best depth: 3.25m";
-    ASSERT_EQ(log.size(), 1u + line.size());
+    ASSERT_EQ(log.size(), 1u + line.size() + title.daily_left.size() + title.daily_prompt.size());
     EXPECT_EQ(log[1].destination.x, 640 - 4 * static_cast<int>(line.size()));
     EXPECT_EQ(log[1].destination.y, 720 - 96);
     EXPECT_EQ(log[1].source.x, ('B' % 16) * 8);  // the line starts with its label

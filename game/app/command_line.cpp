@@ -80,6 +80,29 @@ const std::vector<CommandLine::Option> CommandLine::kOptions = {
          line.verify = value;
          return std::string();
      }},
+    {"--daily-seed", "[YYYY-MM-DD]", "print the daily dig's seed of the date (UTC; default today)",
+     [](CommandLine& line, const std::string& value) {
+         line.daily_seed = true;
+         if (value.empty()) return std::string();
+         line.daily_date = daily::parse_date(value);
+         if (line.daily_date) return std::string();
+         return "--daily-seed needs a date from " + std::to_string(daily::kFirstYear) + " to " +
+                std::to_string(daily::kLastYear) + " as YYYY-MM-DD, not '" + value + "'";
+     }},
+    {"--server", "URL", "send daily runs to the leaderboard at URL (\"\": send none); saved",
+     [](CommandLine& line, const std::string& value) {
+         const std::string wrong = Settings::check_leaderboard_url(value);
+         if (!wrong.empty()) return "--server: " + wrong;
+         line.server = value;
+         return std::string();
+     }},
+    {"--name", "NAME", "your name on the leaderboard (1 to 16 characters); saved",
+     [](CommandLine& line, const std::string& value) {
+         const std::string wrong = Settings::check_player_name(value);
+         if (!wrong.empty()) return "--name: " + wrong;
+         line.name = value;
+         return std::string();
+     }},
 };
 
 CommandLine CommandLine::parse(const std::vector<std::string>& args) {
@@ -106,6 +129,11 @@ CommandLine CommandLine::parse(const std::vector<std::string>& args) {
             option->apply(line, "");
             continue;
         }
+        // An optional value is the next argument unless that is another option.
+        const bool optional_value = option->value_name[0] == '[';
+        if (!value && optional_value && (i + 1 >= args.size() || args[i + 1].rfind("-", 0) == 0)) {
+            value = "";
+        }
         if (!value) {
             if (i + 1 >= args.size()) {
                 line.error = name + " needs a value (" + option->value_name + ")";
@@ -129,7 +157,9 @@ std::string CommandLine::usage() {
         if (left.size() < 18) left.resize(18, ' ');
         text += left + " " + option.help + "\n";
     }
-    text += "\nOptions change this run only; the settings are changed on the options screen.\n";
+    text +=
+        "\nOptions change this run only, but for --server and --name; the settings are changed on "
+        "the options screen.\n";
     return text;
 }
 

@@ -1,5 +1,5 @@
-// The program's options: "--seed N", "--fullscreen" and the rest. They change this run only;
-// the settings file is never written because of them.
+// The program's options: "--seed N", "--fullscreen" and the rest. They change this run only,
+// except --server and --name, which set the leaderboard's settings and save them.
 #pragma once
 
 #include <cstdint>
@@ -9,14 +9,17 @@
 
 #include "engine/game.h"
 #include "game/profile/settings.h"
+#include "game/world/daily.h"
 
 class CommandLine {
 public:
     // One option. The table below is the whole parser: a new option is a new row (and a field).
     struct Option {
-        const char* name;        // "--seed"
-        const char* value_name;  // "N" when the option takes a value, else null
-        const char* help;        // one line for the usage
+        const char* name;  // "--seed"
+        // "N" when the option takes a value, else null; in brackets ("[DATE]") when the value
+        // may be left out.
+        const char* value_name;
+        const char* help;  // one line for the usage
         // Stores the value or sets the flag; returns what is wrong with the value, or "".
         std::string (*apply)(CommandLine& line, const std::string& value);
     };
@@ -37,7 +40,11 @@ public:
     std::optional<bool> fullscreen;
     std::optional<int> scale;
     bool mute = false;
-    std::optional<std::string> replay;  // a recording to play back in the window
-    std::optional<std::string> verify;  // a recording to check headless
-    std::string error;                  // empty when every argument was understood
+    std::optional<std::string> replay;      // a recording to play back in the window
+    std::optional<std::string> verify;      // a recording to check headless
+    bool daily_seed = false;                // print a day's seed and exit
+    std::optional<daily::Date> daily_date;  // that day; none: today
+    std::optional<std::string> server;      // the leaderboard_url to save
+    std::optional<std::string> name;        // the player_name to save
+    std::string error;                      // empty when every argument was understood
 };

@@ -12,6 +12,7 @@
 #include "game/profile/replay_io.h"
 #include "game/screens/replay_screen.h"
 #include "game/screens/screen_flow.h"
+#include "game/world/daily.h"
 
 #ifdef __EMSCRIPTEN__
 #include "engine/web.h"
@@ -47,6 +48,12 @@ int main(int argc, char** argv) {
     }
     // A recording is checked headless: no window, no sound, not even SDL.
     if (run.verify) return verify_replay_file(*run.verify, stdout, stderr);
+    if (run.daily_seed) {
+        // The number alone, so that a script can take it: --seed $(burrowgale --daily-seed).
+        const daily::Date date = run.daily_date.value_or(daily::date_at(system_unix_ms() / 1000));
+        std::printf("%u\n", static_cast<unsigned>(daily::seed_of(date)));
+        return 0;
+    }
 
     Profile profile(Util::data_folder("burrowgale"), Util::config_folder("burrowgale"));
     if (profile.data_folder.empty() || profile.config_folder.empty()) {
@@ -60,6 +67,11 @@ int main(int argc, char** argv) {
     profile.files.after_change = [](const std::filesystem::path&) { Web::store_files(); };
     Web::store_files();
 #endif
+    if (run.server || run.name) {
+        if (run.server) profile.settings.leaderboard_url = *run.server;
+        if (run.name) profile.settings.player_name = *run.name;
+        profile.save_settings();  // a failure is one line; the values still hold for this run
+    }
     // A recording to play back is read before any window opens: a bad one is one line.
     Replay replay;
     if (run.replay) {

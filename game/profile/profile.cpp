@@ -6,14 +6,10 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-int64_t system_ms() {
+int64_t system_unix_ms() {
     using namespace std::chrono;
     return duration_cast<milliseconds>(system_clock::now().time_since_epoch()).count();
 }
-
-}  // namespace
 
 Profile::Profile(fs::path data_folder_, fs::path config_folder_)
     : data_folder(std::move(data_folder_)), config_folder(std::move(config_folder_)) {
@@ -139,7 +135,7 @@ Profile::Outcome Profile::add_result(Record record) {
     Outcome outcome;
     const double best_depth = records.best_depth();
     const double best_length = records.best_length();
-    if (record.date.empty()) record.date = iso_date(clock ? clock() : system_ms());
+    if (record.date.empty()) record.date = iso_date(now_ms());
     outcome.record = record;
 
     // What another copy of the game may have stored since we last looked.

@@ -15,6 +15,9 @@
 #include "game/profile/records.h"
 #include "game/profile/settings.h"
 
+// Milliseconds since 1970, UTC, from the system's clock.
+int64_t system_unix_ms();
+
 class Profile {
 public:
     static constexpr const char* kRecordsFile = "records.txt";
@@ -73,8 +76,9 @@ public:
     SafeFile files;                       // every write of player data goes through it
     Records records;
     Settings settings;
-    // Milliseconds since 1970, UTC: when a game ended. Replaceable for tests.
+    // Milliseconds since 1970, UTC: when a game ended, what day it is. Replaceable for tests.
     std::function<int64_t()> clock;
+    int64_t now_ms() const { return clock ? clock() : system_unix_ms(); }
     // Each warning given, as printed on stderr.
     std::vector<std::string> warnings;
     // How long to wait for the data folder's lock; shortened by tests.

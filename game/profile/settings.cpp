@@ -208,6 +208,21 @@ const Entry kEntries[] = {
          return "screen_shake must be off, half or full, not '" + value + "'; using full";
      },
      [](const Settings& s) { return std::string(kShakeNames[static_cast<int>(s.shake)]); }},
+    {"leaderboard_url",
+     [](Settings& s, const std::string& value) {
+         const std::string wrong = Settings::check_leaderboard_url(value);
+         s.leaderboard_url = wrong.empty() ? value : "";
+         return wrong.empty() ? wrong : "leaderboard_url: " + wrong + "; sending nothing";
+     },
+     [](const Settings& s) { return s.leaderboard_url; }},
+    {"player_name",
+     [](Settings& s, const std::string& value) {
+         const std::string wrong = Settings::check_player_name(value);
+         s.player_name = wrong.empty() ? value : Settings::kDefaultPlayerName;
+         return wrong.empty() ? wrong
+                              : "player_name: " + wrong + "; using " + Settings::kDefaultPlayerName;
+     },
+     [](const Settings& s) { return s.player_name; }},
 };
 
 // "key left = A" or "pad start = back" into `binds`; what is wrong with it, or "".
@@ -298,6 +313,34 @@ std::string Settings::back_labels() const {
     const std::vector<int> on_pads = pad_buttons_of(Button::Select);
     return key_label(Input::kEscapeKey) +
            (on_pads.empty() ? "" : " or " + pad_label(on_pads.front()));
+}
+
+std::string Settings::check_leaderboard_url(const std::string& url) {
+    if (url.empty()) return "";
+    if (url.size() > kMaxUrlLength) {
+        return "longer than " + std::to_string(kMaxUrlLength) + " characters";
+    }
+    for (const char c : url) {
+        if (c <= ' ' || c > '~') return "'" + url + "' has a space or a character not allowed";
+    }
+    for (const std::string scheme : {"http://", "https://"}) {
+        if (url.rfind(scheme, 0) == 0 && url.size() > scheme.size() && url[scheme.size()] != '/') {
+            return "";
+        }
+    }
+    return "'" + url + "' is not an http:// or https:// address";
+}
+
+std::string Settings::check_player_name(const std::string& name) {
+    if (name.empty() || name.size() > kMaxNameLength) {
+        return "'" + name + "' is not 1 to " + std::to_string(kMaxNameLength) + " characters";
+    }
+    for (const char c : name) {
+        if (c < ' ' || c > '~') return "'" + name + "' has a character the game cannot draw";
+    }
+    if (name.front() == ' ' || name.back() == ' ')
+        return "'" + name + "' starts or ends in a space";
+    return "";
 }
 
 Settings::Settings()

@@ -1,5 +1,5 @@
-// The player's settings as kept in "settings.txt": sound levels, the window, the screen shake
-// and the keyboard and controller bindings, one "name = value" per line.
+// The player's settings as kept in "settings.txt": sound levels, the window, the screen shake,
+// the leaderboard and the keyboard and controller bindings, one "name = value" per line.
 #pragma once
 
 #include <cstddef>
@@ -17,6 +17,16 @@ public:
     static constexpr int kVersion = 1;
     static constexpr int kMaxVolume = 10;
     static constexpr std::size_t kMaxFileSize = 64 * 1024;
+    static constexpr std::size_t kMaxNameLength = 16;
+    static constexpr std::size_t kMaxUrlLength = 200;
+    static constexpr const char* kDefaultPlayerName = "Burrower";
+
+    // What is wrong with a leaderboard's address, or "": "http://" or "https://" and a host,
+    // printable characters without spaces. Empty is fine: it turns sending off.
+    static std::string check_leaderboard_url(const std::string& url);
+    // What is wrong with a player name, or "": 1 to 16 characters the game's font can draw
+    // (ASCII 32 to 126), no space at either end.
+    static std::string check_player_name(const std::string& name);
 
     // What the player can bind, in the order the file and the options screen list them.
     // Escape is left out on purpose: it always leaves, pauses or cancels.
@@ -62,6 +72,8 @@ public:
     int effects_volume = kMaxVolume;  // 0 to 10
     bool fullscreen = false;          // at start
     Shake shake = Shake::Full;
+    std::string leaderboard_url;  // where daily runs are sent; empty: nowhere
+    std::string player_name = kDefaultPlayerName;
     std::map<int, Input::Button> keys;  // scancode -> action
     std::map<int, Input::Button> pads;  // controller button -> action
 };

@@ -78,14 +78,21 @@ void GameScreen::store_result() {
     Profile& profile = flow->profile;
     // The flow waits for the writer before any other screen reads the profile, and this one
     // does not touch it meanwhile.
-    flow->writer().post(
-        [&profile, stored = storing, record = finished_record(), replay = world.recording] {
-            // Records and replays under one lock, so that another copy of the game cannot
-            // drop a replay this one has just kept.
-            Profile::Outcome outcome = ReplayFiles(profile).store(record, replay);
-            const std::lock_guard lock(stored->mutex);
-            stored->outcome = std::move(outcome);
-        });
+    flow->writer().post([&profile, stored = storing, record = finished_record(),
+                         replay = world.recording, game_of_day = daily, flow = flow] {
+        // Records and replays under one lock, so that another copy of the game cannot
+        // drop a replay this one has just kept.
+        Profile::Outcome outcome = ReplayFiles(profile).store(record, replay);
+        // The writer claimed the day's try before this job: `ranked` is settled. The run
+        // is on disk before it is sent, so that it waits there if nobody answers.
+        if (game_of_day != nullptr && game_of_day->ranked) {
+            flow->daily_runs.finish(game_of_day->date, record.depth, record.length, replay);
+            const std::vector<uint8_t> bytes = replay.encode();
+            flow->daily_client->send(game_of_day->date, std::string(bytes.begin(), bytes.end()));
+        }
+        const std::lock_guard lock(stored->mutex);
+        stored->outcome = std::move(outcome);
+    });
 }
 
 void GameScreen::collect_result() {
@@ -227,6 +234,14 @@ void GameScreen::draw(Graphics& graphics) const {
         }
         text.draw(graphics, "Seed " + std::to_string(world.recording.seed), width - 16, height - 24,
                   Text::Alignment::Right);
+        if (daily != nullptr && daily->known) {
+            const std::string kind = daily->ranked ? "Daily dig: ranked" : "Daily dig: practice";
+            text.draw(graphics, kind, 16, height - 44, Text::Alignment::Left);
+            const std::string answer =
+                daily->ranked && flow != nullptr ? flow->daily_client->answer(daily->date) : "";
+            if (!answer.empty())
+                text.draw(graphics, answer, 16, height - 24, Text::Alignment::Left);
+        }
         text.draw(graphics, results_prompt, width / 2, height - kResultsPromptAbove,
                   Text::Alignment::Center);
     } else {

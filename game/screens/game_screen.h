@@ -2,6 +2,7 @@
 // steps a World with the player's input, draws it, plays what it reports and stores the result.
 #pragma once
 
+#include <atomic>
 #include <memory>
 #include <mutex>
 #include <optional>
@@ -16,6 +17,7 @@
 #include "game/view/centipede_view.h"
 #include "game/view/map_view.h"
 #include "game/view/worm_view.h"
+#include "game/world/daily.h"
 #include "game/world/events.h"
 #include "game/world/replay.h"
 #include "game/world/world.h"
@@ -73,6 +75,14 @@ public:
         std::optional<Profile::Outcome> outcome;
     };
     std::shared_ptr<StoredOutcome> storing;  // from the game's end until `result` is filled
+    // A daily dig's game: its day, and whether it is the ranked run, known once the writer has
+    // claimed the day's try (long before the game ends).
+    struct Daily {
+        daily::Date date;
+        std::atomic<bool> known = false;
+        std::atomic<bool> ranked = false;
+    };
+    std::shared_ptr<Daily> daily;  // null for other games
     // Key names for the overlays, from the bindings: "Return or Start: resume ...".
     std::string pause_prompt;
     std::string results_prompt;

@@ -13,7 +13,9 @@
 static_assert(Game::kLongestStep == Replay::kMaxStepMs);
 
 ScreenFlow::ScreenFlow(Profile& profile_, std::optional<uint32_t> seed_, Game* game_)
-    : profile(profile_), seed(seed_), game(game_) {
+    : profile(profile_), seed(seed_), game(game_), daily_runs(profile_) {
+    daily_runs.load();
+    use_http(Http::make());
     if (game == nullptr) return;
     game->fullscreen_switched = [this](bool on) {
         // A finished game's files may still be being written from the profile.
@@ -25,7 +27,24 @@ ScreenFlow::ScreenFlow(Profile& profile_, std::optional<uint32_t> seed_, Game* g
 
 ScreenFlow::~ScreenFlow() {
     if (game != nullptr) game->fullscreen_switched = nullptr;
+    // The client's answers post to the writer and use the daily runs: it goes first, and what
+    // it posted is written before the runs go.
+    writer().flush();
+    daily_client.reset();
+    writer().flush();
 }
+
+void ScreenFlow::use_http(std::unique_ptr<Http> http) {
+    daily_client.reset();
+    daily_client = std::make_unique<DailyClient>(profile, daily_runs, writer(), std::move(http));
+}
+
+int64_t ScreenFlow::now_seconds() const {
+    const int64_t ms = profile.now_ms();
+    return ms / 1000 - (ms % 1000 < 0 ? 1 : 0);
+}
+
+daily::Date ScreenFlow::today() const { return daily::date_at(now_seconds()); }
 
 std::string ScreenFlow::content() const {
     return game != nullptr ? game->config.graphics.content : Graphics::Config().content;
@@ -33,7 +52,28 @@ std::string ScreenFlow::content() const {
 
 Screen* ScreenFlow::title() {
     writer().flush();
+    // Runs that waited for a network go once a run, when the title first shows.
+    if (!sent_due) {
+        sent_due = true;
+        daily_client->send_due(now_seconds());
+    }
+    daily_client->fetch_board(today());
     return new TitleScreen(*this);
+}
+
+Screen* ScreenFlow::daily() {
+    writer().flush();
+    const daily::Date date = today();  // a run counts for the day it started on
+    auto* screen = new GameScreen(daily::seed_of(date), this);
+    auto game_of_day = std::make_shared<GameScreen::Daily>();
+    game_of_day->date = date;
+    screen->daily = game_of_day;
+    // The try is used as the game starts, so that leaving or crashing mid-game still counts.
+    writer().post([this, game_of_day] {
+        game_of_day->ranked = daily_runs.claim(game_of_day->date);
+        game_of_day->known = true;
+    });
+    return screen;
 }
 
 Screen* ScreenFlow::play() {

@@ -8,7 +8,11 @@
 #include <string>
 
 #include "engine/background_writer.h"
+#include "engine/http.h"
+#include "game/profile/daily_runs.h"
 #include "game/profile/profile.h"
+#include "game/screens/daily_client.h"
+#include "game/world/daily.h"
 
 class Game;
 class Screen;
@@ -28,6 +32,14 @@ public:
     Screen* title();
     Screen* play();  // in `seed`, else in a fresh world
     Screen* options();
+    // Today's daily dig: ranked if it is the day's first here, else practice.
+    Screen* daily();
+
+    // The UTC day and Unix seconds by the profile's clock: the world never reads one.
+    int64_t now_seconds() const;
+    daily::Date today() const;
+    // Replaces the leaderboard's HTTP client (tests).
+    void use_http(std::unique_ptr<Http> http);
 
     // The folder the game's content was found in, with its slash: "content/" without a game.
     std::string content() const;
@@ -46,7 +58,10 @@ public:
     Profile& profile;
     std::optional<uint32_t> seed;  // the world of every game of this run (--seed)
     Game* game;
+    DailyRuns daily_runs;  // read at start; then changed on the writer only
+    std::unique_ptr<DailyClient> daily_client;
 
 private:
     BackgroundWriter own_writer;
+    bool sent_due = false;  // the runs that waited have been sent this run
 };

@@ -17,8 +17,17 @@ TitleScreen::TitleScreen(ScreenFlow& flow_)
       background("title.png"),
       text("text.png", 8, 16),
       demo_paths(ReplayFiles(flow_.profile).by_rank()),
-      bundled_demo(flow_.content() + kBundledDemo) {
+      bundled_demo(flow_.content() + kBundledDemo),
+      daily_prompt(flow_.profile.settings.labels_of(Input::Button::Y) + ": daily dig"),
+      daily_left(time_left(flow_.now_seconds())) {
     demo_paths.push_back(bundled_demo);
+}
+
+std::string TitleScreen::time_left(int64_t now) {
+    const int64_t end = daily::day_start(daily::date_at(now)) + daily::kSecondsPerDay;
+    const int64_t minutes = (end - now + 59) / 60;  // "0 min" only once the day has turned
+    return "Daily dig: " + std::to_string(minutes / 60) + " h " + std::to_string(minutes % 60) +
+           " min left";
 }
 
 bool TitleScreen::load_demo() {
@@ -64,6 +73,11 @@ bool TitleScreen::update(const Input& input, Audio&, unsigned int elapsed) {
         choice = Choice::Options;
         return false;
     }
+    if (input.key_pressed(Button::Y)) {
+        choice = Choice::Daily;
+        return false;
+    }
+    daily_left = time_left(flow.now_seconds());
     for (const Button b : input.pressed_buttons) {
         if (b != Button::Escape && b != Button::Select && b != Button::Fullscreen) {
             choice = Choice::Play;
@@ -93,6 +107,17 @@ void TitleScreen::draw(Graphics& graphics) const {
     if (blink_timer < kBlinkCycle / 2) {
         text.draw(graphics, "Press any key", width / 2, height - 48, Text::Alignment::Center);
     }
+    // The daily dig's corner, top right, clear of the title's lettering.
+    text.draw(graphics, daily_left, width - 16, 16, Text::Alignment::Right);
+    text.draw(graphics, daily_prompt, width - 16, 36, Text::Alignment::Right);
+    int row_y = 64;
+    for (const DailyClient::Row& row : flow.daily_client->board()) {
+        char line[64];
+        std::snprintf(line, sizeof line, "%d. %-16s %7.1f m", row.rank, row.name.c_str(),
+                      row.depth);
+        text.draw(graphics, line, width - 16, row_y, Text::Alignment::Right);
+        row_y += 20;
+    }
 }
 
 Screen* TitleScreen::next_screen() const {
@@ -101,6 +126,8 @@ Screen* TitleScreen::next_screen() const {
             return flow.play();
         case Choice::Options:
             return flow.options();
+        case Choice::Daily:
+            return flow.daily();
         case Choice::Demo:
             if (demo) return new ReplayScreen(*demo, ReplayScreen::Mode::Demo, &flow);
             return flow.play();

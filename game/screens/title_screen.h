@@ -1,6 +1,7 @@
-// The first screen and the one after every game: the title picture, the best depth so far and
-// a blinking prompt. Escape quits, Select opens the options, any other button but Fullscreen
-// starts a game; 20 seconds without one bring the demo.
+// The first screen and the one after every game: the title picture, the best depth so far, the
+// daily dig's time left and best of the day, and a blinking prompt. Escape quits, Select opens
+// the options, Y starts the daily dig, any other button but Fullscreen starts a game; 20
+// seconds without one bring the demo.
 #pragma once
 
 #include <cstdint>
@@ -22,7 +23,10 @@ public:
     static constexpr uint32_t kDemoAfterMs = 20000;  // idle time before the demo
     static constexpr const char* kBundledDemo = "demo.replay";  // in the content folder
 
-    enum class Choice : int { Play = 0, Options = 1, Quit = 2, Demo = 3 };
+    enum class Choice : int { Play = 0, Options = 1, Quit = 2, Demo = 3, Daily = 4 };
+
+    // "Daily dig: 5 h 12 min left" at Unix time `now`.
+    static std::string time_left(int64_t now);
 
     explicit TitleScreen(ScreenFlow& flow);
     ~TitleScreen() override = default;
@@ -48,4 +52,6 @@ public:
     std::string bundled_demo;      // the game's own, in the content folder found
     std::unique_ptr<Replay> demo;  // loaded when it is due
     bool demo_failed = false;      // none loaded: no more tries from this screen
+    std::string daily_prompt;      // "L or X: daily dig", from the bindings
+    std::string daily_left;        // the time left, as of the last update
 };
