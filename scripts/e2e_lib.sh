@@ -118,10 +118,13 @@ _title_still() {
     mv "$work/$1.again.png" "$work/$1.png"
     return 1
 }
-# The screen now differs from shot NAME above the title's prompt line.
-left_screen() { shot now && differs "$1" now 1280x600+0+0; }
-# The screen now shows shot NAME again above the prompt line.
-back_to() { shot now && ! blank now && ! differs "$1" now 1280x600+0+0; }
+# Whether two shots of the title differ above its prompt line, but for the daily dig's corner
+# (top right: the time left in the day, which turns each minute, and the day's best).
+title_differs() { differs "$1" "$2" 800x600+0+0 || differs "$1" "$2" 480x420+800+180; }
+# The screen now differs from shot NAME of the title.
+left_screen() { shot now && title_differs "$1" now; }
+# The screen now shows shot NAME of the title again.
+back_to() { shot now && ! blank now && ! title_differs "$1" now; }
 # The screen now is much darker than shot NAME: the pause's veil has come down.
 darker_than() {
     shot now

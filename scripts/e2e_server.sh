@@ -69,9 +69,11 @@ expect() {
     fi
 }
 
-# Runs of the day (two pilots), and one of the day before.
+# Runs of the day (two pilots; the second on the seed the game gives the date), and one of the
+# day before.
 "$record" --daily "$day" --policy none --out "$work/a.replay" >/dev/null
-"$record" --daily "$day" --policy random --pilot-seed 7 --out "$work/b.replay" >/dev/null
+"$record" --seed "$("$game" --daily-seed "$day")" --policy random --pilot-seed 7 \
+    --out "$work/b.replay" >/dev/null
 "$record" --daily 2025-06-14 --policy none --out "$work/other_day.replay" >/dev/null
 
 # Forgeries of run a: the depth it claims, and the game version it names (the first digit).
