@@ -135,6 +135,13 @@ bool header(Reader& in, Replay& out, uint64_t& frames, std::string& error) {
                 std::to_string(Replay::kFormatVersion) + ")";
         return false;
     }
+    // A new format version marks a change of the rules: an older recording would replay as
+    // another game, so it is refused rather than reported as not matching.
+    if (version < Replay::kFormatVersion) {
+        error = "format version " + std::to_string(version) + " was recorded under older rules (" +
+                "this game plays version " + std::to_string(Replay::kFormatVersion) + ")";
+        return false;
+    }
 
     uint64_t length = 0;
     const uint8_t* text = nullptr;
