@@ -44,13 +44,6 @@ stop_server() {
     wait "$server_pid" || fail "the server did not stop cleanly on SIGTERM"
     server_pid=""
 }
-start_game() {
-    env -u SDL_VIDEODRIVER LD_PRELOAD="$preload" SDL_RENDER_DRIVER=software SDL_AUDIODRIVER=dummy \
-        "$binary" "$@" 2>>"$work/stderr" &
-    game_pid=$!
-    window=$(wait_for_window)
-    xdotool windowfocus --sync "$window"
-}
 # The state of the one day in the game's daily log, and a field of its line.
 state_is() { grep -q "state=$1 " "$daily_log" 2>/dev/null; }
 field() { sed -n "s/^\(.* \)\?$1=\([^ ]*\).*/\2/p" "$daily_log"; }

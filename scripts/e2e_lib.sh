@@ -165,3 +165,12 @@ quit_with_escape() {
     [[ "$status" -eq 0 ]] || fail "exit status $status after Escape on the title, not 0"
 }
 _game_ended() { ! kill -0 "$game_pid" 2>/dev/null; }
+# Starts "$binary" with the given options in the virtual display, as a player would (software
+# rendering, no sound card), its stderr kept for `fail`; sets game_pid and window.
+start_game() {
+    env -u SDL_VIDEODRIVER LD_PRELOAD="$preload" SDL_RENDER_DRIVER=software SDL_AUDIODRIVER=dummy \
+        "$binary" "$@" 2>>"$work/stderr" &
+    game_pid=$!
+    window=$(wait_for_window)
+    xdotool windowfocus --sync "$window"
+}

@@ -18,13 +18,6 @@ preload=$(sanitizer_preload "$binary")
 records="$XDG_DATA_HOME/burrowgale/records.txt"
 
 cd "$root"
-start_game() {
-    env -u SDL_VIDEODRIVER LD_PRELOAD="$preload" SDL_RENDER_DRIVER=software SDL_AUDIODRIVER=dummy \
-        "$binary" 2>>"$work/stderr" &
-    game_pid=$!
-    window=$(wait_for_window)
-    xdotool windowfocus --sync "$window"
-}
 
 settings="$XDG_CONFIG_HOME/burrowgale/settings.txt"
 start_game

@@ -18,13 +18,9 @@ records="$data/records.txt"
 replays="$data/replays"
 
 cd "$root"
-start_game() {
-    env -u SDL_VIDEODRIVER LD_PRELOAD="$preload" SDL_RENDER_DRIVER=software SDL_AUDIODRIVER=dummy \
-        "$binary" 2>>"$work/stderr" &
-    game_pid=$!
-    window=$(wait_for_window)
-    xdotool windowfocus --sync "$window"
-    # The title reads keys once it draws.
+# The title reads keys once it draws.
+start_at_title() {
+    start_game
     settle_title title
 }
 stored() { { md5sum <"$records"; } 2>/dev/null || true; }
@@ -41,7 +37,7 @@ play_and_give_up() {
 }
 stored_anew() { [[ -s "$records" && "$(stored)" != "$before" ]]; }
 
-start_game
+start_at_title
 play_and_give_up
 play_and_give_up
 quit_with_escape
@@ -50,7 +46,7 @@ mapfile -t first < <(record_replays)
 
 printf 'my own replay' >"$replays/mine.replay"
 printf '\x7fELF garbage\x00\x01' >"$records"
-start_game  # reads the bad file at the start: nothing of that table is in memory
+start_at_title  # reads the bad file at the start: nothing of that table is in memory
 play_and_give_up
 quit_with_escape
 
