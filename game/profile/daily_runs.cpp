@@ -8,6 +8,8 @@
 #include <sstream>
 #include <system_error>
 
+#include "game/profile/records.h"
+
 namespace fs = std::filesystem;
 
 namespace {
@@ -16,16 +18,6 @@ constexpr const char* kStateNames[] = {"started", "pending", "sent", "refused", 
 constexpr double kMaxFigure = 1.0e7;  // metres or centimetres: beyond any game of ours
 constexpr int kMaxRank = 1000000000;
 constexpr std::size_t kMaxLineLength = 512;
-
-bool read_figure(const std::string& text, double& out) {
-    if (text.empty() || text.size() > 32 || text[0] == '-' || text[0] == '+') return false;
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (end != text.c_str() + text.size() || !std::isfinite(value)) return false;
-    if (value < 0.0 || value > kMaxFigure) return false;
-    out = value;
-    return true;
-}
 
 bool read_count(const std::string& text, int& out) {
     if (text.empty() || text.size() > 10) return false;
@@ -37,12 +29,6 @@ bool read_count(const std::string& text, int& out) {
     if (value > kMaxRank) return false;
     out = static_cast<int>(value);
     return true;
-}
-
-std::string figure_text(double value) {
-    char text[40];
-    std::snprintf(text, sizeof text, "%.17g", value);
-    return text;
 }
 
 // "date=2026-12-09 state=sent depth=12.5 length=40 rank=3 of=12 note=text to the end".
@@ -91,7 +77,8 @@ bool parse_run(const std::string& line, DailyRun& run, std::string& why) {
         return false;
     }
     run.state = static_cast<DailyRun::State>(state - std::begin(kStateNames));
-    if (!read_figure(values["depth"], run.depth) || !read_figure(values["length"], run.length) ||
+    if (!read_figure(values["depth"], kMaxFigure, run.depth) ||
+        !read_figure(values["length"], kMaxFigure, run.length) ||
         !read_count(values["rank"], run.rank) || !read_count(values["of"], run.of)) {
         why = "impossible figures";
         return false;

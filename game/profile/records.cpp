@@ -17,33 +17,6 @@ constexpr double kMaxLength = 1.0e7;    // centimetres
 constexpr double kMaxPlayTime = 1.0e9;  // seconds, some thirty years
 constexpr std::size_t kMaxLineLength = 256;
 
-// The shortest text that reads back as the same double: "1.25", not "1.2500000000000000".
-std::string shortest(double value) {
-    char text[40];
-    for (int precision = 1; precision <= 17; ++precision) {
-        std::snprintf(text, sizeof text, "%.*g", precision, value);
-        if (std::strtod(text, nullptr) == value) break;
-    }
-    return text;
-}
-
-// A finite number in [0, limit], written in plain decimal (no "inf", no hex, no sign).
-bool read_number(const std::string& text, double limit, double& out) {
-    if (text.empty() || text.size() > 32) return false;
-    for (const char c : text) {
-        if (!((c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '-' || c == '+')) {
-            return false;
-        }
-    }
-    if (text[0] == '-' || text[0] == '+') return false;
-    char* end = nullptr;
-    const double value = std::strtod(text.c_str(), &end);
-    if (end != text.c_str() + text.size() || !std::isfinite(value)) return false;
-    if (value < 0.0 || value > limit) return false;
-    out = value;
-    return true;
-}
-
 bool read_seed(const std::string& text, uint32_t& out) {
     if (text.empty() || text.size() > 10) return false;
     uint64_t value = 0;
@@ -92,11 +65,11 @@ bool parse_record(const std::string& line, Record& record, std::string& why) {
         why = "unknown fields";
         return false;
     }
-    if (!read_number(values["depth"], kMaxDepth, record.depth)) {
+    if (!read_figure(values["depth"], kMaxDepth, record.depth)) {
         why = "impossible depth '" + values["depth"] + "'";
         return false;
     }
-    if (!read_number(values["length"], kMaxLength, record.length)) {
+    if (!read_figure(values["length"], kMaxLength, record.length)) {
         why = "impossible length '" + values["length"] + "'";
         return false;
     }
@@ -109,7 +82,7 @@ bool parse_record(const std::string& line, Record& record, std::string& why) {
         why = "impossible seed '" + values["seed"] + "'";
         return false;
     }
-    if (!read_number(values["play_time"], kMaxPlayTime, record.play_time)) {
+    if (!read_figure(values["play_time"], kMaxPlayTime, record.play_time)) {
         why = "impossible play time '" + values["play_time"] + "'";
         return false;
     }
@@ -117,6 +90,31 @@ bool parse_record(const std::string& line, Record& record, std::string& why) {
 }
 
 }  // namespace
+
+std::string figure_text(double value) {
+    char text[40];
+    for (int precision = 1; precision <= 17; ++precision) {
+        std::snprintf(text, sizeof text, "%.*g", precision, value);
+        if (std::strtod(text, nullptr) == value) break;
+    }
+    return text;
+}
+
+bool read_figure(const std::string& text, double limit, double& out) {
+    if (text.empty() || text.size() > 32) return false;
+    for (const char c : text) {
+        if (!((c >= '0' && c <= '9') || c == '.' || c == 'e' || c == 'E' || c == '-' || c == '+')) {
+            return false;
+        }
+    }
+    if (text[0] == '-' || text[0] == '+') return false;
+    char* end = nullptr;
+    const double value = std::strtod(text.c_str(), &end);
+    if (end != text.c_str() + text.size() || !std::isfinite(value)) return false;
+    if (value < 0.0 || value > limit) return false;
+    out = value;
+    return true;
+}
 
 std::string Record::id() const {
     std::string compact;
@@ -202,8 +200,9 @@ double Records::best_length() const {
 std::string Records::serialise() const {
     std::string text = std::string(kHeader) + " " + std::to_string(kVersion) + "\n";
     for (const Record& r : table) {
-        text += "depth=" + shortest(r.depth) + " length=" + shortest(r.length) + " date=" + r.date +
-                " seed=" + std::to_string(r.seed) + " play_time=" + shortest(r.play_time) + "\n";
+        text += "depth=" + figure_text(r.depth) + " length=" + figure_text(r.length) +
+                " date=" + r.date + " seed=" + std::to_string(r.seed) +
+                " play_time=" + figure_text(r.play_time) + "\n";
     }
     return text;
 }

@@ -23,6 +23,11 @@ struct Record {
 // A UTC date and time in milliseconds since 1970 as a record writes it; checks the same form.
 std::string iso_date(int64_t unix_ms);
 bool valid_iso_date(const std::string& date);
+// A figure as the player's files write it: the shortest text that reads back as the same double
+// ("1.25", not "1.2500000000000000"); and read back: a finite number in [0, limit] in plain
+// decimal (no "inf", no hex, no sign).
+std::string figure_text(double value);
+bool read_figure(const std::string& text, double limit, double& out);
 
 class Records {
 public:
