@@ -482,8 +482,11 @@ async function main() {
     await page.keyboard.press('ArrowLeft');   // one lower, with a sample at the new level
     await frames(page, 5);
     await page.keyboard.press('Escape');      // back to the title, saving
-    const saved = await waitFor('the settings file', () => read(page, fileText(settings)), 10000);
-    check(/effects_volume\s*=\s*9/.test(saved), `the settings file holds:\n${saved}`);
+    // F earlier saved the settings already: wait for the options' own save, not for the file.
+    let saved = '';
+    await waitFor('the settings file to hold the lower effects volume', async () =>
+      /effects_volume\s*=\s*9/.test(saved = await read(page, fileText(settings))))
+      .catch(error => { throw new Failure(`${error.message}; the settings file holds:\n${saved}`); });
     await waitFor('the settings stored in the browser', () => read(page,
         `Module.filesStored > ${storedSettings} && !Module.filesStoring`), 10000);
     console.log('ok: the options play an effect and their settings are kept');
