@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+struct DrawnText;
+
 class Graphics {
 public:
     struct Config {
@@ -161,6 +163,8 @@ public:
     // When set, every blit and blit_ex is appended here; with `blit_log_only` the copy is
     // then not handed to SDL at all (to measure the CPU side of drawing alone).
     std::vector<BlitRecord>* blit_log = nullptr;
+    // When set, every string a Text draws is appended here with its box (see engine/text.h).
+    std::vector<DrawnText>* text_log = nullptr;
     bool blit_log_only = false;
     // Image copies handed to SDL so far (blits and targets alike), for benchmarks.
     uint64_t copies_made = 0;

@@ -2,6 +2,8 @@
 
 #include "engine/graphics.h"
 
+#include <algorithm>
+
 Text::Text(const std::string& image_, int glyph_width_, int glyph_height_)
     : image(image_), glyph_width(glyph_width_), glyph_height(glyph_height_) {}
 
@@ -10,23 +12,48 @@ SDL_Rect Text::glyph_rect(unsigned char c) const {
     return {(c % 16) * glyph_width, ((c - 32) / 16) * glyph_height, glyph_width, glyph_height};
 }
 
+int Text::advance() const { return static_cast<int>(glyph_width * scale + 0.5); }
+
+int Text::height() const { return static_cast<int>(glyph_height * scale + 0.5); }
+
+int Text::width(const std::string& text) const {
+    std::size_t widest = 0;
+    std::size_t line = 0;
+    for (const char byte : text) {
+        line = byte == '\n' ? 0 : line + 1;
+        widest = std::max(widest, line);
+    }
+    return advance() * static_cast<int>(widest);
+}
+
+int Text::lines(const std::string& text) const {
+    return 1 + static_cast<int>(std::count(text.begin(), text.end(), '\n'));
+}
+
 void Text::draw(Graphics& graphics, const std::string& text, int x, int y,
                 Alignment alignment) const {
     const int n = static_cast<int>(text.size());
+    const int w = advance();
+    const int h = height();
     int cx = x;
-    if (alignment == Alignment::Center) cx = x - (glyph_width / 2) * n;
-    if (alignment == Alignment::Right) cx = x - glyph_width * n;
+    if (alignment == Alignment::Center) cx = x - (w * n) / 2;
+    if (alignment == Alignment::Right) cx = x - w * n;
+    if (graphics.text_log != nullptr && !text.empty()) {
+        const bool broken = alignment == Alignment::Left;
+        graphics.text_log->push_back(
+            {text, {cx, y, broken ? width(text) : w * n, broken ? h * lines(text) : h}});
+    }
     int cy = y;
     for (const char byte : text) {
         const SDL_Rect source = glyph_rect(static_cast<unsigned char>(byte));
-        const SDL_Rect destination{cx, cy, glyph_width, glyph_height};
+        const SDL_Rect destination{cx, cy, w, h};
         graphics.blit(image, &source, &destination);
         // Only left-aligned text knows where a line starts; the others treat '\n' as a blank.
         if (alignment == Alignment::Left && byte == '\n') {
-            cy += glyph_height;
+            cy += h;
             cx = x;
         } else {
-            cx += glyph_width;
+            cx += w;
         }
     }
 }

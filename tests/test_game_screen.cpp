@@ -407,8 +407,7 @@ TEST_F(Play, TheEndingFrameWritesNothingAndQuittingAtOnceLosesNothing) {
 
 TEST_F(Play, ScreenShakeSettingScalesTheShake) {
     for (const auto& [setting, expected] :
-         {std::pair{Settings::Shake::Off, 0.0}, std::pair{Settings::Shake::Half, 0.5},
-          std::pair{Settings::Shake::Full, 1.0}}) {
+         {std::pair{0, 0.0}, std::pair{50, 0.5}, std::pair{100, 1.0}}) {
         profile.settings.shake = setting;
         GameScreen screen(34, &flow);
         add_centipede(screen, 5, Direction::W);

@@ -227,8 +227,8 @@ TEST_F(Options, ValuesStayInRangeEffectsPlayASampleResetRestoresDefaults) {
     EXPECT_TRUE(profile.settings.fullscreen);
     press(Button::Down);
     press(Button::Left);
-    EXPECT_EQ(profile.settings.shake, Settings::Shake::Half);
-    EXPECT_NE(options.menu.entries[static_cast<int>(Entry::Shake)].find("< Half >"),
+    EXPECT_EQ(profile.settings.shake, 90);
+    EXPECT_NE(options.menu.entries[static_cast<int>(Entry::Shake)].find("< 90% >"),
               std::string::npos);
 
     for (int i = 0; i < 2; ++i) press(Button::Down);
@@ -236,7 +236,7 @@ TEST_F(Options, ValuesStayInRangeEffectsPlayASampleResetRestoresDefaults) {
     EXPECT_EQ(profile.settings.music_volume, 10);
     EXPECT_EQ(profile.settings.effects_volume, 10);
     EXPECT_FALSE(profile.settings.fullscreen);
-    EXPECT_EQ(profile.settings.shake, Settings::Shake::Full);
+    EXPECT_EQ(profile.settings.shake, 100);
     EXPECT_EQ(Mix_VolumeMusic(-1), 128);
     EXPECT_NE(options.menu.entries[0].find("< 10 >"), std::string::npos);
 }

@@ -24,7 +24,7 @@ TEST(Settings, DefaultsMatchANewInputWithEscapeKeptOutOfTheFile) {
     EXPECT_EQ(settings.music_volume, 10);
     EXPECT_EQ(settings.effects_volume, 10);
     EXPECT_FALSE(settings.fullscreen);
-    EXPECT_EQ(settings.shake, Settings::Shake::Full);
+    EXPECT_EQ(settings.shake, 100);
     EXPECT_EQ(settings.keys_of(Button::Left),
               (std::vector<int>{SDL_SCANCODE_A, SDL_SCANCODE_LEFT}));
     EXPECT_EQ(settings.keys.count(SDL_SCANCODE_ESCAPE), 0u);
@@ -42,7 +42,12 @@ TEST(Settings, RoundTripKeepsEverySettingAndBinding) {
     settings.music_volume = 3;
     settings.effects_volume = 0;
     settings.fullscreen = true;
-    settings.shake = Settings::Shake::Half;
+    settings.shake = 30;
+    settings.game_speed = 70;
+    settings.one_switch = true;
+    settings.switch_period = 1250;
+    settings.reduce_flashing = true;
+    settings.ui_scale = 175;
     settings.rebind_key(Button::Left, SDL_SCANCODE_COMMA);  // a key whose name is ","
     settings.rebind_key(Button::Right, SDL_SCANCODE_EQUALS);
     settings.rebind_key(Button::Up, SDL_SCANCODE_RETURN2);  // named like Return, kept by number
@@ -56,9 +61,53 @@ TEST(Settings, RoundTripKeepsEverySettingAndBinding) {
     EXPECT_EQ(back.music_volume, 3);
     EXPECT_EQ(back.effects_volume, 0);
     EXPECT_TRUE(back.fullscreen);
-    EXPECT_EQ(back.shake, Settings::Shake::Half);
+    EXPECT_EQ(back.shake, 30);
+    EXPECT_EQ(back.game_speed, 70);
+    EXPECT_TRUE(back.one_switch);
+    EXPECT_EQ(back.switch_period, 1250);
+    EXPECT_TRUE(back.reduce_flashing);
+    EXPECT_EQ(back.ui_scale, 175);
+    EXPECT_NE(text.find("ui_scale = 1.75\n"), std::string::npos) << text;
     EXPECT_EQ(back.keys, settings.keys);
     EXPECT_EQ(back.pads, settings.pads);
+}
+
+// The stepped settings take only values on their steps; a file from before the shake was a
+// percentage keeps the player's choice.
+TEST(Settings, SteppedSettingsTakeTheirStepsAndOldShakeWordsConvert) {
+    struct Case {
+        const char* line;
+        int Settings::*field;
+        int expected;  // -1: refused, the default kept
+    };
+    const Case cases[] = {
+        {"screen_shake = off", &Settings::shake, 0},
+        {"screen_shake = half", &Settings::shake, 50},
+        {"screen_shake = full", &Settings::shake, 100},
+        {"screen_shake = 40", &Settings::shake, 40},
+        {"screen_shake = 45", &Settings::shake, -1},
+        {"screen_shake = 110", &Settings::shake, -1},
+        {"game_speed = 50", &Settings::game_speed, 50},
+        {"game_speed = 40", &Settings::game_speed, -1},
+        {"game_speed = 70%", &Settings::game_speed, -1},
+        {"switch_period_ms = 750", &Settings::switch_period, 750},
+        {"switch_period_ms = 100", &Settings::switch_period, -1},
+        {"ui_scale = 1.5", &Settings::ui_scale, 150},
+        {"ui_scale = 2.00", &Settings::ui_scale, 200},
+        {"ui_scale = 1", &Settings::ui_scale, 100},
+        {"ui_scale = 1.3", &Settings::ui_scale, -1},
+        {"ui_scale = 3", &Settings::ui_scale, -1},
+        {"ui_scale = 1.", &Settings::ui_scale, -1},
+        {"ui_scale = -1", &Settings::ui_scale, -1},
+    };
+    const Settings defaults;
+    for (const Case& c : cases) {
+        std::vector<std::string> problems;
+        const Settings settings = parsed(kHeader + c.line + "\n", problems);
+        const int expected = c.expected < 0 ? defaults.*c.field : c.expected;
+        EXPECT_EQ(settings.*c.field, expected) << c.line;
+        EXPECT_EQ(problems.size(), c.expected < 0 ? 1u : 0u) << c.line;
+    }
 }
 
 // The leaderboard's address and the name go to a server and onto its board: only what it can
@@ -176,7 +225,7 @@ TEST(Settings, AnInvalidLineIsReportedByNumberAndKeepsItsDefault) {
     EXPECT_EQ(settings.music_volume, 10);
     EXPECT_EQ(settings.effects_volume, 4);  // the rest of the file still counts
     EXPECT_FALSE(settings.fullscreen);
-    EXPECT_EQ(settings.shake, Settings::Shake::Full);
+    EXPECT_EQ(settings.shake, 100);
     EXPECT_EQ(settings.keys_of(Button::Left), std::vector<int>{SDL_SCANCODE_Q});
     // Actions the file left unbound get their default keys back.
     EXPECT_EQ(settings.keys_of(Button::Right),

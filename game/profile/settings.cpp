@@ -179,6 +179,48 @@ std::string read_volume_into(int& volume, const char* name, const std::string& v
            "'; using 10";
 }
 
+// A whole number within `range` on its step, else `fallback` and what was wrong.
+std::string read_stepped(int& out, const Settings::Range& range, int fallback, const char* name,
+                         const std::string& value) {
+    int read = 0;
+    const auto [end, fault] = std::from_chars(value.data(), value.data() + value.size(), read);
+    if (!value.empty() && fault == std::errc() && end == value.data() + value.size() &&
+        range.holds(read)) {
+        out = read;
+        return "";
+    }
+    out = fallback;
+    return std::string(name) + " must be " + std::to_string(range.least) + " to " +
+           std::to_string(range.most) + " in steps of " + std::to_string(range.step) + ", not '" +
+           value + "'; using " + std::to_string(fallback);
+}
+
+// "1.5" as 150; -1 for anything but a plain decimal with at most two decimals.
+int read_hundredths(const std::string& value) {
+    const auto dot = value.find('.');
+    const std::string whole = value.substr(0, dot);
+    std::string part = dot == std::string::npos ? "" : value.substr(dot + 1);
+    if (whole.empty() || whole.size() > 3 || part.size() > 2 ||
+        (dot != std::string::npos && part.empty())) {
+        return -1;
+    }
+    part.resize(2, '0');
+    for (const char c : whole + part) {
+        if (c < '0' || c > '9') return -1;
+    }
+    return std::stoi(whole) * 100 + std::stoi(part);
+}
+
+// 150 as "1.5", 200 as "2".
+std::string hundredths_text(int value) {
+    std::string text = std::to_string(value / 100);
+    const int part = value % 100;
+    if (part == 0) return text;
+    text += '.' + std::to_string(part / 10);
+    if (part % 10 != 0) text += std::to_string(part % 10);
+    return text;
+}
+
 const Entry kEntries[] = {
     {"music_volume",
      [](Settings& s, const std::string& value) {
@@ -197,17 +239,53 @@ const Entry kEntries[] = {
          return "fullscreen must be yes or no, not '" + value + "'; using no";
      },
      [](const Settings& s) { return std::string(s.fullscreen ? "yes" : "no"); }},
+    {"game_speed",
+     [](Settings& s, const std::string& value) {
+         return read_stepped(s.game_speed, Settings::kSpeedRange, 100, "game_speed", value);
+     },
+     [](const Settings& s) { return std::to_string(s.game_speed); }},
+    {"one_switch",
+     [](Settings& s, const std::string& value) {
+         if (read_yes_no(value, s.one_switch)) return std::string();
+         s.one_switch = false;
+         return "one_switch must be yes or no, not '" + value + "'; using no";
+     },
+     [](const Settings& s) { return std::string(s.one_switch ? "yes" : "no"); }},
+    {"switch_period_ms",
+     [](Settings& s, const std::string& value) {
+         return read_stepped(s.switch_period, Settings::kSwitchPeriodRange, 1000,
+                             "switch_period_ms", value);
+     },
+     [](const Settings& s) { return std::to_string(s.switch_period); }},
     {"screen_shake",
      [](Settings& s, const std::string& value) {
+         // Files from before the percentages said off, half or full.
          const auto* found = std::find(std::begin(kShakeNames), std::end(kShakeNames), value);
          if (found != std::end(kShakeNames)) {
-             s.shake = static_cast<Settings::Shake>(found - std::begin(kShakeNames));
+             s.shake = 50 * static_cast<int>(found - std::begin(kShakeNames));
              return std::string();
          }
-         s.shake = Settings::Shake::Full;
-         return "screen_shake must be off, half or full, not '" + value + "'; using full";
+         return read_stepped(s.shake, Settings::kShakeRange, 100, "screen_shake", value);
      },
-     [](const Settings& s) { return std::string(kShakeNames[static_cast<int>(s.shake)]); }},
+     [](const Settings& s) { return std::to_string(s.shake); }},
+    {"reduce_flashing",
+     [](Settings& s, const std::string& value) {
+         if (read_yes_no(value, s.reduce_flashing)) return std::string();
+         s.reduce_flashing = false;
+         return "reduce_flashing must be yes or no, not '" + value + "'; using no";
+     },
+     [](const Settings& s) { return std::string(s.reduce_flashing ? "yes" : "no"); }},
+    {"ui_scale",
+     [](Settings& s, const std::string& value) {
+         const int hundredths = read_hundredths(value);
+         if (Settings::kUiScaleRange.holds(hundredths)) {
+             s.ui_scale = hundredths;
+             return std::string();
+         }
+         s.ui_scale = 100;
+         return "ui_scale must be 1, 1.25, 1.5, 1.75 or 2, not '" + value + "'; using 1";
+     },
+     [](const Settings& s) { return hundredths_text(s.ui_scale); }},
     {"leaderboard_url",
      [](Settings& s, const std::string& value) {
          const std::string wrong = Settings::check_leaderboard_url(value);
@@ -452,16 +530,12 @@ std::string Settings::serialise() const {
     return text;
 }
 
-double Settings::shake_factor() const {
-    switch (shake) {
-        case Shake::Off:
-            return 0.0;
-        case Shake::Half:
-            return 0.5;
-        case Shake::Full:
-            break;
-    }
-    return 1.0;
+int Settings::Range::moved(int value, int steps) const {
+    return std::clamp(value + steps * step, least, most);
+}
+
+bool Settings::Range::holds(int value) const {
+    return value >= least && value <= most && (value - least) % step == 0;
 }
 
 void Settings::rebind_key(Button action, int key) { rebind(keys, action, key); }

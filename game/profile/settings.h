@@ -1,5 +1,6 @@
-// The player's settings as kept in "settings.txt": sound levels, the window, the screen shake,
-// the leaderboard and the keyboard and controller bindings, one "name = value" per line.
+// The player's settings as kept in "settings.txt": sound levels, the window, the assists, the
+// comfort options, the leaderboard and the keyboard and controller bindings, one "name = value"
+// per line.
 #pragma once
 
 #include <cstddef>
@@ -11,8 +12,6 @@
 
 class Settings {
 public:
-    enum class Shake : int { Off = 0, Half = 1, Full = 2 };
-
     static constexpr const char* kHeader = "burrowgale settings";
     static constexpr int kVersion = 1;
     static constexpr int kMaxVolume = 10;
@@ -20,6 +19,20 @@ public:
     static constexpr std::size_t kMaxNameLength = 16;
     static constexpr std::size_t kMaxUrlLength = 200;
     static constexpr const char* kDefaultPlayerName = "Burrower";
+    // Stepped settings: their least, greatest and step. Screen shake and game speed are
+    // percentages, the UI scale hundredths of the normal size, the switch period milliseconds.
+    struct Range {
+        int least;
+        int most;
+        int step;
+        // The value `steps` steps on from `value`, held within the range.
+        int moved(int value, int steps) const;
+        bool holds(int value) const;
+    };
+    static constexpr Range kShakeRange{0, 100, 10};
+    static constexpr Range kSpeedRange{50, 100, 10};
+    static constexpr Range kUiScaleRange{100, 200, 25};
+    static constexpr Range kSwitchPeriodRange{500, 3000, 250};
 
     // What is wrong with a leaderboard's address, or "": "http://" or "https://" and a host,
     // printable characters without spaces. Empty is fine: it turns sending off.
@@ -54,7 +67,12 @@ public:
     std::string serialise() const;
 
     // Screen shake as a share of the full amount.
-    double shake_factor() const;
+    double shake_factor() const { return shake / 100.0; }
+    // The UI scale as a factor of the normal size, 1 to 2.
+    double ui_factor() const { return ui_scale / 100.0; }
+    // Whether a game played with these settings is assisted: slowed down, or played with one
+    // switch. Such games are marked wherever they are kept.
+    bool assisted() const { return game_speed < 100 || one_switch; }
 
     // Makes `key` the one key of `action`. If the key belonged to another action that is
     // left with no key, that action takes over the keys `action` had: nothing is ever unbound.
@@ -71,8 +89,15 @@ public:
     int music_volume = kMaxVolume;    // 0 to 10
     int effects_volume = kMaxVolume;  // 0 to 10
     bool fullscreen = false;          // at start
-    Shake shake = Shake::Full;
-    std::string leaderboard_url;  // where daily runs are sent; empty: nowhere
+    // Assists: they change the game, so the games they make are marked.
+    int game_speed = 100;      // percent of the normal speed, 50 to 100 in steps of 10
+    bool one_switch = false;   // the whole game played with any one key or button
+    int switch_period = 1000;  // ms each choice is highlighted in one-switch play
+    // Comfort: they change only what is shown.
+    int shake = 100;               // percent of the full screen shake, 0 to 100 in steps of 10
+    bool reduce_flashing = false;  // nothing large changes brightness more than 3 times a second
+    int ui_scale = 100;            // the HUD, pause, results and options text, 100 to 200 percent
+    std::string leaderboard_url;   // where daily runs are sent; empty: nowhere
     std::string player_name = kDefaultPlayerName;
     std::map<int, Input::Button> keys;  // scancode -> action
     std::map<int, Input::Button> pads;  // controller button -> action

@@ -26,7 +26,6 @@ constexpr int kKeysWidth = 30;
 const char* const kMainLabels[] = {"Music volume", "Effects volume", "Fullscreen",
                                    "Screen shake", "Controls",       "Reset to defaults",
                                    "Back"};
-const char* const kShakeLabels[] = {"Off", "Half", "Full"};
 
 // Cut to leave a column's last character free, then filled out to the column's width.
 std::string padded(std::string text, std::size_t width) {
@@ -97,7 +96,7 @@ void OptionsScreen::refresh() {
             case Entry::Fullscreen:
                 return flow.fullscreen() ? "On" : "Off";
             case Entry::Shake:
-                return kShakeLabels[static_cast<int>(s.shake)];
+                return std::to_string(s.shake) + "%";
             default:
                 break;
         }
@@ -143,12 +142,9 @@ void OptionsScreen::change(Entry entry, int step, Audio& audio) {
         case Entry::Fullscreen:
             flow.set_fullscreen(!flow.fullscreen());
             break;
-        case Entry::Shake: {
-            const int count = static_cast<int>(std::size(kShakeLabels));
-            s.shake =
-                static_cast<Settings::Shake>((static_cast<int>(s.shake) + step + count) % count);
+        case Entry::Shake:
+            s.shake = Settings::kShakeRange.moved(s.shake, step);
             break;
-        }
         default:
             return;
     }
@@ -158,7 +154,6 @@ void OptionsScreen::change(Entry entry, int step, Audio& audio) {
 void OptionsScreen::choose(Entry entry, Audio& audio) {
     switch (entry) {
         case Entry::Fullscreen:
-        case Entry::Shake:
             change(entry, 1, audio);
             break;
         case Entry::Controls:
