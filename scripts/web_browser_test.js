@@ -3,12 +3,15 @@
 // and that key starts the sound. A failing check prints the browser's console.
 //
 // Usage: node scripts/web_browser_test.js SITE_FOLDER [--bench N] [--desktop BURROWGALE]
+//                                                     [--server BURROWGALE_SERVER]
 //   (NODE_PATH must reach puppeteer-core: see scripts/web_browser_test.sh)
 //   --bench N: only load the page N times and print the time to the first title frame.
 //   --desktop BURROWGALE: the desktop program, which must verify a game played in the page.
+//   --server BURROWGALE_SERVER: only the leaderboard's path, with the page served by a real
+//     server: the day's ranked run played in the page is ranked there, and its watch link plays.
 'use strict';
 
-const {spawnSync} = require('child_process');
+const {spawn, spawnSync} = require('child_process');
 const fs = require('fs');
 const http = require('http');
 const os = require('os');
@@ -120,11 +123,16 @@ function distinctColours(frame) {
 
 // ---- a static server for the site folder ----
 
-function serve(folder) {
+// `routes` answers some paths itself: name -> function (response).
+function serve(folder, routes = {}) {
   const types = {'.html': 'text/html', '.js': 'text/javascript', '.wasm': 'application/wasm',
                  '.data': 'application/octet-stream', '.png': 'image/png'};
   const server = http.createServer((request, response) => {
     const name = decodeURIComponent(new URL(request.url, 'http://x').pathname);
+    if (routes[name]) {
+      routes[name](response);
+      return;
+    }
     const file = path.join(folder, name === '/' ? 'index.html' : name);
     if (!file.startsWith(folder) || !fs.existsSync(file) || fs.statSync(file).isDirectory()) {
       response.writeHead(404);
@@ -330,6 +338,183 @@ async function seededGameVerifies(browser, url, title, desktop, log) {
   console.log('ok: a bad seed in the address stops the game with one line');
 }
 
+// ---- watch links ----
+
+// Paths of the test's static server for watch links that cannot be played.
+function badReplayRoutes() {
+  // One byte over the largest replay the game reads (its own header says how large), with no
+  // length declared: the page must count as it reads.
+  const cap = fs.readFileSync(path.join(__dirname, '..', 'game', 'world', 'replay.h'), 'utf8')
+    .match(/kMaxFileSize = (\d+)u << (\d+);/);
+  const huge = Buffer.alloc(Number(cap[1]) * 2 ** Number(cap[2]) + 1, 1);
+  huge.write('BGRP');
+  const octets = {'Content-Type': 'application/octet-stream', 'Cache-Control': 'no-cache'};
+  const send = body => response => {
+    response.on('error', () => {});  // the page hangs up on the huge one
+    response.writeHead(200, octets);
+    response.write(body);  // written, then ended: sent in chunks, its length unsaid
+    response.end();
+  };
+  // Starts like a replay, and then is not one.
+  const broken = Buffer.from('BGRP\xff\xff\xff\xff not a replay after all', 'latin1');
+  return {'/huge.replay': send(huge), '/broken.replay': send(broken)};
+}
+
+const kNotice = `(function () {
+    var line = document.getElementById('controls');
+    return line.className === 'notice' ? line.textContent : '';
+  })()`;
+
+// Each address the page cannot follow says why in one line: the game starts as usual when the
+// page could tell before it started, and stops with the game's own line when only the game
+// could. Nothing throws.
+async function badLinks(browser, url, title) {
+  const replay = link => `replay=${encodeURIComponent(link)}`;
+  const cases = [
+    {query: replay('http://example.invalid/run.replay'),
+     says: /replay http:\/\/example\.invalid\/run\.replay is on another site/},
+    {query: replay('//example.invalid/run.replay'), says: /is on another site/},
+    {query: replay('/no-such.replay'), says: /could not be played: the site answered 404\./},
+    {query: replay('/index.html'), says: /could not be played: it is not a Burrowgale replay\./},
+    {query: replay('/huge.replay'),
+     says: /could not be played: it is larger than a replay can be \(4 MiB\)\./},
+    {query: replay('/broken.replay'), stops: /^The game stopped: \/tmp\/linked\.replay: ./},
+    // A link must not send the player's key to another site.
+    {query: 'server=https%3A%2F%2Fexample.invalid', says: /leaderboard https:\/\/example\.invalid is on another site/},
+  ];
+  for (const {query, says, stops} of cases) {
+    const log = [];
+    const page = await browser.newPage();
+    watch(page, log);
+    const address = `${url}?${query}`;
+    if (says) {
+      await loadTitle(page, address, title);
+      const said = await waitFor(`the page to say why it does not follow ?${query}`,
+                                 () => read(page, kNotice), 10000);
+      check(says.test(said), `for ?${query} the page says: ${said}`);
+    } else {
+      await page.goto(address, {waitUntil: 'load'});
+      let said = '';
+      await waitFor(`the page to stop on ?${query}`, async () =>
+        stops.test(said = await read(page, `document.getElementById('status').textContent`)), 20000)
+        .catch(error => { throw new Failure(`${error.message}; the page says: ${said}`); });
+    }
+    const thrown = log.filter(e => e.kind === 'pageerror');
+    check(thrown.length === 0, `?${query}: ${thrown.map(e => e.text).join('; ')}`);
+    await page.close();
+  }
+  console.log(`ok: ${cases.length} links the page cannot follow each say why in one line`);
+}
+
+// ---- the leaderboard: a real server serving the page ----
+
+// burrowgale-server on a scratch database and any free port, serving the site under /play/.
+async function startServer(binary, site, work) {
+  const child = spawn(binary, ['--db', path.join(work, 'runs.db'), '--listen', '127.0.0.1:0',
+                               '--site', site, '--rate-limit', '0'],
+                      {stdio: ['ignore', 'pipe', 'pipe']});
+  let out = '', err = '';
+  child.stdout.on('data', d => { out += d; });
+  child.stderr.on('data', d => { err += d; });
+  const port = await waitFor('the server to listen', () => {
+    check(child.exitCode === null && !child.killed, `the server did not start: ${err}`);
+    const m = out.match(/listening on 127\.0\.0\.1:(\d+)/);
+    return m ? Number(m[1]) : 0;
+  }, 60000);
+  return {child, port, errors: () => err};
+}
+
+async function stopServer(server) {
+  if (server.child.exitCode !== null) return;
+  const stopped = new Promise(resolve => server.child.once('exit', resolve));
+  server.child.kill('SIGTERM');
+  await stopped;
+}
+
+// The daily dig started from the title's key in a page that a link pointed at the server it
+// came from: the ranked run is sent, the server ranks it under the name the link gave, and the
+// board's watch link for it plays it back in the page.
+async function leaderboardFlow(browser, serverBinary, site, title, log, step) {
+  const kName = 'PageDigger';
+  const work = fs.mkdtempSync(path.join(os.tmpdir(), 'burrowgale-page-server-'));
+  const server = await startServer(serverBinary, site, work);
+  try {
+    const origin = `http://127.0.0.1:${server.port}`;
+    const dailyLog = '/home/web_user/.local/share/burrowgale/daily/daily.txt';
+    const fileText = file => `(function () {
+        try { return FS.readFile('${file}', {encoding: 'utf8'}); } catch (e) { return ''; }
+      })()`;
+
+    step('the page, pointed at its own server, plays the daily dig');
+    const page = await browser.newPage();
+    watch(page, log);
+    // "/": the site the page came from, which the settings must name in full.
+    await loadTitle(page, `${origin}/play/index.html?server=%2F&name=${kName}`, title);
+    const settings = await read(page, fileText('/home/web_user/.config/burrowgale/settings.txt'));
+    check(settings.includes(`leaderboard_url = ${origin}\n`) &&
+          settings.includes(`player_name = ${kName}\n`),
+          `the address's server and name are not the settings:\n${settings}`);
+    const titleShot = await frame(page);
+    await page.keyboard.press('l');  // the daily dig
+    await waitFor('the daily game', async () => {
+      const shot = await frame(page);
+      return difference(titleShot, shot) > 0.5 && titleLikeness(shot, title) < 0.2;
+    }, 20000);
+    for (const [key, holdMs] of [['ArrowRight', 500], ['ArrowLeft', 700], ['ArrowRight', 400]]) {
+      await page.keyboard.down(key);
+      await new Promise(r => setTimeout(r, holdMs));
+      await page.keyboard.up(key);
+      await new Promise(r => setTimeout(r, 300));
+    }
+    await page.keyboard.press('Escape');  // pause
+    await frames(page, 5);
+    await page.keyboard.press('Escape');  // give up: the ranked try ends and is sent
+
+    step('the server ranks the run');
+    let daily = '';
+    await waitFor('the daily run to be sent and ranked', async () =>
+      / state=sent /.test(daily = await read(page, fileText(dailyLog))))
+      .catch(error => { throw new Failure(`${error.message}; the daily log holds:\n${daily}`); });
+    const field = name => (daily.match(new RegExp(`(?:^| )${name}=(\\S*)`, 'm')) || [])[1];
+    const date = field('date');
+    check(`${field('rank')} of ${field('of')}` === '1 of 1', `the game kept:\n${daily}`);
+    const board = await fetch(`${origin}/api/v1/daily/${date}`).then(r => r.text());
+    const runs = (JSON.parse(board).runs || []);
+    check(runs.length === 1 && runs[0].rank === 1 && runs[0].name === kName,
+          `the board of ${date} holds: ${board}`);
+    await page.close();
+    console.log(`ok: the daily run played in the page is ranked 1 of 1 as ${kName} ` +
+                `(${runs[0].depth} m)`);
+
+    step('the board\'s watch link plays the run in the page');
+    const html = await fetch(`${origin}/daily/${date}`).then(r => r.text());
+    const href = (html.match(/href="(\/play\/index\.html\?replay=[^"]*)"/) || [])[1];
+    check(href && href.includes(`%2Fruns%2F${runs[0].id}%2F`),
+          `no watch link for run ${runs[0].id} on the board:\n${html}`);
+    const watching = await browser.newPage();
+    watch(watching, log);
+    await watching.goto(origin + href.replace(/&amp;/g, '&'), {waitUntil: 'load'});
+    const first = await waitFor('the replay on screen', async () => {
+      const shot = await frame(watching);
+      return titleLikeness(shot, title) < 0.2 && distinctColours(shot) >= 8 ? shot : null;
+    }, 20000);
+    await waitFor('the replay to move', async () => difference(first, await frame(watching)) > 0.001);
+    const state = JSON.parse(await read(watching, `JSON.stringify({
+        notice: ${kNotice},
+        status: getComputedStyle(document.getElementById('status')).display,
+        replay: Module.arguments.join(' ')})`));
+    check(state.notice === '' && state.status === 'none', `the page says: ${JSON.stringify(state)}`);
+    check(state.replay === '--replay /tmp/linked.replay', `the game was started with ${state.replay}`);
+    await watching.close();
+    console.log('ok: the board\'s watch link plays the run in the page');
+  } finally {
+    await stopServer(server);
+    const errors = server.errors();
+    fs.rmSync(work, {recursive: true, force: true});
+    check(errors === '', `the server wrote to stderr:\n${errors}`);
+  }
+}
+
 async function main() {
   const args = process.argv.slice(2);
   const site = path.resolve(args[0] || '');
@@ -337,6 +522,8 @@ async function main() {
   const benchRuns = benchIndex >= 0 ? Number(args[benchIndex + 1]) : 0;
   const desktopIndex = args.indexOf('--desktop');
   const desktop = desktopIndex >= 0 ? path.resolve(args[desktopIndex + 1] || '') : '';
+  const serverIndex = args.indexOf('--server');
+  const serverBinary = serverIndex >= 0 ? path.resolve(args[serverIndex + 1] || '') : '';
   const root = path.resolve(__dirname, '..');
   if (!fs.existsSync(path.join(site, 'index.html'))) {
     console.error(`FAIL: no page in ${site}: build it with ./web.sh`);
@@ -344,7 +531,7 @@ async function main() {
   }
   const title = decodePng(fs.readFileSync(path.join(root, 'content', 'title.png')));
 
-  const server = await serve(site);
+  const server = await serve(site, badReplayRoutes());
   const url = `http://127.0.0.1:${server.address().port}/index.html`;
   const profile = fs.mkdtempSync(path.join(os.tmpdir(), 'burrowgale-chromium-'));
   const browser = await launch(profile);
@@ -361,6 +548,15 @@ async function main() {
       times.sort((a, b) => a - b);
       console.log(`navigation to first title frame, ${benchRuns} loads: min ${times[0]} ms, ` +
                   `median ${times[times.length >> 1]} ms, max ${times[times.length - 1]} ms`);
+      return 0;
+    }
+
+    if (serverBinary) {
+      await leaderboardFlow(browser, serverBinary, site, title, log, what => { current = what; });
+      current = 'the console stayed clean';
+      const bad = problems(log);
+      check(bad.length === 0, `${bad.length} console error(s) or failed request(s)`);
+      console.log('ok: no console errors');
       return 0;
     }
 
@@ -403,7 +599,12 @@ async function main() {
     console.log('ok: the audio context runs after the key');
 
     current = 'fullscreen on F';
-    await page.keyboard.press('f');
+    // Held over frames: the game asks for fullscreen in its frame, and the browser grants it
+    // only inside a key's own handler, so the request waits for the next key event. On a busy
+    // machine a quick press can end before the frame that sees it, and no event would follow.
+    await page.keyboard.down('f');
+    await frames(page, 5);
+    await page.keyboard.up('f');
     await waitFor('fullscreen', () => page.evaluate(() => document.fullscreenElement !== null), 5000);
     await page.keyboard.press('f');
     await waitFor('leaving fullscreen',
@@ -448,16 +649,12 @@ async function main() {
     console.log('ok: a game given up is recorded, and the record survives a reload');
 
     current = 'a second tab leaves the first one\'s storage alone';
-    const notice = `(function () {
-        var line = document.getElementById('controls');
-        return line.className === 'notice' ? line.textContent : '';
-      })()`;
-    check(await read(page, 'Module.ownsStorage') === true && await read(page, notice) === '',
+    check(await read(page, 'Module.ownsStorage') === true && await read(page, kNotice) === '',
           'the first tab does not own the storage');
     const second = await browser.newPage();
     watch(second, log);
     await loadTitle(second, url, title);
-    const said = await waitFor('the second tab saying so', () => read(second, notice), 10000);
+    const said = await waitFor('the second tab saying so', () => read(second, kNotice), 10000);
     check(/another tab/.test(said) && /keeps no records/.test(said),
           `the second tab says: ${said}`);
     // Whatever it would store never reaches the storage.
@@ -469,7 +666,7 @@ async function main() {
     await loadTitle(page, url, title);
     check(await read(page, fileText(records)) === kept,
           `after a second tab the records file holds:\n${await read(page, fileText(records))}`);
-    check(await read(page, notice) === '', 'the first tab, reloaded, says its storage is taken');
+    check(await read(page, kNotice) === '', 'the first tab, reloaded, says its storage is taken');
     console.log('ok: a second tab says it keeps nothing, and the first tab\'s records survive');
 
     current = 'the options play a compressed effect and keep the settings';
@@ -531,6 +728,9 @@ async function main() {
     }, 20000);
     await padPage.close();
     console.log('ok: a controller button starts a game');
+
+    current = 'links the page cannot follow';
+    await badLinks(browser, url, title);
 
     current = 'a seeded game played in the page verifies on the desktop';
     if (desktop) await seededGameVerifies(browser, url, title, desktop, log);

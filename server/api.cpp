@@ -179,17 +179,17 @@ void Api::submit(const httplib::Request& request, httplib::Response& response) {
     run.length = checked.length;
     run.submitted = now;
     run.replay.assign(bytes, bytes + request.body.size());
-    std::vector<Store::Added> added;
+    Store::Added added;
     std::string error;
-    if (!store_.add_runs({run}, added, error)) {
+    if (!store_.add_run(run, added, error)) {
         std::fprintf(stderr, "burrowgale-server: %s\n", error.c_str());
         return fail(response, 500, "the run could not be stored");
     }
     JsonWriter json;
-    json.begin_object().key("id").value(added[0].id).key("date").value(run.date);
+    json.begin_object().key("id").value(added.id).key("date").value(run.date);
     json.key("depth").value(run.depth).key("length").value(run.length);
-    if (added[0].ranked) {
-        json.key("rank").value(added[0].rank).key("of").value(added[0].of);
+    if (added.ranked) {
+        json.key("rank").value(added.rank).key("of").value(added.of);
         response.status = 201;
     } else {
         json.key("practice").value(true);

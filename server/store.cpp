@@ -2,6 +2,8 @@
 
 #include <sqlite3.h>
 
+#include <exception>
+
 namespace {
 
 constexpr const char* kSchema = R"(
@@ -132,12 +134,83 @@ Store::~Store() {
     sqlite3_close(writer_);
 }
 
+struct Store::Waiting {
+    const NewRun& run;
+    Added added;
+    std::string error;
+    bool ok = false;
+    bool done = false;
+};
+
 bool Store::add_runs(const std::vector<NewRun>& runs, std::vector<Added>& out, std::string& error,
                      Ranks ranks) {
+    std::vector<const NewRun*> each;
+    each.reserve(runs.size());
+    for (const NewRun& run : runs) each.push_back(&run);
+    return add_all(each, out, error, ranks);
+}
+
+bool Store::add_run(const NewRun& run, Added& out, std::string& error) {
+    Waiting mine{run, {}, {}};
+    std::unique_lock lock(waiting_lock_);
+    waiting_.push_back(&mine);
+    committed_.wait(lock, [&] { return mine.done || !committing_; });
+    if (!mine.done) {
+        // Nobody commits: this thread commits every run waiting, its own among them, while the
+        // runs that come meanwhile gather for the next commit.
+        std::vector<Waiting*> batch;
+        batch.swap(waiting_);
+        committing_ = true;
+        lock.unlock();
+        try {
+            commit_waiting(batch);
+        } catch (const std::exception& fault) {
+            // Whatever it was, the next commit must still come, or every caller would wait on.
+            for (Waiting* waiting : batch) {
+                if (!waiting->ok) waiting->error = std::string("cannot add a run: ") + fault.what();
+            }
+        }
+        lock.lock();
+        for (Waiting* waiting : batch) waiting->done = true;
+        committing_ = false;
+        committed_.notify_all();
+    }
+    out = mine.added;
+    error = mine.error;
+    return mine.ok;
+}
+
+void Store::commit_waiting(const std::vector<Waiting*>& batch) {
+    std::vector<const NewRun*> runs;
+    for (const Waiting* waiting : batch) runs.push_back(&waiting->run);
+    std::vector<Added> added;
+    std::string error;
+    if (add_all(runs, added, error, Ranks::Compute)) {
+        for (std::size_t i = 0; i < batch.size(); ++i) {
+            batch[i]->added = added[i];
+            batch[i]->ok = true;
+        }
+        return;
+    }
+    if (batch.size() == 1) {
+        batch[0]->error = error;
+        return;
+    }
+    // Nothing was added. One at a time, so that what failed fails its own run only.
+    for (Waiting* waiting : batch) {
+        waiting->ok = add_all({&waiting->run}, added, waiting->error, Ranks::Compute);
+        if (waiting->ok) waiting->added = added[0];
+    }
+}
+
+bool Store::add_all(const std::vector<const NewRun*>& runs, std::vector<Added>& out,
+                    std::string& error, Ranks ranks) {
     std::lock_guard lock(write_lock_);
     out.clear();
+    out.reserve(runs.size());  // no allocation between BEGIN and its end
     if (!step_done(writer_, begin_, error)) return false;
-    for (const NewRun& run : runs) {
+    for (const NewRun* each : runs) {
+        const NewRun& run = *each;
         Added added;
         int64_t earlier = 0;
         bind_text(has_ranked_, 1, run.date);

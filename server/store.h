@@ -5,6 +5,7 @@
 // beside a write), each behind its own lock. Every statement is prepared once and bound.
 #pragma once
 
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -54,6 +55,12 @@ public:
     bool add_runs(const std::vector<NewRun>& runs, std::vector<Added>& out, std::string& error,
                   Ranks ranks = Ranks::Compute);
 
+    // One run, added as add_runs adds it, for callers on many threads at once: a run that comes
+    // while another thread commits waits for the next commit, which takes every run waiting by
+    // then. The file is synced once for all of them instead of once for each, which is what
+    // bounds a busy server. Returns once the run is committed.
+    bool add_run(const NewRun& run, Added& out, std::string& error);
+
     // The date's ranked runs, best first: deeper, then longer, then submitted earlier.
     bool board(const std::string& date, int limit, std::vector<BoardRow>& out, std::string& error);
 
@@ -61,12 +68,21 @@ public:
     bool replay(int64_t id, std::vector<uint8_t>& out, bool& found, std::string& error);
 
 private:
+    struct Waiting;  // a run of add_run's, until its commit
+
     Store() = default;
+    bool add_all(const std::vector<const NewRun*>& runs, std::vector<Added>& out,
+                 std::string& error, Ranks ranks);
+    void commit_waiting(const std::vector<Waiting*>& batch);
 
     sqlite3* writer_ = nullptr;
     sqlite3* reader_ = nullptr;
     std::mutex write_lock_;
     std::mutex read_lock_;
+    std::mutex waiting_lock_;  // guards the three below and each Waiting's `done`
+    std::condition_variable committed_;
+    std::vector<Waiting*> waiting_;
+    bool committing_ = false;
     sqlite3_stmt* begin_ = nullptr;
     sqlite3_stmt* commit_ = nullptr;
     sqlite3_stmt* rollback_ = nullptr;

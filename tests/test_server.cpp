@@ -1,9 +1,11 @@
 // The server's pieces that HTTP tests reach only partly: the key hash against the standard's
 // vectors, JSON and HTML escaping of hostile text, the name and key rules, the rate limiter's
-// refill and memory bound, and the command line.
+// refill and memory bound, the command line, and the store's shared commits under many threads.
 #include <gtest/gtest.h>
 
+#include <set>
 #include <string>
+#include <thread>
 
 #include "server/board_page.h"
 #include "server/json.h"
@@ -11,6 +13,8 @@
 #include "server/player.h"
 #include "server/rate_limiter.h"
 #include "server/sha256.h"
+#include "server/store.h"
+#include "tests/support/support.h"
 
 namespace {
 
@@ -131,6 +135,54 @@ TEST(ServerOptions, ReadsEachOptionAndRefusesBadOnes) {
             << args[0];
         EXPECT_FALSE(error.empty());
     }
+}
+
+// Runs added from many threads at once share commits: none is lost or answered twice, each
+// key's first run is its only ranked one, and the answers agree with the stored board.
+TEST(Store, RunsFromManyThreadsShareCommitsAndLoseNone) {
+    test::TempFolder folder;
+    std::string error;
+    const std::unique_ptr<Store> store = Store::open((folder.path / "runs.db").string(), error);
+    ASSERT_TRUE(store) << error;
+    constexpr int kThreads = 12;
+    constexpr int kEach = 6;
+    constexpr int kKeys = kThreads / 2;  // two threads send under each key
+    std::vector<std::vector<Store::Added>> answers(kThreads);
+    std::vector<std::string> errors(kThreads);
+    std::vector<std::thread> threads;
+    for (int t = 0; t < kThreads; ++t) {
+        threads.emplace_back([&, t] {
+            for (int i = 0; i < kEach; ++i) {
+                Store::NewRun run{"2025-06-15", "key " + std::to_string(t % kKeys),
+                                  "n",          static_cast<double>(t * kEach + i),
+                                  1.0,          0,
+                                  {1, 2, 3}};
+                Store::Added added;
+                if (!store->add_run(run, added, errors[t])) return;
+                answers[t].push_back(added);
+            }
+        });
+    }
+    for (std::thread& thread : threads) thread.join();
+    std::set<int64_t> ids;
+    std::set<int64_t> ranked;
+    for (int t = 0; t < kThreads; ++t) {
+        ASSERT_EQ(answers[t].size(), static_cast<std::size_t>(kEach)) << errors[t];
+        for (const Store::Added& added : answers[t]) {
+            EXPECT_TRUE(ids.insert(added.id).second) << "id " << added.id << " answered twice";
+            if (!added.ranked) continue;
+            ranked.insert(added.id);
+            EXPECT_GE(added.rank, 1);
+            EXPECT_LE(added.rank, added.of);
+            EXPECT_LE(added.of, kKeys);
+        }
+    }
+    std::vector<Store::BoardRow> board;
+    ASSERT_TRUE(store->board("2025-06-15", 100, board, error)) << error;
+    std::set<int64_t> on_board;
+    for (const Store::BoardRow& row : board) on_board.insert(row.id);
+    EXPECT_EQ(on_board, ranked);
+    EXPECT_EQ(ranked.size(), static_cast<std::size_t>(kKeys));
 }
 
 }  // namespace

@@ -11,6 +11,14 @@ if(NOT BURROWGALE_SANITIZE)
     WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
   set_tests_properties(web_browser PROPERTIES TIMEOUT 600)
 
+  # The page served by a real leaderboard server: its daily run is ranked there, and the
+  # board's watch link plays it back in the page.
+  add_test(NAME web_browser_server
+    COMMAND ${CMAKE_SOURCE_DIR}/scripts/web_browser_test.sh ${web_build}/site
+            --server $<TARGET_FILE:burrowgale-server>
+    WORKING_DIRECTORY ${CMAKE_SOURCE_DIR})
+  set_tests_properties(web_browser_server PROPERTIES TIMEOUT 600 LABELS server)
+
   # The rules under node against the desktop's: every recording replays there as recorded, with
   # the very lines `burrowgale --verify` prints, and every seed makes the same world.
   set(node_verify ${web_build}/burrowgale-verify.js)

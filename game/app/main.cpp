@@ -78,6 +78,10 @@ int main(int argc, char** argv) {
         std::string error;
         if (!load_replay(*run.replay, replay, error)) {
             std::fprintf(stderr, "%s\n", error.c_str());
+#ifdef __EMSCRIPTEN__
+            // A page's recording comes from a watch link; the player may not see the console.
+            Web::report_not_started(error);
+#endif
             return kBadUsage;
         }
     }
