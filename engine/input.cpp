@@ -77,11 +77,51 @@ Input::Input()
       pad_binds(kDefaultPadBinds.begin(), kDefaultPadBinds.end()),
       axis_binds(kDefaultAxisBinds.begin(), kDefaultAxisBinds.end()) {}
 
+Input::Device Input::device_of(SDL_GameControllerType type) {
+    switch (type) {
+        case SDL_CONTROLLER_TYPE_XBOX360:
+        case SDL_CONTROLLER_TYPE_XBOXONE:
+        // The same four letters in the same places as on an Xbox pad.
+        case SDL_CONTROLLER_TYPE_AMAZON_LUNA:
+        case SDL_CONTROLLER_TYPE_GOOGLE_STADIA:
+        case SDL_CONTROLLER_TYPE_NVIDIA_SHIELD:
+            return Device::Xbox;
+        case SDL_CONTROLLER_TYPE_PS3:
+        case SDL_CONTROLLER_TYPE_PS4:
+        case SDL_CONTROLLER_TYPE_PS5:
+            return Device::PlayStation;
+        case SDL_CONTROLLER_TYPE_NINTENDO_SWITCH_PRO:
+        case SDL_CONTROLLER_TYPE_NINTENDO_SWITCH_JOYCON_PAIR:
+            return Device::Nintendo;
+        // A single Joy-Con is held sideways: its letters (or arrows) no longer say where a
+        // button is, its position does.
+        case SDL_CONTROLLER_TYPE_NINTENDO_SWITCH_JOYCON_LEFT:
+        case SDL_CONTROLLER_TYPE_NINTENDO_SWITCH_JOYCON_RIGHT:
+        case SDL_CONTROLLER_TYPE_VIRTUAL:
+        case SDL_CONTROLLER_TYPE_UNKNOWN:
+        default:
+            return Device::Pad;
+    }
+}
+
+Input::Device Input::device_of_controller(SDL_JoystickID id) const {
+    const auto found = controllers.find(id);
+    if (found == controllers.end()) return Device::Pad;
+    return device_of(SDL_GameControllerGetType(found->second));
+}
+
 void Input::init() {
     // Every mapping first, so that the scan recognises pads known only to our table.
     for (const char* mapping : kGamepadDB) SDL_GameControllerAddMapping(mapping);
     process_controllers();
     axis_state.fill(0);
+    // A controller connected at start is most likely what the player will use; the lowest
+    // instance is the one connected first.
+    if (!controllers.empty()) {
+        SDL_JoystickID first = controllers.begin()->first;
+        for (const auto& entry : controllers) first = std::min(first, entry.first);
+        last_device = device_of_controller(first);
+    }
 }
 
 void Input::process_controllers() {
@@ -123,6 +163,7 @@ bool Input::process() {
                 if (event.key.repeat == 0) {
                     key_down(event);
                     last_controller = -1;
+                    last_device = Device::Keys;
                 }
                 break;
             case SDL_KEYUP:
@@ -140,11 +181,13 @@ bool Input::process() {
                 pad_axis(event);
                 if (event.caxis.value < -kDeadZone || event.caxis.value > kDeadZone) {
                     last_controller = event.caxis.which;
+                    last_device = device_of_controller(last_controller);
                 }
                 break;
             case SDL_CONTROLLERBUTTONDOWN:
                 pad_down(event);
                 last_controller = event.cbutton.which;
+                last_device = device_of_controller(last_controller);
                 break;
             case SDL_CONTROLLERBUTTONUP:
                 pad_up(event);
@@ -153,9 +196,12 @@ bool Input::process() {
                 if (event.cdevice.which == last_controller) {
                     interruption = true;
                     last_controller = -1;
+                    last_device = Device::Keys;
                 }
                 close_controller(event.cdevice.which);
                 process_controllers();
+                // The pad taken as used at start may go before it was ever pressed.
+                if (controllers.empty()) last_device = Device::Keys;
                 break;
             case SDL_CONTROLLERDEVICEADDED:
                 process_controllers();

@@ -36,6 +36,12 @@ public:
     };
     using ButtonSet = std::unordered_set<Button, Util::CastHash<Button>>;
 
+    // What the player holds, as prompts name it: the keyboard, or a controller of a family
+    // whose buttons look alike (Pad: any other, its buttons known only by position).
+    enum class Device : int { Keys = 0, Xbox, PlayStation, Nintendo, Pad };
+    // The family of a controller of SDL's `type`; Pad for types this table does not know.
+    static Device device_of(SDL_GameControllerType type);
+
     // Built-in tables, in stored order, copied into every new Input.
     static const std::vector<std::pair<int, Button>> kDefaultKeyBinds;  // scancode -> button
     static const std::vector<std::pair<int, Button>> kDefaultPadBinds;  // controller button
@@ -64,6 +70,10 @@ public:
     // milliseconds; a newer rumble replaces one still running. Nothing happens after the
     // keyboard was used last or when no controller is open.
     void rumble(double low, double high, uint32_t ms) const;
+
+    // The device whose press came last: keys or a controller family. From init() on, a
+    // controller already connected counts as used, so that its prompts show from the start.
+    Device device() const { return last_device; }
 
     bool key_pressed(Button b) const { return pressed_buttons.count(b) != 0; }
     bool key_held(Button b) const { return held_buttons.count(b) != 0; }
@@ -130,4 +140,9 @@ public:
     bool focus_lost = false;
     bool window_changed = false;          // one of the three changed during the latest process()
     SDL_JoystickID last_controller = -1;  // the controller that sent the last press; -1: keys
+    Device last_device = Device::Keys;    // see device()
+
+private:
+    // The family of an open controller; Pad for one not open (as events pushed by hand).
+    Device device_of_controller(SDL_JoystickID id) const;
 };

@@ -62,8 +62,8 @@ bool in_hexagon(int x, int y) {
 class ContentTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
-        for (const char* name :
-             {TileSheet::kImage, WormSheet::kImage, PedeSheet::kImage, "text.png", "bigtext.png"})
+        for (const char* name : {TileSheet::kImage, WormSheet::kImage, PedeSheet::kImage,
+                                 "text.png", "bigtext.png", ButtonSheet::kImage})
             images[name] = load(name);
     }
     static void TearDownTestSuite() { images.clear(); }
@@ -86,7 +86,9 @@ TEST_F(ContentTest, EveryImageLoadsWithRoomForItsHighestFrame) {
     for (const Need& need :
          {sheet(TileSheet::kImage, TileSheet::kRows), sheet(WormSheet::kImage, WormSheet::kRows),
           sheet(PedeSheet::kImage, PedeSheet::kRows), Need{"text.png", 128, 96},
-          Need{"bigtext.png", 384, 288}}) {
+          Need{"bigtext.png", 384, 288},
+          Need{ButtonSheet::kImage, ButtonSheet::kColumns * ButtonSheet::kCellSize,
+               ButtonSheet::kRows * ButtonSheet::kCellSize}}) {
         SCOPED_TRACE(need.name);
         const SDL_Surface* s = image(need.name);
         ASSERT_NE(s, nullptr) << "content/" << need.name << " is missing or unreadable";
@@ -193,6 +195,41 @@ TEST_F(ContentTest, SmallFontHasEveryPrintableCharacter) {
 
 TEST_F(ContentTest, BigFontHasEveryPrintableCharacter) {
     expect_full_font(image("bigtext.png"), 24, 48);
+}
+
+// Every button a prompt can show has its picture, solid in the middle of its cell, and the
+// families' face buttons differ: the player tells the pad in hand by them.
+TEST_F(ContentTest, ButtonSheetHasEveryButtonInsideItsCell) {
+    const SDL_Surface* sheet = image(ButtonSheet::kImage);
+    ASSERT_NE(sheet, nullptr);
+    constexpr int kCell = ButtonSheet::kCellSize;
+    std::vector<int> cells;
+    for (int family = 0; family < ButtonSheet::kFamilies; ++family)
+        for (int button = ButtonSheet::kA; button <= ButtonSheet::kStart; ++button)
+            cells.push_back(ButtonSheet::family_cell(family, button));
+    for (int button = 0; button < ButtonSheet::kSharedButtons; ++button)
+        cells.push_back(ButtonSheet::shared_cell(button));
+    for (const int cell : cells) {
+        SCOPED_TRACE(cell);
+        const int x0 = cell % ButtonSheet::kColumns * kCell,
+                  y0 = cell / ButtonSheet::kColumns * kCell;
+        EXPECT_TRUE(any_ink(sheet, x0, y0, kCell, kCell));
+        // Opaque in the middle, where the text's neighbours never reach.
+        EXPECT_GT(alpha(sheet, x0 + kCell / 2, y0 + kCell / 2), 0);
+    }
+    const auto same = [&](int a, int b) {
+        for (int y = 0; y < kCell; ++y)
+            for (int x = 0; x < kCell * 4; ++x) {
+                const auto* pixels = static_cast<const uint32_t*>(sheet->pixels);
+                const int w = sheet->pitch / 4;
+                if (pixels[(a * kCell + y) * w + x] != pixels[(b * kCell + y) * w + x])
+                    return false;
+            }
+        return true;
+    };
+    for (int a = 0; a < ButtonSheet::kFamilies; ++a)
+        for (int b = a + 1; b < ButtonSheet::kFamilies; ++b)
+            EXPECT_FALSE(same(a, b)) << a << " " << b;
 }
 
 // The middle of the tile edge towards each direction, from the frame's centre (16, 16).

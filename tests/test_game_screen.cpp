@@ -610,7 +610,7 @@ TEST_F(PlayDrawing, PauseTextIsCentredAboveTheMiddleItsKeysWellBelow) {
     ASSERT_FALSE(text.empty());
     EXPECT_EQ(text[0].destination.x, 640 - 4 * 9);  // "P A U S E"
     EXPECT_EQ(text[0].destination.y, 360 - 8);
-    const std::string keys = "Return or Start: resume    Escape or Back: give up";
+    const std::string keys = "Return: resume    Escape: give up";
     EXPECT_EQ(screen.pause_prompt, keys);
     ASSERT_GT(text.size(), 9 + keys.size());
     EXPECT_EQ(text[9].destination.x, 640 - 4 * static_cast<int>(keys.size()));
@@ -637,7 +637,7 @@ TEST_F(PlayDrawing, ResultsShowTheBestsTheNewBestMarkTheSeedAndThePrompt) {
               std::string::npos)
         << shown;
     EXPECT_NE(shown.find("Seed 4321"), std::string::npos) << shown;
-    EXPECT_NE(shown.find("Space or Start: continue"), std::string::npos) << shown;
+    EXPECT_NE(shown.find("Space: continue"), std::string::npos) << shown;
 }
 
 TEST_F(PlayDrawing, EachObjectTakesTwoJitterSamplesYFirst) {

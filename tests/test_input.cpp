@@ -513,6 +513,13 @@ void press_start_on(int index) {
     SDL_JoystickUpdate();
 }
 
+void release_start_on(int index) {
+    SDL_Joystick* stick = SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(index));
+    ASSERT_NE(stick, nullptr);
+    SDL_JoystickSetVirtualButton(stick, SDL_CONTROLLER_BUTTON_START, SDL_RELEASED);
+    SDL_JoystickUpdate();
+}
+
 TEST_F(InputEvents, UnpluggingTheControllerLastUsedInterruptsAnotherDoesNot) {
     Motors first_motors, second_motors;
     const int first = attach_pad(first_motors);
@@ -589,6 +596,87 @@ TEST(InputInit, OpensControllersAlreadyConnected) {
     EXPECT_NE(SDL_GameControllerFromInstanceID(SDL_JoystickGetDeviceInstanceID(index)), nullptr);
     EXPECT_TRUE(std::all_of(input.axis_state.begin(), input.axis_state.end(),
                             [](int32_t side) { return side == 0; }));
+    SDL_Quit();
+}
+
+// Every controller type this SDL reports, in its numbering, and the family its prompts show.
+TEST(InputDevice, EveryControllerTypeHasAFamily) {
+    using Device = Input::Device;
+    const std::vector<std::pair<SDL_GameControllerType, Device>> table = {
+        {SDL_CONTROLLER_TYPE_UNKNOWN, Device::Pad},
+        {SDL_CONTROLLER_TYPE_XBOX360, Device::Xbox},
+        {SDL_CONTROLLER_TYPE_XBOXONE, Device::Xbox},
+        {SDL_CONTROLLER_TYPE_PS3, Device::PlayStation},
+        {SDL_CONTROLLER_TYPE_PS4, Device::PlayStation},
+        {SDL_CONTROLLER_TYPE_NINTENDO_SWITCH_PRO, Device::Nintendo},
+        {SDL_CONTROLLER_TYPE_VIRTUAL, Device::Pad},
+        {SDL_CONTROLLER_TYPE_PS5, Device::PlayStation},
+        {SDL_CONTROLLER_TYPE_AMAZON_LUNA, Device::Xbox},
+        {SDL_CONTROLLER_TYPE_GOOGLE_STADIA, Device::Xbox},
+        {SDL_CONTROLLER_TYPE_NVIDIA_SHIELD, Device::Xbox},
+        // Held sideways, a single Joy-Con's buttons are known by where they sit.
+        {SDL_CONTROLLER_TYPE_NINTENDO_SWITCH_JOYCON_LEFT, Device::Pad},
+        {SDL_CONTROLLER_TYPE_NINTENDO_SWITCH_JOYCON_RIGHT, Device::Pad},
+        {SDL_CONTROLLER_TYPE_NINTENDO_SWITCH_JOYCON_PAIR, Device::Nintendo},
+    };
+    for (std::size_t i = 0; i < table.size(); ++i) {
+        const auto [type, family] = table[i];
+        EXPECT_EQ(static_cast<std::size_t>(type), i) << "the table skips a type";
+        EXPECT_EQ(Input::device_of(type), family) << "type " << i;
+    }
+}
+
+// What the prompts show follows the first press of the other device, and a controller
+// connected before the start is taken as the one in the player's hands.
+TEST(InputDevice, FollowsTheFirstPressOfTheOtherDevice) {
+    ASSERT_EQ(SDL_Init(SDL_INIT_EVENTS | SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
+    Motors motors;
+    const int index = attach_pad(motors, 0x054C, 0x09CC);  // a PlayStation 4 pad
+    ASSERT_GE(index, 0) << SDL_GetError();
+    Input input;
+    EXPECT_EQ(input.device(), Input::Device::Keys);
+    input.init();
+    EXPECT_EQ(input.device(), Input::Device::PlayStation);
+
+    ASSERT_TRUE(input.process());
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_LEFT);
+    ASSERT_TRUE(input.process());
+    EXPECT_EQ(input.device(), Input::Device::Keys);
+    push_key(SDL_KEYUP, SDL_SCANCODE_LEFT);
+    ASSERT_TRUE(input.process());
+    EXPECT_EQ(input.device(), Input::Device::Keys) << "a key let go is no press";
+
+    press_start_on(index);
+    ASSERT_TRUE(input.process());
+    EXPECT_EQ(input.device(), Input::Device::PlayStation);
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_LEFT, 1);
+    ASSERT_TRUE(input.process());
+    EXPECT_EQ(input.device(), Input::Device::PlayStation) << "a key's repeat is no press";
+
+    // A stick counts once it leaves the dead zone; a button pushed by someone else for a
+    // controller that is not open counts as a plain pad.
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_RIGHT);
+    push_axis(SDL_CONTROLLER_AXIS_LEFTX, 1000, SDL_JoystickGetDeviceInstanceID(index));
+    ASSERT_TRUE(input.process());
+    EXPECT_EQ(input.device(), Input::Device::Keys);
+    push_axis(SDL_CONTROLLER_AXIS_LEFTX, -30000, SDL_JoystickGetDeviceInstanceID(index));
+    ASSERT_TRUE(input.process());
+    EXPECT_EQ(input.device(), Input::Device::PlayStation);
+    SDL_Event stray{};
+    stray.type = SDL_CONTROLLERBUTTONDOWN;
+    stray.cbutton.which = 12345;
+    stray.cbutton.button = SDL_CONTROLLER_BUTTON_A;
+    push(stray);
+    ASSERT_TRUE(input.process());
+    EXPECT_EQ(input.device(), Input::Device::Pad);
+
+    // Unplugged, its prompts go with it.
+    release_start_on(index);
+    press_start_on(index);
+    ASSERT_TRUE(input.process());
+    ASSERT_EQ(SDL_JoystickDetachVirtual(index), 0);
+    ASSERT_TRUE(input.process());
+    EXPECT_EQ(input.device(), Input::Device::Keys);
     SDL_Quit();
 }
 

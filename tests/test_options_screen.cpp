@@ -11,8 +11,10 @@
 #include "engine/game.h"
 #include "game/app/command_line.h"
 #include "game/screens/game_screen.h"
+#include "game/screens/prompts.h"
 #include "game/screens/screen_flow.h"
 #include "game/screens/title_screen.h"
+#include "game/view/sheets.h"
 #include "tests/support/support.h"
 #include "tools/support/headless.h"
 
@@ -241,18 +243,52 @@ TEST_F(Options, ValuesStayInRangeEffectsPlayASampleResetRestoresDefaults) {
     EXPECT_NE(options.menu.entries[0].find("< 10 >"), std::string::npos);
 }
 
-// The prompts name what is bound, on the options pages and on the pause and results overlays.
-TEST_F(Options, PromptsNameTheKeysAndButtonsAsBound) {
-    EXPECT_EQ(options.main_prompt, "Return or Start: select    Escape or Back: save and leave");
+// The prompts name what is bound for the device used last, on the options pages and on the
+// pause and results overlays: keys by name, a controller's buttons as pictures of its family.
+TEST_F(Options, PromptsNameTheKeysOrButtonsAsBoundForTheDeviceInHand) {
+    using Device = Input::Device;
+    using Sheet = ButtonSheet;
+    EXPECT_EQ(options.moves_prompt, "Up, Down: choose    Left, Right: change");
+    EXPECT_EQ(options.main_prompt, "Return: select    Escape: save and leave");
     profile.settings.rebind_key(Button::Start, SDL_SCANCODE_P);
+    profile.settings.rebind_key(Button::Up, SDL_SCANCODE_I);  // no arrow left for Up
     profile.settings.rebind_pad(Button::Select, SDL_CONTROLLER_BUTTON_Y);
-    const OptionsScreen rebound(flow);
-    EXPECT_EQ(rebound.main_prompt, "P or Start: select    Escape or Y: save and leave");
-    EXPECT_EQ(rebound.controls_prompt, "P or Start: change    Escape or Y: back");
-    EXPECT_EQ(rebound.waiting_prompt, "Escape: cancel");
-    const GameScreen game(7, &flow);
-    EXPECT_EQ(game.pause_prompt, "P or Start: resume    Escape or Y: give up");
-    EXPECT_EQ(game.results_prompt, "P or Start: continue");
+    options.refresh();
+    const auto dpad = [](int button) { return Text::picture(Sheet::shared_cell(button)); };
+    const std::string pad_moves = dpad(Sheet::kDpadUp) + ", " + dpad(Sheet::kDpadDown) +
+                                  ": choose    " + dpad(Sheet::kDpadLeft) + ", " +
+                                  dpad(Sheet::kDpadRight) + ": change";
+    struct Case {
+        Device device;
+        int family;  // of the button sheet
+    };
+    for (const Case& c :
+         {Case{Device::Keys, -1}, Case{Device::Xbox, Sheet::kXbox},
+          Case{Device::PlayStation, Sheet::kPlayStation}, Case{Device::Nintendo, Sheet::kNintendo},
+          Case{Device::Pad, Sheet::kGeneric}}) {
+        SCOPED_TRACE(static_cast<int>(c.device));
+        const bool keys = c.device == Device::Keys;
+        const auto button = [&](int column) {
+            return Text::picture(Sheet::family_cell(c.family, column));
+        };
+        const std::string start = keys ? "P" : button(Sheet::kStart);
+        const std::string back = keys ? "Escape" : button(Sheet::kY);
+        input.last_device = c.device;
+        press(Button::None);
+        EXPECT_EQ(options.moves_prompt,
+                  keys ? "I, Down: choose    Left, Right: change" : pad_moves);
+        EXPECT_EQ(options.main_prompt, start + ": select    " + back + ": save and leave");
+        EXPECT_EQ(options.controls_prompt, start + ": change    " + back + ": back");
+        // Any controller button is taken as the new one: only the key cancels.
+        EXPECT_EQ(options.waiting_prompt, "Escape: cancel");
+        GameScreen game(7, &flow);
+        EXPECT_TRUE(game.update(input, audio, 16));
+        EXPECT_EQ(game.pause_prompt, start + ": resume    " + back + ": give up");
+        EXPECT_EQ(game.results_prompt, start + ": continue");
+    }
+    // A button the sheet has no picture of is named; so is a key an action no button does.
+    EXPECT_EQ(Prompts::pad_button(Device::Xbox, SDL_CONTROLLER_BUTTON_PADDLE1), "Paddle 1");
+    EXPECT_EQ(Prompts(profile.settings, Device::Xbox).of(Button::Fullscreen), "F");
 }
 
 TEST_F(Options, EveryRowFitsThePanel) {

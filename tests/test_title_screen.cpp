@@ -9,6 +9,7 @@
 #include "game/app/command_line.h"
 #include "game/screens/game_screen.h"
 #include "game/screens/screen_flow.h"
+#include "game/view/sheets.h"
 #include "tests/support/support.h"
 
 namespace {
@@ -108,6 +109,47 @@ TEST_F(Title, PromptShowsInTheFirstHalfOfTheCycleCentredNearTheBottom) {
     title.blink_timer = 422;
     title.draw(*graphics);
     EXPECT_EQ(log.size(), 1u + daily);
+    graphics->blit_log = nullptr;
+}
+
+// With a controller in hand the prompts show its buttons, drawn from the button sheet inline
+// with the text and two characters wide, so that the lines keep their alignment; the first
+// key press brings the keys back.
+TEST_F(Title, PromptsShowTheButtonsOfTheControllerInHand) {
+    auto graphics = test::make_graphics();
+    graphics->blit_log_only = true;
+    std::vector<Graphics::BlitRecord> log;
+    graphics->blit_log = &log;
+    title.blink_timer = 0;
+
+    input.last_device = Input::Device::PlayStation;
+    EXPECT_TRUE(title.update(input, audio, 16));
+    EXPECT_EQ(title.start_prompt, "Press any button");
+    title.draw(*graphics);
+    // The daily dig is Y, on SDL's X button by default: the square, right-aligned at 16 px
+    // from the edge, then ": daily dig".
+    const int square = ButtonSheet::family_cell(ButtonSheet::kPlayStation, ButtonSheet::kX);
+    std::vector<Graphics::BlitRecord> pictures;
+    for (const auto& blit : log)
+        if (blit.image == ButtonSheet::kImage) pictures.push_back(blit);
+    ASSERT_EQ(pictures.size(), 1u);
+    EXPECT_EQ(pictures[0].source.x, square % ButtonSheet::kColumns * ButtonSheet::kCellSize);
+    EXPECT_EQ(pictures[0].source.y, square / ButtonSheet::kColumns * ButtonSheet::kCellSize);
+    EXPECT_EQ(pictures[0].source.w, ButtonSheet::kCellSize);
+    const std::string rest = ": daily dig";
+    EXPECT_EQ(pictures[0].destination.x, 1280 - 16 - 8 * static_cast<int>(2 + rest.size()));
+    EXPECT_EQ(pictures[0].destination.y, 36);
+    EXPECT_EQ(pictures[0].destination.w, 16);
+    EXPECT_EQ(pictures[0].destination.h, 16);
+    EXPECT_EQ(log.back().destination.x, 1280 - 16 - 8);  // the last character ends the line
+
+    Input keys;
+    keys.last_device = Input::Device::Keys;
+    EXPECT_TRUE(title.update(keys, audio, 16));
+    EXPECT_EQ(title.start_prompt, "Press any key");
+    log.clear();
+    title.draw(*graphics);
+    for (const auto& blit : log) EXPECT_NE(blit.image, ButtonSheet::kImage);
     graphics->blit_log = nullptr;
 }
 

@@ -7,6 +7,7 @@
 #include "engine/input.h"
 #include "engine/util.h"
 #include "game/profile/replay_files.h"
+#include "game/screens/prompts.h"
 #include "game/screens/screen_flow.h"
 #include "game/screens/sounds.h"
 #include "game/view/format.h"
@@ -58,8 +59,20 @@ GameScreen::GameScreen(unsigned int seed, ScreenFlow* flow_)
     const Settings defaults;
     const Settings& settings = flow != nullptr ? flow->profile.settings : defaults;
     world.shake_scale = settings.shake_factor();
-    const std::string start = settings.labels_of(Input::Button::Start);
-    pause_prompt = start + ": resume    " + settings.back_labels() + ": give up";
+    make_prompts(settings);
+}
+
+void GameScreen::show_prompts_for(Input::Device device) {
+    if (device == prompts_for) return;
+    prompts_for = device;
+    const Settings defaults;
+    make_prompts(flow != nullptr ? flow->profile.settings : defaults);
+}
+
+void GameScreen::make_prompts(const Settings& settings) {
+    const Prompts prompts(settings, prompts_for);
+    const std::string start = prompts.of(Input::Button::Start);
+    pause_prompt = start + ": resume    " + prompts.back() + ": give up";
     results_prompt = start + ": continue";
 }
 
@@ -147,6 +160,7 @@ void play_events(const GameEvents& events, Audio& audio) {
 }
 
 bool GameScreen::update(const Input& input, Audio& audio, unsigned int elapsed) {
+    show_prompts_for(input.device());
     const bool was_paused = world.state == State::Paused;
     const bool keep = advance(step_of(input, elapsed));
     // The pause's fade is drawing, not rules: it runs here, on the pause's frames.

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "engine/backdrop.h"
+#include "engine/input.h"
 #include "engine/screen.h"
 #include "engine/text.h"
 #include "game/profile/profile.h"
@@ -83,7 +84,11 @@ public:
         std::atomic<bool> ranked = false;
     };
     std::shared_ptr<Daily> daily;  // null for other games
-    // Key names for the overlays, from the bindings: "Return or Start: resume ...".
+    // The overlays' prompts for the device used last, from the bindings: "Return: resume ...",
+    // or the controller's buttons. Made again only when the device changes; update() calls
+    // this, and a screen that drives the game by advance() calls it itself.
+    void show_prompts_for(Input::Device device);
+    Input::Device prompts_for = Input::Device::Keys;
     std::string pause_prompt;
     std::string results_prompt;
 
@@ -93,6 +98,7 @@ private:
     // Takes the writer's outcome into `result` once it is there.
     void collect_result();
     Record finished_record() const;
+    void make_prompts(const Settings& settings);
 };
 
 // The step of the play screen that a frame's input and elapsed time make.

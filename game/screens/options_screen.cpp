@@ -6,6 +6,7 @@
 #include "engine/graphics.h"
 #include "engine/rect.h"
 #include "game/profile/settings.h"
+#include "game/screens/prompts.h"
 #include "game/screens/screen_flow.h"
 #include "game/screens/sounds.h"
 
@@ -114,9 +115,12 @@ void OptionsScreen::refresh() {
                               joined(s.pad_buttons_of(action), Settings::pad_label);
     }
     controls.entries.back() = "Back";
-    const std::string start = s.labels_of(Button::Start);
-    main_prompt = start + ": select    " + s.back_labels() + ": save and leave";
-    controls_prompt = start + ": change    " + s.back_labels() + ": back";
+    const Prompts prompts(s, prompts_for);
+    const std::string start = prompts.of(Button::Start);
+    moves_prompt = prompts.of(Button::Up) + ", " + prompts.of(Button::Down) + ": choose    " +
+                   prompts.of(Button::Left) + ", " + prompts.of(Button::Right) + ": change";
+    main_prompt = start + ": select    " + prompts.back() + ": save and leave";
+    controls_prompt = start + ": change    " + prompts.back() + ": back";
     // Any controller button is taken as the new one: only the key cancels.
     waiting_prompt = Settings::key_label(Input::kEscapeKey) + ": cancel";
 }
@@ -204,8 +208,11 @@ void OptionsScreen::update_controls(const Input& input) {
 }
 
 bool OptionsScreen::update(const Input& input, Audio& audio, unsigned int) {
-    // The main loop has just switched the window: show it.
-    if (input.key_pressed(Button::Fullscreen)) refresh();
+    // The main loop has just switched the window: show it. The prompts follow the device.
+    if (input.key_pressed(Button::Fullscreen) || input.device() != prompts_for) {
+        prompts_for = input.device();
+        refresh();
+    }
     if (page == Page::Controls) {
         update_controls(input);
         return true;
@@ -228,8 +235,7 @@ void OptionsScreen::draw(Graphics& graphics) const {
     if (page == Page::Main) {
         text.draw(graphics, "O P T I O N S", centre, kPanelTop + 24, Text::Alignment::Center);
         menu.draw(graphics, kMenuLeft, kMenuTop);
-        text.draw(graphics, "Up, Down: choose    Left, Right: change", centre, kPanelBottom - 56,
-                  Text::Alignment::Center);
+        text.draw(graphics, moves_prompt, centre, kPanelBottom - 56, Text::Alignment::Center);
         text.draw(graphics, main_prompt, centre, kPanelBottom - 36, Text::Alignment::Center);
         return;
     }

@@ -43,7 +43,10 @@ public:
     Menu controls;  // one entry per action, then "Back"
     Page page = Page::Main;
     Input::Button waiting = Input::Button::None;  // the action waiting for its new key
-    // The keys and buttons as bound: "Return or Start: select    Escape or Back: save and leave".
+    // The keys or the controller's buttons as bound, for the device used last:
+    // "Return: select    Escape: save and leave".
+    Input::Device prompts_for = Input::Device::Keys;
+    std::string moves_prompt;  // "Up, Down: choose    Left, Right: change"
     std::string main_prompt;
     std::string controls_prompt;
     std::string waiting_prompt;

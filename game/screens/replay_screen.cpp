@@ -33,6 +33,7 @@ ReplayScreen::ReplayScreen(Replay replay_, Mode mode_, ScreenFlow* flow_)
 }
 
 bool ReplayScreen::update(const Input& input, Audio& audio, unsigned int elapsed) {
+    game.show_prompts_for(input.device());
     // The key that ends a demo is not passed on: the title sees only later presses. Escape
     // (or the controller's Back) leaves a replay at once; other keys only speed it up.
     if (mode == Mode::Demo && input.any_pressed_but_fullscreen()) return false;

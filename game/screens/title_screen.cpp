@@ -8,6 +8,7 @@
 #include "engine/input.h"
 #include "game/profile/replay_files.h"
 #include "game/profile/replay_io.h"
+#include "game/screens/prompts.h"
 #include "game/screens/replay_screen.h"
 #include "game/screens/screen_flow.h"
 #include "game/view/format.h"
@@ -18,9 +19,15 @@ TitleScreen::TitleScreen(ScreenFlow& flow_)
       text("text.png", 8, 16),
       demo_paths(ReplayFiles(flow_.profile).by_rank()),
       bundled_demo(flow_.content() + kBundledDemo),
-      daily_prompt(flow_.profile.settings.labels_of(Input::Button::Y) + ": daily dig"),
       daily_left(time_left(flow_.now_seconds())) {
     demo_paths.push_back(bundled_demo);
+    make_prompts();
+}
+
+void TitleScreen::make_prompts() {
+    const Prompts prompts(flow.profile.settings, prompts_for);
+    start_prompt = "Press any " + prompts.any();
+    daily_prompt = prompts.of(Input::Button::Y) + ": daily dig";
 }
 
 std::string TitleScreen::time_left(int64_t now) {
@@ -62,6 +69,10 @@ bool TitleScreen::load_demo() {
 bool TitleScreen::update(const Input& input, Audio&, unsigned int elapsed) {
     using Button = Input::Button;
     blink_timer = (blink_timer + elapsed) % kBlinkCycle;
+    if (input.device() != prompts_for) {
+        prompts_for = input.device();
+        make_prompts();
+    }
     // Only a press made in this frame counts: a button still held from the game does not
     // start the next one. Escape and Select are never a way into a game, nor Fullscreen,
     // which only switches the window.
@@ -105,7 +116,7 @@ void TitleScreen::draw(Graphics& graphics) const {
                   Text::Alignment::Center);
     }
     if (blink_timer < kBlinkCycle / 2) {
-        text.draw(graphics, "Press any key", width / 2, height - 48, Text::Alignment::Center);
+        text.draw(graphics, start_prompt, width / 2, height - 48, Text::Alignment::Center);
     }
     // The daily dig's corner, top right, clear of the title's lettering.
     text.draw(graphics, daily_left, width - 16, 16, Text::Alignment::Right);

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "engine/backdrop.h"
+#include "engine/input.h"
 #include "engine/screen.h"
 #include "engine/text.h"
 #include "game/screens/sounds.h"
@@ -52,6 +53,11 @@ public:
     std::string bundled_demo;      // the game's own, in the content folder found
     std::unique_ptr<Replay> demo;  // loaded when it is due
     bool demo_failed = false;      // none loaded: no more tries from this screen
-    std::string daily_prompt;      // "L or X: daily dig", from the bindings
-    std::string daily_left;        // the time left, as of the last update
+    // The prompts for the device used last: "Press any key", "L: daily dig" or the
+    // controller's button; made again when the device changes.
+    void make_prompts();
+    Input::Device prompts_for = Input::Device::Keys;
+    std::string start_prompt;
+    std::string daily_prompt;
+    std::string daily_left;  // the time left, as of the last update
 };

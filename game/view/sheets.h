@@ -117,3 +117,31 @@ struct PedeSheet : Sheet {
                                                    {8, 27, 33},
                                                    {9, 35, 31}}};
 };
+
+// The controller buttons that prompts show inside a line of the small text (see Text::picture):
+// cells of kCellSize pixels, two characters of the small font wide and one high, kColumns to a
+// row. One row per family of controllers, its columns the buttons by SDL's names (SDL's "a" is
+// Xbox A, the PlayStation cross, Nintendo's A and a plain pad's lowest face button); then a row
+// of the buttons every family draws alike.
+struct ButtonSheet {
+    static constexpr const char* kImage = "buttons.png";
+    static constexpr int kColumns = 8;
+    static constexpr int kCellSize = 16;
+
+    enum Family : int { kXbox = 0, kPlayStation = 1, kNintendo = 2, kGeneric = 3, kFamilies = 4 };
+    enum FamilyButton : int { kA, kB, kX, kY, kLeftShoulder, kRightShoulder, kBack, kStart };
+    enum SharedButton : int {
+        kDpadUp,
+        kDpadDown,
+        kDpadLeft,
+        kDpadRight,
+        kLeftStick,
+        kRightStick,
+        kGuide,
+        kSharedButtons
+    };
+    static constexpr int kRows = kFamilies + 1;
+
+    static constexpr int family_cell(int family, int button) { return family * kColumns + button; }
+    static constexpr int shared_cell(int button) { return kFamilies * kColumns + button; }
+};

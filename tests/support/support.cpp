@@ -54,10 +54,12 @@ int record_rumble(void* userdata, Uint16 low, Uint16 high) {
 
 }  // namespace
 
-int attach_pad(Motors& motors) {
+int attach_pad(Motors& motors, Uint16 vendor, Uint16 product) {
     SDL_VirtualJoystickDesc desc{};
     desc.version = SDL_VIRTUAL_JOYSTICK_DESC_VERSION;
     desc.type = SDL_JOYSTICK_TYPE_GAMECONTROLLER;
+    desc.vendor_id = vendor;
+    desc.product_id = product;
     desc.naxes = SDL_CONTROLLER_AXIS_MAX;
     desc.nbuttons = SDL_CONTROLLER_BUTTON_MAX;
     desc.userdata = &motors;

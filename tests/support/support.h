@@ -36,8 +36,8 @@ struct Motors {
 };
 
 // Attaches a virtual game controller whose rumble calls go to `motors`; returns its device
-// index, negative when SDL refused.
-int attach_pad(Motors& motors);
+// index, negative when SDL refused. A USB vendor and product make SDL take it for that model.
+int attach_pad(Motors& motors, Uint16 vendor = 0, Uint16 product = 0);
 
 // Makes a fresh temporary directory with an empty content/ inside and makes it the working
 // directory for the object's lifetime; the previous working directory is restored after.

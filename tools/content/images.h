@@ -1,8 +1,8 @@
 // What the picture families of the image generator share: the hexagonal outline of a tile,
 // colour ramps, and putting frames into and cutting them out of a sheet. The sheets' layouts
 // are the game's own (game/view/sheets.h). Each family is drawn in a file of its own: tiles.cpp
-// (tiles and food), worm.cpp, centipede.cpp, fonts.cpp, pictures.cpp (title and results) and
-// icons.cpp.
+// (tiles and food), worm.cpp, centipede.cpp, fonts.cpp, pictures.cpp (title and results),
+// buttons.cpp (controller buttons) and icons.cpp.
 #pragma once
 
 #include <cmath>
@@ -128,6 +128,8 @@ Canvas make_bigtext(const PsfFont& font);
 // pictures.cpp: the title and results screens' pictures, built from the sheets.
 Canvas make_title(const Sheets& sheets, const PsfFont& logo_font);
 Canvas make_gameover(const Sheets& sheets, const PsfFont& logo_font, const PsfFont& label_font);
+// buttons.cpp: the controller buttons prompts show, in the layout of ButtonSheet.
+Canvas make_buttons(const PsfFont& bold_font);
 // icons.cpp: the application icon in every size of the desktop's icon theme, into dir/icons.
 bool save_icons(const Sheets& sheets, const std::string& dir);
 

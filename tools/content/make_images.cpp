@@ -48,6 +48,7 @@ int main(int argc, char** argv) {
     ok &= raster::save_png(make_bigtext(big), out + "/bigtext.png");
     ok &= raster::save_png(make_title(sheets, logo), out + "/title.png");
     ok &= raster::save_png(make_gameover(sheets, logo, bold), out + "/gameover.png");
+    ok &= raster::save_png(make_buttons(bold), out + "/" + ButtonSheet::kImage);
     ok &= save_icons(sheets, out);
     return ok ? 0 : 1;
 }
