@@ -88,7 +88,7 @@ TEST_F(Title, BlinkCycleWrapsEvery844Ms) {
     EXPECT_EQ(title.blink_timer, 0u);
 }
 
-TEST_F(Title, PromptShowsInTheFirstHalfOfTheCycleCentredNearTheBottom) {
+TEST_F(Title, PromptShowsInTheCycleFirstHalfNearTheBottomOrAlwaysIfFlashingIsReduced) {
     auto graphics = test::make_graphics();
     graphics->blit_log_only = true;
     std::vector<Graphics::BlitRecord> log;
@@ -109,6 +109,13 @@ TEST_F(Title, PromptShowsInTheFirstHalfOfTheCycleCentredNearTheBottom) {
     title.blink_timer = 422;
     title.draw(*graphics);
     EXPECT_EQ(log.size(), 1u + daily);
+
+    profile.settings.reduce_flashing = true;
+    TitleScreen steady(flow);
+    steady.blink_timer = 422;
+    log.clear();
+    steady.draw(*graphics);
+    EXPECT_EQ(log.size(), 1u + 13u + daily);
     graphics->blit_log = nullptr;
 }
 

@@ -20,10 +20,6 @@ constexpr int kFullMusicVolume = 10;
 constexpr double kBiteRumble = 0.75;       // of full strength, both motors
 constexpr uint32_t kBiteRumbleTime = 250;  // ms
 
-constexpr double kStarvingLength = 2.0;  // below it the red border shows
-constexpr int kBorderWidth = 32;         // pixels
-constexpr uint32_t kBorderColor = 0xFF000000;
-
 constexpr int kPromptBelowCentre = 64;    // pixels: the pause keys, clear of the worm
 constexpr int kBestColumn = 112;          // pixels right of the centre: the best figures
 constexpr int kResultsPromptAbove = 168;  // pixels above the bottom: the results prompt
@@ -59,6 +55,7 @@ GameScreen::GameScreen(unsigned int seed, ScreenFlow* flow_)
     const Settings defaults;
     const Settings& settings = flow != nullptr ? flow->profile.settings : defaults;
     world.shake_scale = settings.shake_factor();
+    starving_warning.steady = settings.reduce_flashing;
     make_prompts(settings);
 }
 
@@ -207,14 +204,10 @@ void GameScreen::draw(Graphics& graphics) const {
         centipede_view.draw(graphics, centipede, offset.x, offset.y);
     }
 
-    const double length = world.player.length;
     const State state = world.state;
-    if (length < kStarvingLength && state != State::GameOver) {
-        const double strength = std::min(kStarvingLength - length, 1.0);
-        for (int i = 0; i < kBorderWidth; ++i) {
-            const auto alpha = static_cast<uint32_t>((255 - 255 * i / kBorderWidth) * strength);
-            graphics.draw_rect({i, i}, {width - i, height - i}, kBorderColor | alpha, false);
-        }
+    // Under the pause's overlay; gone with the game.
+    if (state != State::GameOver) {
+        starving_warning.draw(graphics, text, world.player.length, world.play_ms);
     }
 
     const bool results_screen = results_shown();

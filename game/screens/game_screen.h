@@ -17,6 +17,7 @@
 #include "game/view/camera_shake.h"
 #include "game/view/centipede_view.h"
 #include "game/view/map_view.h"
+#include "game/view/starving_warning.h"
 #include "game/view/worm_view.h"
 #include "game/world/daily.h"
 #include "game/world/events.h"
@@ -61,6 +62,7 @@ public:
     MapView map_view;
     WormView worm_view;
     CentipedeView centipede_view;
+    StarvingWarning starving_warning;  // steady with the player's reduce flashing
     Backdrop gameover;
     Text text;
     Text bigtext;

@@ -29,7 +29,10 @@ ReplayScreen::ReplayScreen(Replay replay_, Mode mode_, ScreenFlow* flow_)
       game(replay.seed),
       text("text.png", 8, 16) {
     game.world.recording_on = false;
-    if (flow != nullptr) game.world.shake_scale = flow->profile.settings.shake_factor();
+    if (flow != nullptr) {
+        game.world.shake_scale = flow->profile.settings.shake_factor();
+        game.starving_warning.steady = flow->profile.settings.reduce_flashing;
+    }
 }
 
 bool ReplayScreen::update(const Input& input, Audio& audio, unsigned int elapsed) {

@@ -21,6 +21,7 @@ TitleScreen::TitleScreen(ScreenFlow& flow_)
       bundled_demo(flow_.content() + kBundledDemo),
       daily_left(time_left(flow_.now_seconds())) {
     demo_paths.push_back(bundled_demo);
+    reduce_flashing = flow.profile.settings.reduce_flashing;
     make_prompts();
 }
 
@@ -115,7 +116,7 @@ void TitleScreen::draw(Graphics& graphics) const {
         text.draw(graphics, format("Best depth", best, "m"), width / 2, height - 96,
                   Text::Alignment::Center);
     }
-    if (blink_timer < kBlinkCycle / 2) {
+    if (reduce_flashing || blink_timer < kBlinkCycle / 2) {
         text.draw(graphics, start_prompt, width / 2, height - 48, Text::Alignment::Center);
     }
     // The daily dig's corner, top right, clear of the title's lettering.

@@ -1,7 +1,7 @@
 // The first screen and the one after every game: the title picture, the best depth so far, the
-// daily dig's time left and best of the day, and a blinking prompt. Escape quits, Select opens
-// the options, Y starts the daily dig, any other button but Fullscreen starts a game; 20
-// seconds without one bring the demo.
+// daily dig's time left and best of the day, and a prompt that blinks unless the player reduces
+// flashing. Escape quits, Select opens the options, Y starts the daily dig, any other button but
+// Fullscreen starts a game; 20 seconds without one bring the demo.
 #pragma once
 
 #include <cstdint>
@@ -42,6 +42,7 @@ public:
     Backdrop background;
     Text text;
     uint32_t blink_timer = 0;
+    bool reduce_flashing = false;  // the player's: the prompt holds still instead of blinking
     // Loads the first demo of demo_paths that parses; a player's file that does not is set
     // aside with one line.
     bool load_demo();
