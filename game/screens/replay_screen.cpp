@@ -29,7 +29,12 @@ ReplayScreen::ReplayScreen(Replay replay_, Mode mode_, ScreenFlow* flow_)
       game(replay.seed),
       text("text.png", 8, 16) {
     game.world.recording_on = false;
-    if (flow != nullptr) game.world.shake_scale = flow->profile.settings.shake_factor();
+    if (flow != nullptr) {
+        const Settings& settings = flow->profile.settings;
+        game.world.shake_scale = settings.shake_factor();
+        game.set_ui_scale(settings.ui_factor());
+        text.scale = settings.ui_factor();
+    }
 }
 
 bool ReplayScreen::update(const Input& input, Audio& audio, unsigned int elapsed) {

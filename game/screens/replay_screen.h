@@ -24,7 +24,7 @@ public:
     static constexpr uint32_t kResultsMs = 5000;  // the results stay this long (real time)
     static constexpr std::size_t kMaxStepsPerUpdate = 4096;
 
-    // With a flow the title follows and the player's shake setting applies; without one
+    // With a flow the title follows and the player's shake and UI scale apply; without one
     // (tests) nothing follows. The game played back never touches the records.
     ReplayScreen(Replay replay, Mode mode, ScreenFlow* flow = nullptr);
     ~ReplayScreen() override = default;
