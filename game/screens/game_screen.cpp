@@ -11,6 +11,7 @@
 #include "game/screens/screen_flow.h"
 #include "game/screens/sounds.h"
 #include "game/view/format.h"
+#include "game/view/text_layout.h"
 
 namespace {
 
@@ -20,10 +21,31 @@ constexpr int kFullMusicVolume = 10;
 constexpr double kBiteRumble = 0.75;       // of full strength, both motors
 constexpr uint32_t kBiteRumbleTime = 250;  // ms
 
-constexpr int kPromptBelowCentre = 64;    // pixels: the pause keys, clear of the worm
-constexpr int kBestColumn = 112;          // pixels right of the centre: the best figures
-constexpr int kResultsPromptAbove = 168;  // pixels above the bottom: the results prompt
+// Positions follow from the text's size at the player's UI scale: rows are stacked by its
+// height with a quarter of it between them, so the normal size keeps its old pixels.
+constexpr int kHudEdge = 4;         // pixels between the HUD and the canvas's edges
+constexpr int kEdge = 16;           // pixels between the results' corner lines and the sides
+constexpr int kBottomEdge = 8;      // ... and the bottom
+constexpr int kPromptLines = 2;     // a prompt too wide for the canvas breaks once
+constexpr int kAnswerLines = 4;     // a leaderboard's answer may be long: a refusal's reason
+constexpr int kPauseKeysBelow = 4;  // text heights below the centre: clear of the worm
+constexpr int kFigureChars = 8;     // "999.99cm": the width the figures' column makes room for
 constexpr const char* kNewBest = "New best";
+// The game-over picture, in its own pixels (it is stretched over the canvas), as
+// tools/content/pictures.cpp draws it: where its lettering ends, and its panel, whose rows
+// read "DEPTH" and "LENGTH".
+constexpr int kPictureWidth = 640;
+constexpr int kPictureHeight = 360;
+constexpr int kLetteringBottom = 98;
+constexpr int kPanelLeft = 152;
+constexpr int kPanelRight = 488;
+constexpr int kPanelRowPitch = 32;
+constexpr int kPanelBottomGap = 8;  // below the lower row's figure
+constexpr int kPanelLabelsLeft = 198;
+constexpr int kPanelLabelsTop = 298;
+constexpr int kPanelLabelsRight = 252;
+constexpr int kPanelLabelsBottom = 348;
+constexpr uint32_t kPanelColor = 0x120B07FF;  // its commonest pixel
 
 // A recording stores the engine's buttons by number; the rules read them by these.
 static_assert(static_cast<int>(Replay::Button::Left) == static_cast<int>(Input::Button::Left));
@@ -55,6 +77,7 @@ GameScreen::GameScreen(unsigned int seed, ScreenFlow* flow_)
     const Settings defaults;
     const Settings& settings = flow != nullptr ? flow->profile.settings : defaults;
     world.shake_scale = settings.shake_factor();
+    set_ui_scale(settings.ui_factor());
     starving_warning.steady = settings.reduce_flashing;
     make_prompts(settings);
 }
@@ -71,6 +94,11 @@ void GameScreen::make_prompts(const Settings& settings) {
     const std::string start = prompts.of(Input::Button::Start);
     pause_prompt = start + ": resume    " + prompts.back() + ": give up";
     results_prompt = start + ": continue";
+}
+
+void GameScreen::set_ui_scale(double factor) {
+    text.scale = factor;
+    bigtext.scale = factor;
 }
 
 Record GameScreen::finished_record() const {
@@ -210,52 +238,142 @@ void GameScreen::draw(Graphics& graphics) const {
         starving_warning.draw(graphics, text, world.player.length, world.play_ms);
     }
 
-    const bool results_screen = results_shown();
     if (state != State::Playing) draw_fader(graphics, world.fader);
-    if (state == State::Paused) {
-        text.draw(graphics, "P A U S E", width / 2, height / 2 - 8, Text::Alignment::Center);
-        // Well below the middle, where the worm's head usually is.
-        text.draw(graphics, pause_prompt, width / 2, height / 2 + kPromptBelowCentre,
-                  Text::Alignment::Center);
-    }
-    if (results_screen) {
-        gameover.draw(graphics);
-        bigtext.draw(graphics, format("", world.max_depth, "m"), width / 2, height - 128,
-                     Text::Alignment::Center);
-        bigtext.draw(graphics, format("", world.max_length, "cm"), width / 2, height - 64,
-                     Text::Alignment::Center);
-        // Beside the run's figures, inside the panel of the picture; known once the records
-        // are written, which is long before the fade ends unless the disk is very slow.
-        const int best_x = width / 2 + kBestColumn;
-        if (storing == nullptr) {
-            text.draw(graphics, format("Best", result.best_depth, "m"), best_x, height - 128 + 4,
-                      Text::Alignment::Left);
-            if (result.new_best_depth) {
-                text.draw(graphics, kNewBest, best_x, height - 128 + 24, Text::Alignment::Left);
-            }
-            text.draw(graphics, format("Best", result.best_length, "cm"), best_x, height - 64 + 4,
-                      Text::Alignment::Left);
-            if (result.new_best_length) {
-                text.draw(graphics, kNewBest, best_x, height - 64 + 24, Text::Alignment::Left);
-            }
-        }
-        text.draw(graphics, "Seed " + std::to_string(world.recording.seed), width - 16, height - 24,
-                  Text::Alignment::Right);
-        if (daily != nullptr && daily->known) {
-            const std::string kind = daily->ranked ? "Daily dig: ranked" : "Daily dig: practice";
-            text.draw(graphics, kind, 16, height - 44, Text::Alignment::Left);
-            const std::string answer =
-                daily->ranked && flow != nullptr ? flow->daily_client->answer(daily->date) : "";
-            if (!answer.empty())
-                text.draw(graphics, answer, 16, height - 24, Text::Alignment::Left);
-        }
-        text.draw(graphics, results_prompt, width / 2, height - kResultsPromptAbove,
-                  Text::Alignment::Center);
+    if (state == State::Paused) draw_pause(graphics);
+    if (results_shown()) {
+        draw_results(graphics);
     } else {
-        text.draw(graphics, format("Max Depth", world.max_depth, "m"), 4, height - 40,
-                  Text::Alignment::Left);
-        text.draw(graphics, format("Max Length", world.max_length, "cm"), 4, height - 20,
-                  Text::Alignment::Left);
+        draw_hud(graphics);
+    }
+}
+
+namespace {
+
+// A quarter of a line's height: between rows of one block.
+int row_gap(const Text& text) { return text.height() / 4; }
+
+// Each line of `lines` centred on x, from y down; the y below the last.
+int draw_centred(Graphics& graphics, const Text& text, const std::vector<std::string>& lines, int x,
+                 int y) {
+    for (const std::string& line : lines) {
+        text.draw(graphics, line, x, y, Text::Alignment::Center);
+        y += text.height() + row_gap(text);
+    }
+    return y;
+}
+
+}  // namespace
+
+void GameScreen::draw_hud(Graphics& graphics) const {
+    const int step = text.height() + row_gap(text);
+    const int length_y = graphics.config.height - kHudEdge - text.height();
+    text.draw(graphics, format("Max Depth", world.max_depth, "m"), kHudEdge, length_y - step,
+              Text::Alignment::Left);
+    text.draw(graphics, format("Max Length", world.max_length, "cm"), kHudEdge, length_y,
+              Text::Alignment::Left);
+}
+
+void GameScreen::draw_pause(Graphics& graphics) const {
+    const int width = graphics.config.width;
+    const int middle = graphics.config.height / 2;
+    text.draw(graphics, "P A U S E", width / 2, middle - text.height() / 2,
+              Text::Alignment::Center);
+    // Well below the middle, where the worm's head usually is.
+    draw_centred(graphics, text, wrap_text(text, pause_prompt, width - 2 * kEdge, kPromptLines),
+                 width / 2, middle + kPauseKeysBelow * text.height());
+}
+
+void GameScreen::draw_results(Graphics& graphics) const {
+    const int width = graphics.config.width;
+    const int height = graphics.config.height;
+    const int h = text.height();
+    const int gap = row_gap(text);
+    const auto picture_x = [width](int x) { return x * width / kPictureWidth; };
+    const auto picture_y = [height](int y) { return y * height / kPictureHeight; };
+    gameover.draw(graphics);
+
+    // The picture's panel holds the figures with their best figures beside them while a
+    // figure leaves a line's height between its row and the next; larger, they go in one
+    // column under the picture's lettering, each with its best figure below it.
+    const int figure_half = bigtext.advance() * kFigureChars / 2;
+    const int best_x = width / 2 + figure_half + kEdge;
+    const bool in_panel =
+        picture_y(kPanelRowPitch) - bigtext.height() >= h && 2 * (h + gap) <= bigtext.height() &&
+        best_x + text.width(format("Best", 999.99, "cm")) <= picture_x(kPanelRight);
+    const std::string depth = format("", world.max_depth, "m");
+    const std::string length = format("", world.max_length, "cm");
+    // The best figures are known once the records are written, which is long before the fade
+    // ends unless the disk is very slow.
+    const bool bests = storing == nullptr;
+    const std::vector<std::string> prompt =
+        wrap_text(text, results_prompt, width - 2 * kEdge, kPromptLines);
+    int column_bottom = 0;  // in the column layout, where the corner lines may reach up to
+    if (in_panel) {
+        const int length_y = height - picture_y(kPanelBottomGap) - bigtext.height();
+        const int depth_y = length_y - picture_y(kPanelRowPitch);
+        const auto figure = [&](const std::string& shown, double best, const char* unit,
+                                bool new_best, int y) {
+            bigtext.draw(graphics, shown, width / 2, y, Text::Alignment::Center);
+            if (!bests) return;
+            text.draw(graphics, format("Best", best, unit), best_x, y + gap, Text::Alignment::Left);
+            if (new_best) {
+                text.draw(graphics, kNewBest, best_x, y + h + 2 * gap, Text::Alignment::Left);
+            }
+        };
+        figure(depth, result.best_depth, "m", result.new_best_depth, depth_y);
+        figure(length, result.best_length, "cm", result.new_best_length, length_y);
+        const int prompt_height = static_cast<int>(prompt.size()) * (h + gap) - gap;
+        draw_centred(graphics, text, prompt, width / 2, depth_y - 3 * h / 2 - prompt_height);
+    } else {
+        // The panel's labels name the figures beside them; with none there they are hidden
+        // under the panel's own colour.
+        graphics.draw_rect({picture_x(kPanelLabelsLeft), picture_y(kPanelLabelsTop)},
+                           {picture_x(kPanelLabelsRight), picture_y(kPanelLabelsBottom)},
+                           kPanelColor, true);
+        int y = picture_y(kLetteringBottom) + gap;
+        const auto figure = [&](const std::string& shown, double best, const char* unit,
+                                bool new_best) {
+            bigtext.draw(graphics, shown, width / 2, y, Text::Alignment::Center);
+            y += bigtext.height() + gap;
+            // The row is kept while the bests are unknown, so that nothing moves when they come.
+            if (bests) {
+                const std::string best_line = format("Best", best, unit);
+                const int mark_x = text.width(best_line) + 2 * text.advance();
+                const int row_width = new_best ? mark_x + text.width(kNewBest) : mark_x;
+                const int left = width / 2 - row_width / 2;
+                text.draw(graphics, best_line, left, y, Text::Alignment::Left);
+                if (new_best) {
+                    text.draw(graphics, kNewBest, left + mark_x, y, Text::Alignment::Left);
+                }
+            }
+            y += h + 2 * gap;
+        };
+        figure(depth, result.best_depth, "m", result.new_best_depth);
+        figure(length, result.best_length, "cm", result.new_best_length);
+        column_bottom = draw_centred(graphics, text, prompt, width / 2, y);
+    }
+
+    // The bottom corners: the seed on the right, the daily dig's lines on the left, stacked
+    // up from the bottom so that a long answer grows upwards, clear of the panel beside them
+    // or of the column above them.
+    const std::string seed = "Seed " + std::to_string(world.recording.seed);
+    const int bottom_row = height - kBottomEdge - h;
+    text.draw(graphics, seed, width - kEdge, bottom_row, Text::Alignment::Right);
+    if (daily == nullptr || !daily->known) return;
+    const std::string kind = daily->ranked ? "Daily dig: ranked" : "Daily dig: practice";
+    const std::string answer =
+        daily->ranked && flow != nullptr ? flow->daily_client->answer(daily->date) : "";
+    const int right =
+        in_panel ? picture_x(kPanelLeft) - kEdge : width - kEdge - text.width(seed) - kEdge;
+    const int rows_free = in_panel ? kAnswerLines : (bottom_row - column_bottom) / (h + gap) - 1;
+    std::vector<std::string> lines =
+        wrap_text(text, answer, right - kEdge, std::min(kAnswerLines, rows_free));
+    if (lines.empty()) lines.emplace_back();  // the kind keeps its row above the answer's
+    int y = bottom_row - static_cast<int>(lines.size()) * (h + gap);
+    text.draw(graphics, kind, kEdge, y, Text::Alignment::Left);
+    for (const std::string& line : lines) {
+        y += h + gap;
+        text.draw(graphics, line, kEdge, y, Text::Alignment::Left);
     }
 }
 

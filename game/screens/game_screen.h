@@ -56,6 +56,8 @@ public:
 
     // The overlay of a fader: clear at its start, `color` at its end.
     static void draw_fader(Graphics& graphics, const Fader& fader);
+    // Draws the HUD, the pause and the results at `factor` times the normal text size (1 to 2).
+    void set_ui_scale(double factor);
 
     World world;
     CameraShake shake;  // seeded by the world, so that a replay draws alike
@@ -101,6 +103,11 @@ private:
     void collect_result();
     Record finished_record() const;
     void make_prompts(const Settings& settings);
+    // The parts of draw over the world: the figures while playing, the pause's overlay, the
+    // results. Each lays itself out from the text's size at the UI scale.
+    void draw_hud(Graphics& graphics) const;
+    void draw_pause(Graphics& graphics) const;
+    void draw_results(Graphics& graphics) const;
 };
 
 // The step of the play screen that a frame's input and elapsed time make.

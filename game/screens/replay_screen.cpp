@@ -30,8 +30,11 @@ ReplayScreen::ReplayScreen(Replay replay_, Mode mode_, ScreenFlow* flow_)
       text("text.png", 8, 16) {
     game.world.recording_on = false;
     if (flow != nullptr) {
-        game.world.shake_scale = flow->profile.settings.shake_factor();
-        game.starving_warning.steady = flow->profile.settings.reduce_flashing;
+        const Settings& settings = flow->profile.settings;
+        game.world.shake_scale = settings.shake_factor();
+        game.set_ui_scale(settings.ui_factor());
+        text.scale = settings.ui_factor();
+        game.starving_warning.steady = settings.reduce_flashing;
     }
 }
 

@@ -24,8 +24,8 @@ public:
     static constexpr uint32_t kResultsMs = 5000;  // the results stay this long (real time)
     static constexpr std::size_t kMaxStepsPerUpdate = 4096;
 
-    // With a flow the title follows and the player's shake and flashing settings apply;
-    // without one (tests) nothing follows. The game played back never touches the records.
+    // With a flow the title follows and the player's shake, flashing and UI scale settings
+    // apply; without one (tests) nothing follows. The game played back never touches the records.
     ReplayScreen(Replay replay, Mode mode, ScreenFlow* flow = nullptr);
     ~ReplayScreen() override = default;
 

@@ -1,5 +1,6 @@
 #include "game/screens/title_screen.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <filesystem>
 #include <utility>
@@ -13,6 +14,18 @@
 #include "game/screens/screen_flow.h"
 #include "game/view/format.h"
 
+namespace {
+
+constexpr int kEdge = 16;  // pixels between the daily corner and the canvas's edges
+// The title picture's lettering, in the picture's own pixels (it is stretched over the
+// canvas), as tools/content/pictures.cpp draws it: the daily corner keeps clear of it.
+constexpr int kPictureWidth = 640;
+constexpr int kPictureHeight = 360;
+constexpr int kLetteringRight = 484;
+constexpr int kLetteringBottom = 98;
+
+}  // namespace
+
 TitleScreen::TitleScreen(ScreenFlow& flow_)
     : flow(flow_),
       background("title.png"),
@@ -21,6 +34,7 @@ TitleScreen::TitleScreen(ScreenFlow& flow_)
       bundled_demo(flow_.content() + kBundledDemo),
       daily_left(time_left(flow_.now_seconds())) {
     demo_paths.push_back(bundled_demo);
+    text.scale = flow.profile.settings.ui_factor();
     reduce_flashing = flow.profile.settings.reduce_flashing;
     make_prompts();
 }
@@ -110,25 +124,40 @@ bool TitleScreen::update(const Input& input, Audio&, unsigned int elapsed) {
 void TitleScreen::draw(Graphics& graphics) const {
     const int width = graphics.config.width;
     const int height = graphics.config.height;
+    // Rows follow from the text's height at the UI scale, a quarter of it between them.
+    const int h = text.height();
+    const int gap = h / 4;
     background.draw(graphics);
     const double best = flow.profile.records.best_depth();
     if (!flow.profile.records.table.empty()) {
-        text.draw(graphics, format("Best depth", best, "m"), width / 2, height - 96,
+        text.draw(graphics, format("Best depth", best, "m"), width / 2, height - 6 * h,
                   Text::Alignment::Center);
     }
     if (reduce_flashing || blink_timer < kBlinkCycle / 2) {
-        text.draw(graphics, start_prompt, width / 2, height - 48, Text::Alignment::Center);
+        text.draw(graphics, start_prompt, width / 2, height - 3 * h, Text::Alignment::Center);
     }
-    // The daily dig's corner, top right, clear of the title's lettering.
-    text.draw(graphics, daily_left, width - 16, 16, Text::Alignment::Right);
-    text.draw(graphics, daily_prompt, width - 16, 36, Text::Alignment::Right);
-    int row_y = 64;
+
+    // The daily dig's corner: top right while it stays clear of the title's lettering, else
+    // right under it.
+    std::vector<std::string> board;
     for (const DailyClient::Row& row : flow.daily_client->board()) {
         char line[64];
         std::snprintf(line, sizeof line, "%d. %-16s %7.1f m", row.rank, row.name.c_str(),
                       row.depth);
-        text.draw(graphics, line, width - 16, row_y, Text::Alignment::Right);
-        row_y += 20;
+        board.emplace_back(line);
+    }
+    int widest = std::max(text.width(daily_left), text.width(daily_prompt));
+    for (const std::string& line : board) widest = std::max(widest, text.width(line));
+    const bool beside = width - kEdge - widest >= kLetteringRight * width / kPictureWidth + kEdge;
+    int y = beside ? kEdge : kLetteringBottom * height / kPictureHeight + gap;
+    const int right = width - kEdge;
+    text.draw(graphics, daily_left, right, y, Text::Alignment::Right);
+    y += h + gap;
+    text.draw(graphics, daily_prompt, right, y, Text::Alignment::Right);
+    y += h + 3 * gap;
+    for (const std::string& line : board) {
+        text.draw(graphics, line, right, y, Text::Alignment::Right);
+        y += h + gap;
     }
 }
 
