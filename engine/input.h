@@ -98,6 +98,28 @@ public:
     static constexpr int kKeyCount = SDL_NUM_SCANCODES;
     static constexpr int kEscapeKey = SDL_SCANCODE_ESCAPE;  // always bound to Button::Escape
     static constexpr int kPadButtonCount = SDL_CONTROLLER_BUTTON_MAX;
+    // Controller buttons and arrow keys by SDL's numbers, for game code, which never names SDL.
+    enum PadButton : int {
+        kPadA = SDL_CONTROLLER_BUTTON_A,
+        kPadB = SDL_CONTROLLER_BUTTON_B,
+        kPadX = SDL_CONTROLLER_BUTTON_X,
+        kPadY = SDL_CONTROLLER_BUTTON_Y,
+        kPadBack = SDL_CONTROLLER_BUTTON_BACK,
+        kPadGuide = SDL_CONTROLLER_BUTTON_GUIDE,
+        kPadStart = SDL_CONTROLLER_BUTTON_START,
+        kPadLeftStick = SDL_CONTROLLER_BUTTON_LEFTSTICK,
+        kPadRightStick = SDL_CONTROLLER_BUTTON_RIGHTSTICK,
+        kPadLeftShoulder = SDL_CONTROLLER_BUTTON_LEFTSHOULDER,
+        kPadRightShoulder = SDL_CONTROLLER_BUTTON_RIGHTSHOULDER,
+        kPadUp = SDL_CONTROLLER_BUTTON_DPAD_UP,
+        kPadDown = SDL_CONTROLLER_BUTTON_DPAD_DOWN,
+        kPadLeft = SDL_CONTROLLER_BUTTON_DPAD_LEFT,
+        kPadRight = SDL_CONTROLLER_BUTTON_DPAD_RIGHT,
+    };
+    static constexpr int kUpKey = SDL_SCANCODE_UP;
+    static constexpr int kDownKey = SDL_SCANCODE_DOWN;
+    static constexpr int kLeftKey = SDL_SCANCODE_LEFT;
+    static constexpr int kRightKey = SDL_SCANCODE_RIGHT;
 
     void key_down(const SDL_Event& event);
     void key_up(const SDL_Event& event);

@@ -40,7 +40,7 @@ void Text::draw(Graphics& graphics, const std::string& text, int x, int y,
     const int w = advance();
     const int h = height();
     int cx = x;
-    if (alignment == Alignment::Center) cx = x - (w * n) / 2;
+    if (alignment == Alignment::Center) cx = x - (w / 2) * n;  // whole half glyphs, as before
     if (alignment == Alignment::Right) cx = x - w * n;
     if (graphics.text_log != nullptr && !text.empty()) {
         const bool broken = alignment == Alignment::Left;

@@ -135,11 +135,11 @@ TEST_F(Layout, EveryScreenFitsTheCanvasWithoutOverlapAtEveryScale) {
          {"Max Depth: 999.99m", "Max Length: 999.98cm"},
          [&](Layout& t, Graphics& g) { draw_game(t, g, false); }},
         {"paused",
-         {"P A U S E", "Return or Start: resume    Escape or Back: give up"},
+         {"P A U S E", "Return: resume    Escape: give up"},
          [&](Layout& t, Graphics& g) { draw_game(t, g, true); }},
         {"results with new bests",
          {"999.99m", "999.98cm", "Best: 999.99m", "Best: 999.98cm", "New best", "Seed 4294967295",
-          "Return or Start: continue"},
+          "Return: continue"},
          [](Layout& t, Graphics& g) {
              GameScreen screen(4294967295u, t.flow.get());
              t.finish(screen);

@@ -218,9 +218,6 @@ bool GameScreen::advance(const Replay::Step& step) {
 }
 
 void GameScreen::draw(Graphics& graphics) const {
-    const int width = graphics.config.width;
-    const int height = graphics.config.height;
-
     // Each object takes its own jitter, so near centipedes make everything wobble separately.
     const Camera& camera = world.camera;
     const Point map_offset = shake.shaken_offset(camera);

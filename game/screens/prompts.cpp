@@ -35,35 +35,35 @@ int cell_of(Input::Device device, int button) {
         return ButtonSheet::family_cell(family_row(device), column);
     };
     switch (button) {
-        case SDL_CONTROLLER_BUTTON_A:
+        case Input::kPadA:
             return family(ButtonSheet::kA);
-        case SDL_CONTROLLER_BUTTON_B:
+        case Input::kPadB:
             return family(ButtonSheet::kB);
-        case SDL_CONTROLLER_BUTTON_X:
+        case Input::kPadX:
             return family(ButtonSheet::kX);
-        case SDL_CONTROLLER_BUTTON_Y:
+        case Input::kPadY:
             return family(ButtonSheet::kY);
-        case SDL_CONTROLLER_BUTTON_LEFTSHOULDER:
+        case Input::kPadLeftShoulder:
             return family(ButtonSheet::kLeftShoulder);
-        case SDL_CONTROLLER_BUTTON_RIGHTSHOULDER:
+        case Input::kPadRightShoulder:
             return family(ButtonSheet::kRightShoulder);
-        case SDL_CONTROLLER_BUTTON_BACK:
+        case Input::kPadBack:
             return family(ButtonSheet::kBack);
-        case SDL_CONTROLLER_BUTTON_START:
+        case Input::kPadStart:
             return family(ButtonSheet::kStart);
-        case SDL_CONTROLLER_BUTTON_DPAD_UP:
+        case Input::kPadUp:
             return ButtonSheet::shared_cell(ButtonSheet::kDpadUp);
-        case SDL_CONTROLLER_BUTTON_DPAD_DOWN:
+        case Input::kPadDown:
             return ButtonSheet::shared_cell(ButtonSheet::kDpadDown);
-        case SDL_CONTROLLER_BUTTON_DPAD_LEFT:
+        case Input::kPadLeft:
             return ButtonSheet::shared_cell(ButtonSheet::kDpadLeft);
-        case SDL_CONTROLLER_BUTTON_DPAD_RIGHT:
+        case Input::kPadRight:
             return ButtonSheet::shared_cell(ButtonSheet::kDpadRight);
-        case SDL_CONTROLLER_BUTTON_LEFTSTICK:
+        case Input::kPadLeftStick:
             return ButtonSheet::shared_cell(ButtonSheet::kLeftStick);
-        case SDL_CONTROLLER_BUTTON_RIGHTSTICK:
+        case Input::kPadRightStick:
             return ButtonSheet::shared_cell(ButtonSheet::kRightStick);
-        case SDL_CONTROLLER_BUTTON_GUIDE:
+        case Input::kPadGuide:
             return ButtonSheet::shared_cell(ButtonSheet::kGuide);
         default:
             return -1;
@@ -74,13 +74,13 @@ int cell_of(Input::Device device, int button) {
 int arrow_of(Button action) {
     switch (action) {
         case Button::Up:
-            return SDL_SCANCODE_UP;
+            return Input::kUpKey;
         case Button::Down:
-            return SDL_SCANCODE_DOWN;
+            return Input::kDownKey;
         case Button::Left:
-            return SDL_SCANCODE_LEFT;
+            return Input::kLeftKey;
         case Button::Right:
-            return SDL_SCANCODE_RIGHT;
+            return Input::kRightKey;
         default:
             return -1;
     }
