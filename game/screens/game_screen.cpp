@@ -35,7 +35,18 @@ static_assert(static_cast<int>(Replay::Button::Start) == static_cast<int>(Input:
 static_assert(static_cast<int>(Replay::Button::Select) == static_cast<int>(Input::Button::Select));
 static_assert(static_cast<int>(Replay::Button::Escape) == static_cast<int>(Input::Button::Escape));
 
+// The speed setting offers exactly the speeds the rules play.
+static_assert(Settings::kSpeedRange.least == Assists::kSlowest &&
+              Settings::kSpeedRange.most == Assists::kNormal &&
+              Settings::kSpeedRange.step == Assists::kSpeedStep);
+
 }  // namespace
+
+Assists assists_of(const Settings& settings) {
+    return Assists{settings.game_speed, settings.one_switch};
+}
+
+std::string assisted_line(const Assists& assists) { return "Assisted: " + assists.describe(); }
 
 void GameScreen::draw_fader(Graphics& graphics, const Fader& fader) {
     // A fader that was never started is clear rather than a division by zero.
@@ -49,7 +60,10 @@ void GameScreen::draw_fader(Graphics& graphics, const Fader& fader) {
 GameScreen::GameScreen() : GameScreen(Util::random_seed()) {}
 
 GameScreen::GameScreen(unsigned int seed, ScreenFlow* flow_)
-    : world(seed),
+    : GameScreen(seed, flow_, flow_ != nullptr ? assists_of(flow_->profile.settings) : Assists{}) {}
+
+GameScreen::GameScreen(unsigned int seed, ScreenFlow* flow_, Assists assists)
+    : world(seed, assists),
       shake(world.shake_seed),
       gameover("gameover.png"),
       text("text.png", 8, 16),
@@ -69,6 +83,7 @@ Record GameScreen::finished_record() const {
     record.length = world.max_length;
     record.seed = world.recording.seed;
     record.play_time = static_cast<double>(world.play_ms) / 1000.0;
+    record.assists = world.assists;
     return record;
 }
 
@@ -234,8 +249,14 @@ void GameScreen::draw(Graphics& graphics) const {
         }
         text.draw(graphics, "Seed " + std::to_string(world.recording.seed), width - 16, height - 24,
                   Text::Alignment::Right);
+        if (world.assists.any()) {
+            text.draw(graphics, assisted_line(world.assists), width - 16, height - 44,
+                      Text::Alignment::Right);
+        }
         if (daily != nullptr && daily->known) {
-            const std::string kind = daily->ranked ? "Daily dig: ranked" : "Daily dig: practice";
+            const std::string kind = daily->ranked         ? "Daily dig: ranked"
+                                     : world.assists.any() ? "Daily dig: practice (assisted)"
+                                                           : "Daily dig: practice";
             text.draw(graphics, kind, 16, height - 44, Text::Alignment::Left);
             const std::string answer =
                 daily->ranked && flow != nullptr ? flow->daily_client->answer(daily->date) : "";
