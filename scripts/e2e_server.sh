@@ -1,6 +1,6 @@
 #!/usr/bin/env bash
 # The leaderboard server over real HTTP, with a scratch database: every answer of a submission
-# (ranked, practice, and each refusal), the board as JSON and as a page with the names escaped,
+# (ranked, practice, assisted, and each refusal), the board as JSON and as a page with the names escaped,
 # a stored replay downloaded and verified by the game, and no acknowledged run lost when the
 # server is killed in the middle of a stream of submissions.
 # Usage: scripts/e2e_server.sh SERVER RECORD_REPLAY GAME
@@ -29,6 +29,7 @@ day=2025-06-15
 now=1749988800  # 2025-06-15 12:00 UTC
 key_a=0123456789abcdef0123456789abcdef
 key_b=FEDCBA9876543210FEDCBA9876543210
+key_c=00000000111111112222222233333333
 
 # Starts the server on a free port it picks; sets $url.
 start_server() {
@@ -75,6 +76,7 @@ expect() {
 "$record" --seed "$("$game" --daily-seed "$day")" --policy random --pilot-seed 7 \
     --out "$work/b.replay" >/dev/null
 "$record" --daily 2025-06-14 --policy none --out "$work/other_day.replay" >/dev/null
+"$record" --daily "$day" --policy none --speed 60 --out "$work/assisted.replay" >/dev/null
 
 # Forgeries of run a: the depth it claims, and the game version it names (the first digit).
 mapfile -t bytes < <(od -An -v -tu1 "$work/a.replay" | tr -s ' ' '\n' | sed '/^$/d')
@@ -128,10 +130,14 @@ expect 200 "$(post "$day" "$work/b.replay" "${key_a^^}" Ann)" "the same key agai
 grep -q '"practice":true' "$work/body" || fail "not practice: $(cat "$work/body")"
 expect 201 "$(post "$day" "$work/b.replay" $key_b Bob)" "another player"
 grep -q '"of":2}' "$work/body" || fail "the second player's rank: $(cat "$work/body")"
+# An assisted run, a key's first of the day: kept, but practice and never on the board.
+expect 200 "$(post "$day" "$work/assisted.replay" $key_c Cy)" "an assisted run"
+grep -q '"practice":true,"assisted":true}' "$work/body" || fail "not assisted practice: $(cat "$work/body")"
 
 # The board: ranked runs only, best first, names as sent (trimmed) in JSON, escaped in HTML.
 curl -sS -f -o "$work/board.json" "$url/api/v1/daily/$day?limit=10" || fail "no board"
 [[ $(grep -o '"rank":' "$work/board.json" | wc -l) == 2 ]] || fail "not two ranked runs: $(cat "$work/board.json")"
+! grep -q '"name":"Cy"' "$work/board.json" || fail "the assisted run is on the board"
 grep -q "\"seed\":$(("$("$record" --daily "$day" --policy none --out "$work/x.replay" |
     sed -n 's/.*seed \([0-9]*\),.*/\1/p')"))" "$work/board.json" || fail "the board's seed"
 grep -qF '"name":"<i>&\"Ann'"'"'</i>"' "$work/board.json" || fail "the JSON name: $(cat "$work/board.json")"

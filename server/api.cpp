@@ -178,6 +178,7 @@ void Api::submit(const httplib::Request& request, httplib::Response& response) {
     run.depth = checked.depth;
     run.length = checked.length;
     run.submitted = now;
+    run.assisted = checked.assisted;
     run.replay.assign(bytes, bytes + request.body.size());
     Store::Added added;
     std::string error;
@@ -193,6 +194,7 @@ void Api::submit(const httplib::Request& request, httplib::Response& response) {
         response.status = 201;
     } else {
         json.key("practice").value(true);
+        if (run.assisted) json.key("assisted").value(true);
         response.status = 200;
     }
     json.end_object();

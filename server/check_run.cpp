@@ -35,5 +35,6 @@ CheckedRun check_run(const daily::Date& date, const uint8_t* data, std::size_t s
     checked.verdict = CheckedRun::Verdict::Verified;
     checked.depth = outcome.max_depth;
     checked.length = outcome.max_length;
+    checked.assisted = replay.assists.any();
     return checked;
 }

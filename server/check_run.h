@@ -20,6 +20,7 @@ struct CheckedRun {
     std::string detail;  // one phrase for the answer when not verified
     double depth = 0.0;  // as replayed here (verified runs)
     double length = 0.0;
+    bool assisted = false;  // played with assists: kept, but never ranked
 };
 
 // Parses and replays. The parser's caps bound the time and memory a replay can take.

@@ -216,7 +216,7 @@ bool Store::add_all(const std::vector<const NewRun*>& runs, std::vector<Added>& 
         bind_text(has_ranked_, 1, run.date);
         bind_text(has_ranked_, 2, run.key_hash);
         bool ok = step_count(writer_, has_ranked_, earlier, error);
-        added.ranked = earlier == 0;
+        added.ranked = earlier == 0 && !run.assisted;
         if (ok) {
             bind_text(insert_, 1, run.date);
             bind_text(insert_, 2, run.key_hash);

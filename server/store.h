@@ -24,11 +24,12 @@ public:
         double depth = 0.0;  // as the server replayed it
         double length = 0.0;
         int64_t submitted = 0;  // Unix seconds
+        bool assisted = false;  // never ranked, whether or not the key has a ranked run
         std::vector<uint8_t> replay;
     };
     struct Added {
         int64_t id = 0;
-        bool ranked = false;  // false: the key had a ranked run that date already
+        bool ranked = false;  // false: the key had a ranked run that date already, or assisted
         int64_t rank = 0;     // ranked runs only: 1 is the best
         int64_t of = 0;       // ranked runs of the date, this one included
     };
@@ -50,8 +51,9 @@ public:
     // scan of the date's better runs; filling a database in bulk can do without.
     enum class Ranks { Compute, Skip };
 
-    // Adds the runs in one transaction; each key's first run of a date is ranked, later ones
-    // are not. Returns once they are committed, or false with `error` and nothing added.
+    // Adds the runs in one transaction; each key's first unassisted run of a date is ranked,
+    // later ones and assisted ones are not. Returns once they are committed, or false with `error`
+    // and nothing added.
     bool add_runs(const std::vector<NewRun>& runs, std::vector<Added>& out, std::string& error,
                   Ranks ranks = Ranks::Compute);
 

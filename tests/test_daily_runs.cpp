@@ -142,6 +142,26 @@ TEST_F(Daily, TheFirstGameOfEachUtcDayIsRankedTheRestPractice) {
     EXPECT_FALSE(fs::exists(flow->daily_runs.replay_path(daily::Date{2026, 12, 10})));
 }
 
+// An assisted daily game shows the day's world, so it uses the try; but it is practice, never
+// sent, and kept in the records with its mark.
+TEST_F(Daily, AnAssistedGameUsesTheTryAndIsNeverRanked) {
+    start("http://127.0.0.1:9");
+    profile->settings.game_speed = 70;
+    profile->settings.one_switch = true;
+    EXPECT_FALSE(play_daily());
+    ASSERT_EQ(profile->records.table.size(), 1u);
+    EXPECT_EQ(profile->records.table[0].assists, (Assists{70, true}));
+    for (const HttpRequest& request : server->sent) EXPECT_NE(request.method, "POST");
+    const DailyRun* ninth = run_of(kDay9);
+    ASSERT_NE(ninth, nullptr);
+    EXPECT_EQ(ninth->state, State::Started);
+    EXPECT_FALSE(fs::exists(flow->daily_runs.replay_path(kDay9)));
+
+    profile->settings.game_speed = 100;
+    profile->settings.one_switch = false;
+    EXPECT_FALSE(play_daily());
+}
+
 // A crash between the start and the end: the line written at the start is on disk.
 TEST_F(Daily, ACrashAfterTheStartStillUsesTheTry) {
     start();

@@ -348,7 +348,7 @@ TEST_F(Play, StartResumesEvenWhenEscapeComesInTheSameFrame) {
 }
 
 TEST_F(Play, StarvingStoresTheResultOfItsLastFrameOnceWithTheBestsSoFar) {
-    profile.records.add(Record{50.0, 1.0, "2026-01-01T00:00:00.000Z", 7, 10.0});
+    profile.records.add(Record{50.0, 1.0, "2026-01-01T00:00:00.000Z", 7, 10.0, {}});
     GameScreen screen(33, &flow);
     screen.world.player.length = 30.0;
     step(screen, 16);

@@ -153,6 +153,25 @@ TEST_F(Layout, EveryScreenFitsTheCanvasWithoutOverlapAtEveryScale) {
              t.finish(*screen);
              screen->draw(g);
          }},
+        {"results of an assisted daily dig",
+         {"Daily dig: practice (assisted)", "Assisted: 50% speed, one switch", "Seed "},
+         [](Layout& t, Graphics& g) {
+             t.profile->settings.game_speed = 50;
+             t.profile->settings.one_switch = true;
+             std::unique_ptr<GameScreen> screen(static_cast<GameScreen*>(t.flow->daily()));
+             t.flow->writer().flush();
+             t.finish(*screen);
+             screen->draw(g);
+         }},
+        {"starving",
+         {"Max Depth: 999.99m"},
+         [](Layout& t, Graphics& g) {
+             GameScreen screen(4294967295u, t.flow.get());
+             screen.world.max_depth = 999.99;
+             screen.world.max_length = 999.98;
+             screen.world.player.length = 1.2;
+             screen.draw(g);
+         }},
         {"replay's results",
          {"REPLAY", "Seed 7", "Best: "},
          [](Layout& t, Graphics& g) {

@@ -8,7 +8,7 @@
 namespace {
 
 Record at(double depth, double length, const std::string& date, uint32_t seed = 1) {
-    return Record{depth, length, date, seed, 90.5};
+    return Record{depth, length, date, seed, 90.5, {}};
 }
 
 const std::string kHeader = "burrowgale records 1\n";
@@ -18,17 +18,28 @@ const std::string kGood =
 TEST(Records, RoundTripKeepsEveryValueExactlyAndReadably) {
     Records records;
     records.add(at(1.25, 3.5, "2026-12-08T07:46:00.123Z", 42));
-    records.add(Record{0.1 + 0.2, 1.0 / 3.0, "2027-02-28T23:59:59.999Z", 4294967295u, 0.016});
+    records.add(Record{0.1 + 0.2, 1.0 / 3.0, "2027-02-28T23:59:59.999Z", 4294967295u, 0.016, {}});
+    // Assisted games, marked each way; an unassisted line is as older games wrote it.
+    records.add(Record{0.5, 2.0, "2026-12-09T01:00:00.000Z", 3, 12.5, {70, false}});
+    records.add(Record{0.5, 2.0, "2026-12-09T01:00:01.000Z", 4, 12.5, {100, true}});
+    records.add(Record{0.5, 2.0, "2026-12-09T01:00:02.000Z", 5, 12.5, {50, true}});
     const std::string text = records.serialise();
     EXPECT_EQ(text.substr(0, kHeader.size()), kHeader);
-    EXPECT_NE(text.find("depth=1.25 length=3.5 date=2026-12-08T07:46:00.123Z seed=42 "
-                        "play_time=90.5\n"),
-              std::string::npos)
-        << text;
+    for (const char* line :
+         {"depth=1.25 length=3.5 date=2026-12-08T07:46:00.123Z seed=42 play_time=90.5\n",
+          "seed=3 play_time=12.5 speed=70\n", "seed=4 play_time=12.5 one_switch=1\n",
+          "seed=5 play_time=12.5 speed=50 one_switch=1\n"}) {
+        EXPECT_NE(text.find(line), std::string::npos) << line << " in\n" << text;
+    }
     std::vector<Record> back;
     std::string error;
     ASSERT_TRUE(Records::parse(text, back, error)) << error;
     EXPECT_EQ(back, records.table);
+
+    // A file written before the assists were kept reads as unassisted games.
+    ASSERT_TRUE(Records::parse(kHeader + kGood, back, error)) << error;
+    ASSERT_EQ(back.size(), 1u);
+    EXPECT_EQ(back[0].assists, Assists{});
 
     Records empty;
     ASSERT_TRUE(Records::parse(empty.serialise(), back, error)) << error;
@@ -130,6 +141,14 @@ TEST(Records, BadFilesAreRefusedNamingTheLine) {
         {kHeader + "depth=1 length=3.5 date=2026-12-08T07:46:00.123Z seed=1 play_time=1 x=1\n",
          "unknown fields"},
         {kHeader + std::string(1 << 20, '7') + "\n", "too long"},
+        {kHeader + "depth=1 length=3.5 date=2026-12-08T07:46:00.123Z seed=1 play_time=1 speed=55\n",
+         "impossible speed '55'"},
+        {kHeader + "depth=1 length=3.5 date=2026-12-08T07:46:00.123Z seed=1 play_time=1 "
+                   "speed=-70\n",
+         "impossible speed"},
+        {kHeader + "depth=1 length=3.5 date=2026-12-08T07:46:00.123Z seed=1 play_time=1 "
+                   "one_switch=yes\n",
+         "impossible one_switch 'yes'"},
     };
     for (const auto& [text, why] : cases) {
         std::vector<Record> out;

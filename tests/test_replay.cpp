@@ -43,6 +43,8 @@ struct Header {
     uint64_t frames = 0;
     double depth = 1.5;
     double length = 4.0;
+    uint64_t speed = 100;  // from version 2 on
+    uint64_t flags = 0;
 
     Bytes bytes() const {
         Bytes out{'B', 'G', 'R', 'P'};
@@ -53,6 +55,10 @@ struct Header {
         put_varint(out, frames);
         put_double(out, depth);
         put_double(out, length);
+        if (version >= 2) {
+            put_varint(out, speed);
+            put_varint(out, flags);
+        }
         return out;
     }
 };
@@ -80,6 +86,7 @@ void expect_same(const Replay& a, const Replay& b) {
     EXPECT_EQ(a.game_version, b.game_version);
     EXPECT_EQ(a.max_depth, b.max_depth);
     EXPECT_EQ(a.max_length, b.max_length);
+    EXPECT_EQ(a.assists, b.assists);
     ASSERT_EQ(a.steps.size(), b.steps.size());
     for (size_t i = 0; i < a.steps.size(); ++i) {
         ASSERT_EQ(a.steps[i], b.steps[i]) << "step " << i;
@@ -110,6 +117,7 @@ TEST(ReplayFormat, RoundTripsEveryKindOfStep) {
     replay.game_version = "9.8.7-rc1";
     replay.max_depth = 1.23456789;
     replay.max_length = 0.0;
+    replay.assists = Assists{60, true};
     std::mt19937 rng(5);
     // Frame times of every display: vsync at 60 and 144 Hz, a loaded machine, stalls, zero.
     for (int i = 0; i < 500; ++i) replay.steps.push_back(Step{16u + (i % 2), 0, 0});
@@ -132,6 +140,55 @@ TEST(ReplayFormat, RoundTripsEveryKindOfStep) {
     expect_same(Replay{}, round_trip(Replay{}));
 }
 
+// The header's assists: every speed the game offers and the one-switch flag read back; anything
+// else is refused; a version 1 file, from before the assists, reads as an unassisted game.
+TEST(ReplayFormat, TheAssistsInTheHeader) {
+    for (uint64_t speed = Assists::kSlowest; speed <= Assists::kNormal; speed += 10) {
+        for (uint64_t flags : {0u, 1u}) {
+            Header header;
+            header.speed = speed;
+            header.flags = flags;
+            Replay replay;
+            std::string error;
+            const Bytes bytes = header.bytes();
+            ASSERT_TRUE(parse_replay(bytes.data(), bytes.size(), replay, error)) << error;
+            EXPECT_EQ(replay.assists, (Assists{static_cast<int>(speed), flags == 1}));
+            EXPECT_EQ(replay.encode(), bytes);
+        }
+    }
+    const struct {
+        uint64_t speed;
+        uint64_t flags;
+        std::string error;
+    } bad[] = {
+        {0, 0, "a speed of 0% (50 to 100 in steps of 10)"},
+        {40, 0, "a speed of 40% (50 to 100 in steps of 10)"},
+        {75, 0, "a speed of 75% (50 to 100 in steps of 10)"},
+        {110, 0, "a speed of 110% (50 to 100 in steps of 10)"},
+        {uint64_t{1} << 32, 0, "speed overflows"},
+        {100, 2, "unknown flags 2"},
+        {70, 0x80000001u, "unknown flags 2147483649"},
+    };
+    for (const auto& c : bad) {
+        Header header;
+        header.speed = c.speed;
+        header.flags = c.flags;
+        EXPECT_EQ(parse_error(header.bytes()), c.error) << c.speed << " " << c.flags;
+    }
+
+    Header old;
+    old.version = 1;
+    old.frames = 1;
+    Bytes bytes = old.bytes();
+    put_varint(bytes, 16 << 2 | 2);
+    Replay replay;
+    std::string error;
+    ASSERT_TRUE(parse_replay(bytes.data(), bytes.size(), replay, error)) << error;
+    EXPECT_EQ(replay.assists, Assists{});
+    EXPECT_EQ(replay.steps, (std::vector<Step>{Step{16, 0, 0}}));
+    EXPECT_EQ(replay.max_length, 4.0);
+}
+
 TEST(ReplayFormat, AMinuteAtSixtyFramesASecondTakesWellUnderFourKilobytes) {
     const Bytes bytes = vsync_minute().encode();
     EXPECT_LT(bytes.size(), 1500u);
@@ -151,7 +208,7 @@ TEST(ReplayFormat, RefusesEachKindOfBadFileWithItsOwnReason) {
 
     Header later;
     later.version = Replay::kFormatVersion + 1;
-    EXPECT_EQ(parse_error(later.bytes()), "format version 2 is newer than this game reads (1)");
+    EXPECT_EQ(parse_error(later.bytes()), "format version 3 is newer than this game reads (2)");
     Header zero;
     zero.version = 0;
     EXPECT_EQ(parse_error(zero.bytes()), "unknown format version 0");
@@ -161,7 +218,7 @@ TEST(ReplayFormat, RefusesEachKindOfBadFileWithItsOwnReason) {
     EXPECT_EQ(parse_error(overflow.bytes()), "frame count overflows");
     // A varint that never ends within ten bytes overflows too, rather than reading on.
     Bytes endless = Header{}.bytes();
-    endless.resize(endless.size() - 17);  // cut before the frame count
+    endless.resize(endless.size() - 19);  // cut before the frame count
     endless.insert(endless.end(), 12, 0xFF);
     EXPECT_EQ(parse_error(endless), "frame count overflows");
 
@@ -222,8 +279,8 @@ TEST(ReplayFormat, RefusesWhatTheGameNeverRecords) {
     Bytes longer_run = file(2, {250 << 2 | 1, 2 << 2});  // base 250, a run of two steps
     longer_run.push_back(2);                             // the second takes base + 1
     // The size cap filled with one-bit steps, as many as its bytes can hold.
-    Bytes whole_cap = file(8 * (Replay::kMaxFileSize - 30), {});
-    ASSERT_EQ(whole_cap.size(), 30u);
+    Bytes whole_cap = file(8 * (Replay::kMaxFileSize - 32), {});
+    ASSERT_EQ(whole_cap.size(), 32u);
     whole_cap.resize(Replay::kMaxFileSize);
 
     const struct {
@@ -242,7 +299,7 @@ TEST(ReplayFormat, RefusesWhatTheGameNeverRecords) {
          "more than 6 hours of play in step 86401 of 86401"},
         {"too many steps", file(Replay::kMaxSteps + 1, {}, Replay::kMaxSteps / 8 + 1),
          "claims 5184001 frames (at most 5184000)"},
-        {"the size cap of one-bit steps", whole_cap, "claims 33554192 frames (at most 5184000)"},
+        {"the size cap of one-bit steps", whole_cap, "claims 33554176 frames (at most 5184000)"},
     };
     for (const auto& c : cases) {
         EXPECT_EQ(parse_error(c.bytes), c.error) << c.what;

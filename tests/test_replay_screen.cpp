@@ -16,6 +16,7 @@
 #include "game/screens/title_screen.h"
 #include "game/world/verify.h"
 #include "tests/support/support.h"
+#include "tools/pilot.h"
 #include "tools/support/headless.h"
 
 namespace {
@@ -106,6 +107,40 @@ TEST_F(Playback, EndsWithTheRecordedResultsThenTheTitle) {
     EXPECT_NE(dynamic_cast<TitleScreen*>(next.get()), nullptr);
     EXPECT_EQ(audio.current_track, "wormfood.ogg");  // the replay's sounds were played
     EXPECT_TRUE(profile.records.table.empty());      // and it made no record
+}
+
+// A slowed game recorded with the one-switch mark plays back as its own game to its recorded
+// results, saying what it was played with all the way, and on the results.
+TEST_F(Playback, AnAssistedReplayPlaysItsGameAndSaysSo) {
+    World played(12, Assists{70, true});
+    sim::Pilot pilot(sim::Policy::Autopilot, 12);
+    uint32_t held = 0;
+    for (long frame = 0; played.state != World::State::GameOver; ++frame) {
+        ASSERT_LT(frame, 200000);
+        const Replay::Step step{16, Replay::bit(pilot.choose(played)), held};
+        held = step.pressed;
+        played.step(step);
+    }
+    const Replay replay = played.recording;
+    ReplayScreen screen(replay, ReplayScreen::Mode::Replay);
+    auto graphics = test::make_graphics();
+    std::vector<DrawnText> drawn;
+    graphics->text_log = &drawn;
+    auto says_assisted = [&] {
+        drawn.clear();
+        screen.draw(*graphics);
+        return std::count_if(drawn.begin(), drawn.end(), [](const DrawnText& line) {
+            return line.text == "Assisted: 70% speed, one switch";
+        });
+    };
+    EXPECT_EQ(says_assisted(), 1);
+    for (long updates = 0; !screen.game.results_shown(); ++updates) {
+        ASSERT_LT(updates, 100000);
+        ASSERT_TRUE(update(screen, 50, Button::A, true));
+    }
+    EXPECT_EQ(screen.game.world.max_depth, replay.max_depth);
+    EXPECT_EQ(screen.game.world.max_length, replay.max_length);
+    EXPECT_EQ(says_assisted(), 1);
 }
 
 TEST_F(Playback, AKeyOnTheResultsGoesStraightToTheTitle) {

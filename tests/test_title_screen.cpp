@@ -161,8 +161,8 @@ TEST_F(Title, PromptsShowTheButtonsOfTheControllerInHand) {
 }
 
 TEST_F(Title, ShowsTheBestDepthOnceThereIsARecord) {
-    profile.records.add(Record{3.25, 9.5, "2026-01-02T03:04:05.678Z", 1, 60.0});
-    profile.records.add(Record{1.5, 20.0, "2026-01-02T03:04:06.678Z", 2, 60.0});
+    profile.records.add(Record{3.25, 9.5, "2026-01-02T03:04:05.678Z", 1, 60.0, {}});
+    profile.records.add(Record{1.5, 20.0, "2026-01-02T03:04:06.678Z", 2, 60.0, {}});
     auto graphics = test::make_graphics();
     graphics->blit_log_only = true;
     std::vector<Graphics::BlitRecord> log;

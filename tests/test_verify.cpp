@@ -79,8 +79,8 @@ class Recorded : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { SDL_InitSubSystem(SDL_INIT_AUDIO); }
 
-    void play(unsigned int seed) {
-        GameScreen screen(seed);
+    void play(unsigned int seed, Assists assists = {}) {
+        GameScreen screen(seed, nullptr, assists);
         sim::Pilot pilot(sim::Policy::Autopilot, seed + 1);
         std::mt19937 frames(seed + 2);
         Input input;
@@ -260,6 +260,55 @@ TEST_F(Recorded, VerifyCommandExitsZeroThreeOrTwo) {
     EXPECT_EQ(bad.status, kVerifyBadFile);
     EXPECT_EQ(bad.out, "");
     EXPECT_EQ(bad.err, empty + ": empty file\n");
+}
+
+// A slowed game replays frame for frame from its file, which keeps its assists, and the verify
+// command names them; the same steps at full speed are another game.
+TEST_F(Recorded, ASlowedGameReplaysExactlyAndIsMarked) {
+    play(38, Assists{60, true});
+    const std::vector<uint8_t> bytes = recording.encode();
+    Replay back;
+    std::string error;
+    ASSERT_TRUE(parse_replay(bytes.data(), bytes.size(), back, error)) << error;
+    EXPECT_EQ(back.assists, (Assists{60, true}));
+    size_t frame = 0;
+    const ReplayOutcome outcome = run_replay(back, [&](const World& world) {
+        ASSERT_LT(frame, digests.size());
+        ASSERT_EQ(digest(world), digests[frame]) << "frame " << frame;
+        ++frame;
+    });
+    EXPECT_EQ(frame, digests.size());
+    EXPECT_TRUE(outcome.matches(back));
+
+    const Verified slow = verify(write_file(content.root / "slow.replay", bytes));
+    EXPECT_EQ(slow.status, kVerifyMatch);
+    EXPECT_NE(slow.out.find("slow.replay: replays as recorded (assisted: 60% speed, one switch)\n"),
+              std::string::npos)
+        << slow.out;
+
+    Replay full_speed = back;
+    full_speed.assists = Assists{};
+    EXPECT_FALSE(run_replay(full_speed).matches(full_speed));
+}
+
+// At 60% a step of 16 ms moves the game on by 9.6 ms: by 9, 10, 9, 10 and 10 in turn, which at
+// full speed is the same game, frame for frame, nothing lost to rounding.
+TEST(RecordedSteps, ASlowedStepCarriesWhatItsDivisionLeaves) {
+    World slow(39, Assists{60, false});
+    World full(39);
+    sim::Pilot pilot(sim::Policy::Autopilot, 40);
+    constexpr uint32_t kScaled[] = {9, 10, 9, 10, 10};
+    uint32_t held = 0;
+    long frame = 0;
+    for (; slow.state != State::GameOver && frame < 200000; ++frame) {
+        const uint32_t pressed = Replay::bit(pilot.choose(slow));
+        slow.step(Replay::Step{16, pressed, held});
+        full.step(Replay::Step{kScaled[frame % 5], pressed, held});
+        held = pressed;
+        ASSERT_EQ(digest(slow), digest(full)) << "frame " << frame;
+    }
+    EXPECT_EQ(slow.state, State::GameOver);
+    EXPECT_EQ(slow.play_ms, 16u * static_cast<uint64_t>(frame));  // real time, as recorded
 }
 
 // The rules make the same sounds as the world reports them, in order, and the recording stops

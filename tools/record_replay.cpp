@@ -3,8 +3,11 @@
 //
 //     record_replay --seed N --out FILE [--policy none|random|autopilot|start] [--pilot-seed N]
 //                   [--frame-ms MS | MIN-MAX] [--pause-every SECONDS] [--max-minutes M]
+//                   [--speed PERCENT] [--one-switch]
 //
-// `--daily YYYY-MM-DD` in place of --seed plays that date's daily dig.
+// `--daily YYYY-MM-DD` in place of --seed plays that date's daily dig. `--speed` plays an
+// assisted game at 50 to 100 percent; `--one-switch` only marks the recording as played with
+// one switch (the pilot still steers with both keys).
 //
 // The pilot's key goes down in one step and up in the next. With --pause-every, Start pauses
 // the game every so many seconds of play and resumes it two seconds later. The game is played
@@ -32,6 +35,7 @@ struct Options {
     unsigned int frame_ms_max = 17;
     unsigned int pause_every_ms = 0;
     double max_minutes = 30.0;
+    Assists assists;
     std::string out;
 };
 
@@ -40,7 +44,8 @@ void usage() {
                  "usage: record_replay (--seed N | --daily YYYY-MM-DD) --out FILE\n"
                  "                     [--policy none|random|autopilot|start]\n"
                  "                     [--pilot-seed N] [--frame-ms MS | MIN-MAX]\n"
-                 "                     [--pause-every SECONDS] [--max-minutes M]\n");
+                 "                     [--pause-every SECONDS] [--max-minutes M]\n"
+                 "                     [--speed PERCENT] [--one-switch]\n");
 }
 
 bool parse_unsigned(const std::string& text, unsigned int& out) {
@@ -52,8 +57,15 @@ bool parse_unsigned(const std::string& text, unsigned int& out) {
 }
 
 bool parse(int argc, char** argv, Options& options) {
-    for (int i = 1; i + 1 < argc; i += 2) {
+    for (int i = 1; i < argc; i += 2) {
         const std::string arg = argv[i];
+        // The one option without a value.
+        if (arg == "--one-switch") {
+            options.assists.one_switch = true;
+            --i;
+            continue;
+        }
+        if (i + 1 == argc) return false;
         const std::string value = argv[i + 1];
         bool ok = true;
         if (arg == "--seed") {
@@ -79,6 +91,10 @@ bool parse(int argc, char** argv, Options& options) {
         } else if (arg == "--max-minutes") {
             options.max_minutes = std::atof(value.c_str());
             ok = options.max_minutes > 0.0;
+        } else if (arg == "--speed") {
+            unsigned int percent = 0;
+            ok = parse_unsigned(value, percent) && Assists::valid_speed(percent);
+            options.assists.speed = static_cast<int>(percent);
         } else if (arg == "--out") {
             options.out = value;
         } else {
@@ -86,7 +102,7 @@ bool parse(int argc, char** argv, Options& options) {
         }
         if (!ok) return false;
     }
-    return argc % 2 == 1 && !options.out.empty();
+    return !options.out.empty();
 }
 
 }  // namespace
@@ -98,7 +114,7 @@ int main(int argc, char** argv) {
         return 2;
     }
     using Button = Replay::Button;
-    World world(options.seed);
+    World world(options.seed, options.assists);
     sim::Pilot pilot(options.policy, options.pilot_seed);
     std::mt19937 frame_rng(options.pilot_seed);
     std::uniform_int_distribution<unsigned int> frame_ms(options.frame_ms_min,

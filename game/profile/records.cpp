@@ -17,7 +17,8 @@ constexpr double kMaxLength = 1.0e7;    // centimetres
 constexpr double kMaxPlayTime = 1.0e9;  // seconds, some thirty years
 constexpr std::size_t kMaxLineLength = 256;
 
-bool read_seed(const std::string& text, uint32_t& out) {
+// A whole number of 32 bits in plain decimal.
+bool read_u32(const std::string& text, uint32_t& out) {
     if (text.empty() || text.size() > 10) return false;
     uint64_t value = 0;
     const auto [end, fault] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -38,7 +39,8 @@ int digits(const std::string& text, std::size_t at, std::size_t count) {
 
 bool leap(int year) { return (year % 4 == 0 && year % 100 != 0) || year % 400 == 0; }
 
-// One line: "depth=1.25 length=3.5 date=2026-12-08T07:46:00.123Z seed=42 play_time=61.5".
+// One line: "depth=1.25 length=3.5 date=2026-12-08T07:46:00.123Z seed=42 play_time=61.5", and
+// for an assisted game "speed=70" or "one_switch=1" or both after it.
 bool parse_record(const std::string& line, Record& record, std::string& why) {
     std::istringstream fields(line);
     std::map<std::string, std::string> values;
@@ -61,7 +63,8 @@ bool parse_record(const std::string& line, Record& record, std::string& why) {
             return false;
         }
     }
-    if (values.size() != 5) {
+    const std::size_t marks = values.count("speed") + values.count("one_switch");
+    if (values.size() != 5 + marks) {
         why = "unknown fields";
         return false;
     }
@@ -78,13 +81,29 @@ bool parse_record(const std::string& line, Record& record, std::string& why) {
         return false;
     }
     record.date = values["date"];
-    if (!read_seed(values["seed"], record.seed)) {
+    if (!read_u32(values["seed"], record.seed)) {
         why = "impossible seed '" + values["seed"] + "'";
         return false;
     }
     if (!read_figure(values["play_time"], kMaxPlayTime, record.play_time)) {
         why = "impossible play time '" + values["play_time"] + "'";
         return false;
+    }
+    if (values.count("speed") != 0) {
+        const std::string& speed = values["speed"];
+        uint32_t percent = 0;
+        if (!read_u32(speed, percent) || !Assists::valid_speed(percent)) {
+            why = "impossible speed '" + speed + "'";
+            return false;
+        }
+        record.assists.speed = static_cast<int>(percent);
+    }
+    if (values.count("one_switch") != 0) {
+        if (values["one_switch"] != "1") {
+            why = "impossible one_switch '" + values["one_switch"] + "'";
+            return false;
+        }
+        record.assists.one_switch = true;
     }
     return true;
 }
@@ -202,7 +221,11 @@ std::string Records::serialise() const {
     for (const Record& r : table) {
         text += "depth=" + figure_text(r.depth) + " length=" + figure_text(r.length) +
                 " date=" + r.date + " seed=" + std::to_string(r.seed) +
-                " play_time=" + figure_text(r.play_time) + "\n";
+                " play_time=" + figure_text(r.play_time);
+        if (r.assists.speed != Assists::kNormal)
+            text += " speed=" + std::to_string(r.assists.speed);
+        if (r.assists.one_switch) text += " one_switch=1";
+        text += "\n";
     }
     return text;
 }

@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "game/world/replay.h"
+
 // One finished game.
 struct Record {
     double depth = 0.0;      // metres, the greatest reached
@@ -14,6 +16,9 @@ struct Record {
     std::string date;        // when it ended, UTC: "2026-12-08T07:46:00.123Z"
     uint32_t seed = 0;       // the world it was played in
     double play_time = 0.0;  // seconds of play, pauses left out
+    // The assists it was played with; written only when there were any, so that a table of
+    // unassisted games reads as it always did.
+    Assists assists;
 
     // Names what belongs to this record alone (its replay file, say): "20261208T074600123Z-42".
     std::string id() const;

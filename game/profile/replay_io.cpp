@@ -64,7 +64,10 @@ int verify_replay_file(const std::string& path, std::FILE* out, std::FILE* err) 
                      replay.game_version.c_str(), Replay::current_game_version().c_str());
     }
     const bool same = outcome.matches(replay);
-    std::fprintf(out, "%s: %s\n", path.c_str(),
-                 same ? "replays as recorded" : "differs from the recording");
+    // An assisted game says so on its verdict line; an unassisted one's line is as it was.
+    const std::string assisted =
+        replay.assists.any() ? " (assisted: " + replay.assists.describe() + ")" : "";
+    std::fprintf(out, "%s: %s%s\n", path.c_str(),
+                 same ? "replays as recorded" : "differs from the recording", assisted.c_str());
     return same ? kVerifyMatch : kVerifyDiffers;
 }

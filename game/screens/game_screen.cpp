@@ -54,7 +54,18 @@ static_assert(static_cast<int>(Replay::Button::Start) == static_cast<int>(Input:
 static_assert(static_cast<int>(Replay::Button::Select) == static_cast<int>(Input::Button::Select));
 static_assert(static_cast<int>(Replay::Button::Escape) == static_cast<int>(Input::Button::Escape));
 
+// The speed setting offers exactly the speeds the rules play.
+static_assert(Settings::kSpeedRange.least == Assists::kSlowest &&
+              Settings::kSpeedRange.most == Assists::kNormal &&
+              Settings::kSpeedRange.step == Assists::kSpeedStep);
+
 }  // namespace
+
+Assists assists_of(const Settings& settings) {
+    return Assists{settings.game_speed, settings.one_switch};
+}
+
+std::string assisted_line(const Assists& assists) { return "Assisted: " + assists.describe(); }
 
 void GameScreen::draw_fader(Graphics& graphics, const Fader& fader) {
     // A fader that was never started is clear rather than a division by zero.
@@ -68,7 +79,10 @@ void GameScreen::draw_fader(Graphics& graphics, const Fader& fader) {
 GameScreen::GameScreen() : GameScreen(Util::random_seed()) {}
 
 GameScreen::GameScreen(unsigned int seed, ScreenFlow* flow_)
-    : world(seed),
+    : GameScreen(seed, flow_, flow_ != nullptr ? assists_of(flow_->profile.settings) : Assists{}) {}
+
+GameScreen::GameScreen(unsigned int seed, ScreenFlow* flow_, Assists assists)
+    : world(seed, assists),
       shake(world.shake_seed),
       gameover("gameover.png"),
       text("text.png", 8, 16),
@@ -107,6 +121,7 @@ Record GameScreen::finished_record() const {
     record.length = world.max_length;
     record.seed = world.recording.seed;
     record.play_time = static_cast<double>(world.play_ms) / 1000.0;
+    record.assists = world.assists;
     return record;
 }
 
@@ -356,12 +371,20 @@ void GameScreen::draw_results(Graphics& graphics) const {
     const std::string seed = "Seed " + std::to_string(world.recording.seed);
     const int bottom_row = height - kBottomEdge - h;
     text.draw(graphics, seed, width - kEdge, bottom_row, Text::Alignment::Right);
+    // An assisted game says so above its seed.
+    const std::string assisted = world.assists.any() ? assisted_line(world.assists) : "";
+    if (!assisted.empty()) {
+        text.draw(graphics, assisted, width - kEdge, bottom_row - h - gap, Text::Alignment::Right);
+    }
     if (daily == nullptr || !daily->known) return;
-    const std::string kind = daily->ranked ? "Daily dig: ranked" : "Daily dig: practice";
+    const std::string kind = daily->ranked         ? "Daily dig: ranked"
+                             : world.assists.any() ? "Daily dig: practice (assisted)"
+                                                   : "Daily dig: practice";
     const std::string answer =
         daily->ranked && flow != nullptr ? flow->daily_client->answer(daily->date) : "";
-    const int right =
-        in_panel ? picture_x(kPanelLeft) - kEdge : width - kEdge - text.width(seed) - kEdge;
+    const int corner = std::max(text.width(seed), text.width(assisted));
+    const int right = in_panel ? std::min(picture_x(kPanelLeft), width - 2 * kEdge - corner) - kEdge
+                               : width - kEdge - corner - kEdge;
     const int rows_free = in_panel ? kAnswerLines : (bottom_row - column_bottom) / (h + gap) - 1;
     std::vector<std::string> lines =
         wrap_text(text, answer, right - kEdge, std::min(kAnswerLines, rows_free));

@@ -36,7 +36,10 @@ public:
     // A new game from a chosen seed, so that the same inputs and frame times replay it. With a
     // flow, its result goes into the player's records and the title follows it; without one
     // (tools, tests, replays) nothing is stored and nothing follows.
+    // The world is played with the assists of the flow's settings (none without a flow), or
+    // with those given (a replay's).
     explicit GameScreen(unsigned int seed, ScreenFlow* flow = nullptr);
+    GameScreen(unsigned int seed, ScreenFlow* flow, Assists assists);
     ~GameScreen() override = default;
 
     // Takes the step the input and the elapsed time make, runs it through `advance`, runs the
@@ -109,6 +112,11 @@ private:
     void draw_pause(Graphics& graphics) const;
     void draw_results(Graphics& graphics) const;
 };
+
+// The assists of a game played with `settings`.
+Assists assists_of(const Settings& settings);
+// "Assisted: 70% speed, one switch": the line the results and the replay screen show.
+std::string assisted_line(const Assists& assists);
 
 // The step of the play screen that a frame's input and elapsed time make.
 Replay::Step step_of(const Input& input, unsigned int elapsed);

@@ -14,6 +14,7 @@ namespace {
 // and a damaged or crafted recording cannot freeze the screen for days.
 constexpr uint32_t kLongestWaitMs = 1000;
 constexpr int kLabelY = 8;
+constexpr int kLineHeight = 20;
 
 bool any_held_but_fullscreen(const Input& input) {
     return std::any_of(input.held_buttons.begin(), input.held_buttons.end(),
@@ -26,7 +27,7 @@ ReplayScreen::ReplayScreen(Replay replay_, Mode mode_, ScreenFlow* flow_)
     : replay(std::move(replay_)),
       mode(mode_),
       flow(flow_),
-      game(replay.seed),
+      game(replay.seed, nullptr, replay.assists),
       text("text.png", 8, 16) {
     game.world.recording_on = false;
     if (flow != nullptr) {
@@ -86,6 +87,11 @@ void ReplayScreen::draw(Graphics& graphics) const {
     game.draw(graphics);
     const char* label = mode == Mode::Demo ? "DEMO" : fast_forward ? "REPLAY x4" : "REPLAY";
     text.draw(graphics, label, graphics.config.width / 2, kLabelY, Text::Alignment::Center);
+    // The results say it themselves.
+    if (replay.assists.any() && !game.results_shown()) {
+        text.draw(graphics, assisted_line(replay.assists), graphics.config.width / 2,
+                  kLabelY + kLineHeight, Text::Alignment::Center);
+    }
 }
 
 Screen* ReplayScreen::next_screen() const { return flow != nullptr ? flow->title() : nullptr; }

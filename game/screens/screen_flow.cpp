@@ -69,8 +69,11 @@ Screen* ScreenFlow::daily() {
     game_of_day->date = date;
     screen->daily = game_of_day;
     // The try is used as the game starts, so that leaving or crashing mid-game still counts.
-    writer().post([this, game_of_day] {
-        game_of_day->ranked = daily_runs.claim(game_of_day->date);
+    // An assisted game uses it too, as it shows the day's world, but is never the ranked run:
+    // it is not ranked with unassisted ones, and the day's line is left as a game not finished.
+    const bool assisted = screen->world.assists.any();
+    writer().post([this, game_of_day, assisted] {
+        game_of_day->ranked = daily_runs.claim(game_of_day->date) && !assisted;
         game_of_day->known = true;
     });
     return screen;

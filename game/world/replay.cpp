@@ -9,11 +9,13 @@
 // is given.
 //
 //   "BGRP"                   magic, 4 bytes
-//   format version           1
+//   format version           2
 //   game version             its length, then that many printable ASCII bytes
 //   seed                     the play screen's seed
 //   frames                   the number of steps
 //   max depth, max length    IEEE 754 doubles, 8 bytes each, little-endian
+//   speed                    percent, 50 to 100 in steps of 10 (not in version 1: 100)
+//   flags                    bit 0: one-switch play (not in version 1: none)
 //   records                  until `frames` steps are read; the file ends there
 //
 // A record starts with a varint h: its low two bits are the kind, h >> 2 its argument a.
@@ -31,6 +33,7 @@ namespace {
 constexpr uint8_t kMagic[4] = {'B', 'G', 'R', 'P'};
 constexpr uint32_t kInitialBase = 16;
 constexpr uint64_t kMax32 = 0xFFFFFFFFu;
+constexpr uint64_t kFirstVersionWithAssists = 2;
 
 enum Kind : uint64_t { kRun = 0, kBase = 1, kPlainStep = 2, kButtonStep = 3 };
 
@@ -135,9 +138,9 @@ bool header(Reader& in, Replay& out, uint64_t& frames, std::string& error) {
                 std::to_string(Replay::kFormatVersion) + ")";
         return false;
     }
-    // A new format version marks a change of the rules: an older recording would replay as
-    // another game, so it is refused rather than reported as not matching.
-    if (version < Replay::kFormatVersion) {
+    // A format version below the oldest read marks a change of the rules: such a recording
+    // would replay as another game, so it is refused rather than reported as not matching.
+    if (version < Replay::kOldestFormatVersion) {
         error = "format version " + std::to_string(version) + " was recorded under older rules (" +
                 "this game plays version " + std::to_string(Replay::kFormatVersion) + ")";
         return false;
@@ -176,6 +179,24 @@ bool header(Reader& in, Replay& out, uint64_t& frames, std::string& error) {
         error = "recorded results are not finite non-negative numbers";
         return false;
     }
+    if (version >= kFirstVersionWithAssists) {
+        uint64_t speed = 0;
+        uint64_t flags = 0;
+        if (!number("speed", kMax32, speed)) return false;
+        if (!Assists::valid_speed(speed)) {
+            error = "a speed of " + std::to_string(speed) + "% (" +
+                    std::to_string(Assists::kSlowest) + " to " + std::to_string(Assists::kNormal) +
+                    " in steps of " + std::to_string(Assists::kSpeedStep) + ")";
+            return false;
+        }
+        if (!number("flags", kMax32, flags)) return false;
+        if ((flags & ~Replay::kFlagOneSwitch) != 0) {
+            error = "unknown flags " + std::to_string(flags);
+            return false;
+        }
+        out.assists.speed = static_cast<int>(speed);
+        out.assists.one_switch = (flags & Replay::kFlagOneSwitch) != 0;
+    }
 
     // Every step takes at least one bit of what follows: the claim is checked before anything
     // is reserved for it.
@@ -196,6 +217,17 @@ bool header(Reader& in, Replay& out, uint64_t& frames, std::string& error) {
 
 }  // namespace
 
+int Assists::held_speed(int percent) {
+    return std::clamp(percent, kSlowest, kNormal) / kSpeedStep * kSpeedStep;
+}
+
+std::string Assists::describe() const {
+    std::string text;
+    if (speed != kNormal) text = std::to_string(speed) + "% speed";
+    if (one_switch) text += text.empty() ? "one switch" : ", one switch";
+    return text;
+}
+
 std::string Replay::current_game_version() { return BURROWGALE_VERSION; }
 
 std::vector<uint8_t> Replay::encode() const {
@@ -208,6 +240,9 @@ std::vector<uint8_t> Replay::encode() const {
     put_varint(out, steps.size());
     put_double(out, max_depth);
     put_double(out, max_length);
+    // Held to what the parser takes: a file this writes always reads back.
+    put_varint(out, static_cast<uint64_t>(Assists::held_speed(assists.speed)));
+    put_varint(out, assists.one_switch ? kFlagOneSwitch : 0);
 
     uint32_t base = kInitialBase;
     const std::size_t n = steps.size();

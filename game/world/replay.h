@@ -1,6 +1,6 @@
-// A recorded game: the seed, the elapsed time and the buttons that went down or up in every step
-// of the play screen, and the results the game ended with. A game is a pure function of these,
-// so a recording replays exactly. The file layout is described in replay.cpp.
+// A recorded game: the seed, the assists, the elapsed time and the buttons that went down or up
+// in every step of the play screen, and the results the game ended with. A game is a pure function
+// of these, so a recording replays exactly. The file layout is described in replay.cpp.
 //
 // This unit knows nothing of SDL, files or the game's classes, so that the parser can be fuzzed
 // on its own. Reading a file of it is load_replay's (game/profile/replay_io.h).
@@ -10,6 +10,27 @@
 #include <cstdint>
 #include <string>
 #include <vector>
+
+// The assists a game was played with. They change the game (a slower worm is easier to steer),
+// so they are part of its rules: a World is built with them and its recording keeps them.
+struct Assists {
+    static constexpr int kSlowest = 50;  // percent of the normal speed
+    static constexpr int kNormal = 100;
+    static constexpr int kSpeedStep = 10;
+
+    int speed = kNormal;      // percent, kSlowest to kNormal in steps of kSpeedStep
+    bool one_switch = false;  // played with one key; the screens make the turns and pauses
+
+    static bool valid_speed(uint64_t percent) {
+        return percent >= kSlowest && percent <= kNormal && percent % kSpeedStep == 0;
+    }
+    // The nearest speed the rules play, for a value that did not come through a check.
+    static int held_speed(int percent);
+    bool any() const { return speed != kNormal || one_switch; }
+    // "70% speed", "one switch", "70% speed, one switch"; "" for an unassisted game.
+    std::string describe() const;
+    bool operator==(const Assists&) const = default;
+};
 
 class Replay {
 public:
@@ -28,7 +49,12 @@ public:
     // the engine's Input::Button, which the play screen holds these to.
     enum class Button : int { None = 0, Left = 3, Right = 4, Start = 5, Select = 6, Escape = 13 };
 
-    static constexpr uint32_t kFormatVersion = 1;
+    // Version 2 added the assists to the header. Version 1 recordings are games without assists,
+    // which version 2's rules play alike: they are still read.
+    static constexpr uint32_t kFormatVersion = 2;
+    static constexpr uint32_t kOldestFormatVersion = 1;
+    // Header flags: bit 0, one-switch play. Other bits are refused.
+    static constexpr uint64_t kFlagOneSwitch = 1u << 0;
     static constexpr std::size_t kMaxGameVersion = 64;  // bytes
     // Larger files are refused unread. A minute of play takes about a kilobyte.
     static constexpr std::size_t kMaxFileSize = 4u << 20;
@@ -55,6 +81,7 @@ public:
     std::vector<Step> steps;  // from the game's first step to the one in which it ended
     double max_depth = 0.0;   // metres, at the end of the game
     double max_length = 0.0;  // centimetres
+    Assists assists;
 };
 
 // Decodes a whole file. On failure returns false and sets `error` to a short phrase saying what

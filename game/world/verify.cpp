@@ -10,7 +10,7 @@ bool ReplayOutcome::matches(const Replay& replay) const {
 
 ReplayOutcome run_replay(const Replay& replay,
                          const std::function<void(const World&)>& after_step) {
-    World world(replay.seed);
+    World world(replay.seed, replay.assists);
     world.recording_on = false;
     ReplayOutcome outcome;
     for (const Replay::Step& step : replay.steps) {

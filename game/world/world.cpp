@@ -64,14 +64,16 @@ void World::Fader::update(unsigned int ms) {
 }
 
 // The member order makes rng's first output the map's seed and its second the jitter's.
-World::World(unsigned int seed)
+World::World(unsigned int seed, Assists assists_)
     : rng(seed),
       map(static_cast<unsigned int>(rng())),
       player(map),
       shake_seed(static_cast<unsigned int>(rng())),
-      camera(player.segments.front().position.center()) {
+      camera(player.segments.front().position.center()),
+      assists{Assists::held_speed(assists_.speed), assists_.one_switch} {
     recording.seed = seed;
     recording.game_version = Replay::current_game_version();
+    recording.assists = assists;
 }
 
 void World::end_game() {
@@ -95,15 +97,24 @@ bool World::step(const Replay::Step& step) {
 
     record(step);
     play_ms += step.ms;
+    const unsigned int elapsed = game_ms(step.ms);
     steer(step);
-    move_creatures(step.ms);
+    move_creatures(elapsed);
     // The worm moves only in its own update: this is its head for the rest of the frame.
     const GridPoint head = player.segments.front().position;
-    spawn(head, step.ms);
+    spawn(head, elapsed);
     const int eaten = map.eat_food(head);
     if (eaten > 0) player.eat(events, eaten);
     keep_score(head);
     return true;
+}
+
+unsigned int World::game_ms(uint32_t ms) {
+    // Integers, with the remainder carried to the next step: a slowed game loses no time to
+    // rounding, and replays exactly. At full speed this is `ms` itself.
+    const uint64_t scaled = uint64_t{ms} * static_cast<uint64_t>(assists.speed) + speed_carry;
+    speed_carry = static_cast<uint32_t>(scaled % Assists::kNormal);
+    return static_cast<unsigned int>(scaled / Assists::kNormal);
 }
 
 bool World::step_paused(const Replay::Step& step) {
@@ -125,6 +136,8 @@ bool World::step_over(const Replay::Step& step) {
     // Only once the results are on screen: a Start meant for the pause, pressed as the worm
     // died, must not skip them.
     if (pressed(step, Button::Start) && results_shown()) return false;
+    // Real time at any speed, as the pause's fade in the play screen: the fades pace the
+    // screens, not the game, and a slowed game should not keep its results waiting longer.
     fader.update(step.ms);
     return true;
 }

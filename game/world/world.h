@@ -43,13 +43,17 @@ public:
         uint32_t elapsed = 0;  // never more than duration
     };
 
-    explicit World(unsigned int seed);
+    // A game of `seed` played with `assists` (a speed outside the rules' steps is held to the
+    // nearest one), which its recording keeps.
+    explicit World(unsigned int seed, Assists assists = {});
 
     // One step, live or from a recording: records it, replaces `events` with what happened,
     // and neither draws, sounds nor touches a file. False when the player leaves the results. A
     // paused step that neither resumes nor gives up changes nothing and is not recorded, so that
     // a pause costs a recording two steps however long it lasts; the pause's fade is drawing,
     // and the play screen runs it.
+    // A playing step moves the game on by `assists.speed` percent of the step's time; the
+    // recording keeps the time as it was given.
     bool step(const Replay::Step& step);
     // The game is over and its fade has finished: the results are what is shown.
     bool results_shown() const {
@@ -76,7 +80,9 @@ public:
     bool recording_on = true;
     GameEvents events;         // what the latest step did
     double shake_scale = 1.0;  // the player's screen shake setting
-    uint64_t play_ms = 0;      // time spent playing, pauses left out
+    uint64_t play_ms = 0;      // time spent playing, pauses left out: real time, not the game's
+    const Assists assists;     // as given at construction, and in `recording`
+    uint32_t speed_carry = 0;  // hundredths of a ms that the speed's division left over
 
 private:
     // The parts of step. A paused step resumes or gives up, else only fades; a step after the
@@ -93,4 +99,6 @@ private:
     // Ends the game as the worm's starving does: the fade to black, GameEvent::GameOver.
     void end_game();
     void record(const Replay::Step& step);
+    // The game's time in a playing step of `ms` real ms.
+    unsigned int game_ms(uint32_t ms);
 };
