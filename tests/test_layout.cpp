@@ -114,7 +114,7 @@ std::unique_ptr<Graphics> graphics_in(int window_height) {
 
 TEST_F(Layout, EveryScreenFitsTheCanvasWithoutOverlapAtEveryScale) {
     const auto draw_title = [](Layout& t, Graphics& g) {
-        t.profile->records.add(Record{999.99, 9.5, "2026-01-02T03:04:05.678Z", 1, 60.0});
+        t.profile->records.add(Record{999.99, 9.5, "2026-01-02T03:04:05.678Z", 1, 60.0, {}});
         std::unique_ptr<TitleScreen> title(static_cast<TitleScreen*>(t.flow->title()));
         title->blink_timer = 0;
         title->draw(g);

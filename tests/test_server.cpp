@@ -156,7 +156,7 @@ TEST(Store, RunsFromManyThreadsShareCommitsAndLoseNone) {
                 Store::NewRun run{"2025-06-15", "key " + std::to_string(t % kKeys),
                                   "n",          static_cast<double>(t * kEach + i),
                                   1.0,          0,
-                                  {1, 2, 3}};
+                                  false,        {1, 2, 3}};
                 Store::Added added;
                 if (!store->add_run(run, added, errors[t])) return;
                 answers[t].push_back(added);
