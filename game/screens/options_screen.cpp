@@ -25,6 +25,8 @@ constexpr int kPanelWidth = 736;
 constexpr int kPanelHeight = 440;
 constexpr int kPanelBottom = 648;
 constexpr unsigned int kPanelColor = 0x000000C0;
+// Darker once it grows over the title lettering, which would show through the text.
+constexpr unsigned int kTallPanelColor = 0x000000E8;
 constexpr int kLabelWidth = 24;  // characters, at most
 constexpr int kKeysWidth = 30;
 
@@ -542,7 +544,9 @@ void OptionsScreen::draw(Graphics& graphics) const {
                   Text::Alignment::Center);
     };
     background.draw(graphics);
-    Rect(l.left, l.top, l.right, l.bottom).draw(graphics, 0, 0, kPanelColor, true);
+    Rect(l.left, l.top, l.right, l.bottom)
+        .draw(graphics, 0, 0, l.top < kPanelBottom - kPanelHeight ? kTallPanelColor : kPanelColor,
+              true);
     line(heading_of(page), l.heading_y);
     menu_of(page).draw(graphics, l.menu_x, l.rows_y);
     const int entry_x = l.menu_x + 2 * text.advance();
