@@ -345,7 +345,7 @@ void OptionsScreen::refresh() {
     // Keys type in an entry: only Return and Escape keep a meaning there.
     editing_prompt = Settings::key_label(SDL_SCANCODE_RETURN) + ": confirm    " +
                      Settings::key_label(Input::kEscapeKey) + ": cancel";
-    choose_hint = "Up, Down: choose    Left, Right: change";
+    moves_prompt = "Up, Down: choose    Left, Right: change";
     editing_hint = "Backspace: erase    Ctrl+V: paste";
 }
 
@@ -552,7 +552,7 @@ void OptionsScreen::draw(Graphics& graphics) const {
     const int entry_x = l.menu_x + 2 * text.advance();
     switch (page) {
         case Page::Main:
-            line(choose_hint, l.hint_y);
+            line(moves_prompt, l.hint_y);
             line(main_prompt, l.prompt_y);
             break;
         case Page::Controls: {
@@ -574,7 +574,7 @@ void OptionsScreen::draw(Graphics& graphics) const {
                 line(refusal.empty() ? editing_hint : refusal, l.hint_y);
                 line(editing_prompt, l.prompt_y);
             } else {
-                line(choose_hint, l.hint_y);
+                line(moves_prompt, l.hint_y);
                 line(page_prompt, l.prompt_y);
             }
             break;

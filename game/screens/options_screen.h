@@ -84,7 +84,7 @@ public:
     std::string controls_prompt;
     std::string waiting_prompt;
     std::string editing_prompt;
-    std::string choose_hint;   // how to move and change, over the prompt
+    std::string moves_prompt;  // how to move and change, over the prompt
     std::string editing_hint;  // how to erase and paste
 
 private:
