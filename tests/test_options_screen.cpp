@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <functional>
@@ -313,90 +312,72 @@ TEST_F(Options, ValuesStayInRangeEffectsPlayASampleResetRestoresDefaults) {
     EXPECT_EQ(profile.settings.player_name, "Mole");
 }
 
-// Each page is reached from the main page and left by its own Back, so that no page needs
-// Escape; Start steps a value up and goes round from the greatest to the least, so that one
-// button reaches every value. Left and Right stop at the ends.
-TEST_F(Options, EveryPageStepsItsValuesAndHasABack) {
+// Start steps a value up and goes round from the greatest to the least, so that one button
+// reaches every value; Left and Right stop at the ends.
+TEST_F(Options, ValuesStepUpRoundAndStopAtTheEndsOnEveryPage) {
+    using Page = OptionsScreen::Page;
     struct Step {
-        Entry entry;
-        int presses;        // of Start on the entry (negative: of Left)
-        const char* shown;  // in its row afterwards
+        Page page;
+        unsigned row;
+        Button button;
+        int presses;
+        const char* shown;
         int Settings::*value;
         int expected;
     };
-    const auto on = [&](Entry entry) { return options.row(entry); };
-    struct PageWalk {
-        Entry opener;
-        OptionsScreen::Page page;
-        std::size_t rows;  // Back included
-        std::vector<Step> steps;
+    const Step steps[] = {
+        {Page::Assists, 0, Button::Start, 1, "< 50% >", &Settings::game_speed, 50},
+        {Page::Assists, 0, Button::Start, 3, "< 80% >", &Settings::game_speed, 80},
+        {Page::Assists, 0, Button::Left, 9, "< 50% >", &Settings::game_speed, 50},
+        {Page::Assists, 2, Button::Start, 2, "< 1.5 s >", &Settings::switch_period, 1500},
+        {Page::Assists, 2, Button::Start, 7, "< 0.5 s >", &Settings::switch_period, 500},
+        {Page::Comfort, 0, Button::Start, 4, "< 30% >", &Settings::shake, 30},
+        {Page::Comfort, 2, Button::Start, 3, "< 1.75x >", &Settings::ui_scale, 175},
+        {Page::Comfort, 2, Button::Right, 3, "< 2x >", &Settings::ui_scale, 200},
+        {Page::Main, 0, Button::Start, 1, "< 0 >", &Settings::music_volume, 0},
     };
-    const std::vector<PageWalk> walks = {
-        {Entry::Assists,
-         OptionsScreen::Page::Assists,
-         4,
-         {{Entry::Speed, 1, "< 50% >", &Settings::game_speed, 50},  // 100 goes round
-          {Entry::Speed, 3, "< 80% >", &Settings::game_speed, 80},
-          {Entry::Speed, -9, "< 50% >", &Settings::game_speed, 50},
-          {Entry::SwitchPeriod, 2, "< 1.5 s >", &Settings::switch_period, 1500},
-          {Entry::SwitchPeriod, 6, "< 3 s >", &Settings::switch_period, 3000},
-          {Entry::SwitchPeriod, 1, "< 0.5 s >", &Settings::switch_period, 500}}},
-        {Entry::Comfort,
-         OptionsScreen::Page::Comfort,
-         4,
-         {{Entry::Shake, 1, "< 0% >", &Settings::shake, 0},
-          {Entry::Shake, 3, "< 30% >", &Settings::shake, 30},
-          {Entry::UiScale, 1, "< 1.25x >", &Settings::ui_scale, 125},
-          {Entry::UiScale, 3, "< 2x >", &Settings::ui_scale, 200},
-          {Entry::UiScale, 1, "< 1x >", &Settings::ui_scale, 100}}},
-    };
-    for (const PageWalk& walk : walks) {
-        SCOPED_TRACE(on(walk.opener));
-        const auto& main = OptionsScreen::entries_of(OptionsScreen::Page::Main);
-        options.menu_of(OptionsScreen::Page::Main)
-            .select(static_cast<unsigned>(std::find(main.begin(), main.end(), walk.opener) -
-                                          main.begin()));
-        press(Button::A);
-        ASSERT_EQ(options.page, walk.page);
-        const auto& entries = OptionsScreen::entries_of(walk.page);
-        EXPECT_EQ(entries.size(), walk.rows);
-        for (const Step& step : walk.steps) {
-            const auto index = std::find(entries.begin(), entries.end(), step.entry);
-            while (options.menu_of(walk.page).selected() !=
-                   static_cast<unsigned>(index - entries.begin())) {
-                press(Button::Down);
-            }
-            for (int i = 0; i < std::abs(step.presses); ++i) {
-                press(step.presses > 0 ? Button::Start : Button::Left);
-            }
-            EXPECT_EQ(profile.settings.*step.value, step.expected) << on(step.entry);
-            EXPECT_NE(on(step.entry).find(step.shown), std::string::npos) << on(step.entry);
-        }
-        // The scale shows at once on the options' own text.
-        EXPECT_EQ(options.text.scale, profile.settings.ui_factor());
-        while (options.menu_of(walk.page).selected() + 1 != entries.size()) press(Button::Down);
-        press(Button::Start);  // Back
-        EXPECT_EQ(options.page, OptionsScreen::Page::Main);
-        EXPECT_TRUE(still_open);
+    for (const Step& step : steps) {
+        options.page = step.page;
+        options.menu_of(step.page).select(step.row);
+        for (int i = 0; i < step.presses; ++i) press(step.button);
+        const std::string& row = options.menu_of(step.page).entries[step.row];
+        EXPECT_EQ(profile.settings.*step.value, step.expected) << row;
+        EXPECT_NE(row.find(step.shown), std::string::npos) << row;
     }
-    // The switches on the two pages, and wrapping menus once one-switch play is on.
-    options.page = OptionsScreen::Page::Assists;
-    options.menu_of(options.page).select(1);
+    EXPECT_EQ(options.text.scale, 2.0);  // the options' own text, at once
+}
+
+// Each page opens from the main page and has its own Back, so that no page needs Escape; with
+// one-switch play on, the menus go round.
+TEST_F(Options, EveryPageHasABackAndOneSwitchMenusGoRound) {
+    using Page = OptionsScreen::Page;
+    for (int i = 0; i < 5; ++i) press(Button::Down);
+    press(Button::A);
+    ASSERT_EQ(options.page, Page::Comfort);
+    press(Button::Down);
+    press(Button::Start);
+    EXPECT_TRUE(profile.settings.reduce_flashing);
+    press(Button::Down);
+    press(Button::Down);
+    press(Button::Start);  // Back
+    ASSERT_EQ(options.page, Page::Main);
+
+    press(Button::Up);
+    press(Button::Start);
+    ASSERT_EQ(options.page, Page::Assists);
+    press(Button::Down);
     press(Button::Start);
     EXPECT_TRUE(profile.settings.one_switch);
-    EXPECT_NE(on(Entry::OneSwitch).find("< On >"), std::string::npos);
-    press(Button::Down);
-    press(Button::Down);
-    press(Button::Down);  // round from Back to the first entry
-    EXPECT_EQ(options.menu_of(options.page).selected(), 0u);
+    EXPECT_NE(options.row(Entry::OneSwitch).find("< On >"), std::string::npos);
+    for (int i = 0; i < 3; ++i) press(Button::Down);  // past Back, round to the first
+    EXPECT_EQ(options.menu_of(Page::Assists).selected(), 0u);
     press(Button::Up);
-    EXPECT_EQ(options.menu_of(options.page).selected(), 3u);
-    options.page = OptionsScreen::Page::Comfort;
-    options.menu_of(options.page).select(1);
-    press(Button::Right);
-    EXPECT_TRUE(profile.settings.reduce_flashing);
-    press(Button::Select);  // a page's way back
-    EXPECT_EQ(options.page, OptionsScreen::Page::Main);
+    EXPECT_EQ(options.menu_of(Page::Assists).selected(), 3u);
+    press(Button::Select);
+    EXPECT_EQ(options.page, Page::Main);
+    options.menu_of(Page::Main).select(0);
+    press(Button::Up);  // round on the main page too
+    EXPECT_EQ(options.menu_of(Page::Main).selected(), 8u);
     EXPECT_TRUE(still_open);
 }
 
