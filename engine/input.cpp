@@ -122,6 +122,9 @@ void Input::init() {
         for (const auto& entry : controllers) first = std::min(first, entry.first);
         last_device = device_of_controller(first);
     }
+    // SDL starts with text input on; it stays off until a screen asks for an entry, so that
+    // no input method pops up over a game.
+    SDL_StopTextInput();
 }
 
 void Input::process_controllers() {
@@ -153,6 +156,8 @@ bool Input::process() {
     window_changed = false;
     pressed_keys.clear();
     pressed_pad_buttons.clear();
+    typed.clear();
+    erased = 0;
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         switch (event.type) {
@@ -160,8 +165,12 @@ bool Input::process() {
                 // Whatever is still queued waits for the next call.
                 return false;
             case SDL_KEYDOWN:
-                if (event.key.repeat == 0) {
+                if (editing_text) {
+                    edit_key(event);
+                } else if (event.key.repeat == 0) {
                     key_down(event);
+                }
+                if (event.key.repeat == 0) {
                     last_controller = -1;
                     last_device = Device::Keys;
                 }
@@ -169,13 +178,8 @@ bool Input::process() {
             case SDL_KEYUP:
                 key_up(event);
                 break;
-            case SDL_TEXTEDITING:
-                text = from_field(event.edit.text);
-                break;
             case SDL_TEXTINPUT:
-                // One commit ends the entry.
-                text = from_field(event.text.text);
-                end_editing();
+                text_input(from_field(event.text.text));
                 break;
             case SDL_CONTROLLERAXISMOTION:
                 pad_axis(event);
@@ -349,7 +353,6 @@ int Input::pad_button_from_name(const std::string& name) {
 
 void Input::begin_editing() {
     editing_text = true;
-    text.clear();
     SDL_StartTextInput();
 }
 
@@ -358,4 +361,40 @@ void Input::end_editing() {
     SDL_StopTextInput();
 }
 
-void Input::text_input(const std::string& new_text) { text = new_text; }
+void Input::text_input(const std::string& new_text) {
+    if (!editing_text) return;
+    for (const char byte : new_text) {
+        // Control bytes (a pasted line's end, a tab) have no place in a one-line entry.
+        if (static_cast<unsigned char>(byte) < ' ' || byte == '\x7f') continue;
+        // Whole characters only: a cut in the middle of one would leave a broken sequence.
+        if (typed.size() >= kMaxTyped && (static_cast<unsigned char>(byte) & 0xC0) != 0x80) break;
+        if (typed.size() >= kMaxTyped + 3) break;
+        typed += byte;
+    }
+}
+
+void Input::edit_key(const SDL_Event& event) {
+    const int key = raw_scancode(event);
+    if (key == SDL_SCANCODE_BACKSPACE) {
+        // One character, however many bytes it took.
+        if (typed.empty()) {
+            ++erased;
+        } else {
+            while (!typed.empty() && (static_cast<unsigned char>(typed.back()) & 0xC0) == 0x80) {
+                typed.pop_back();
+            }
+            if (!typed.empty()) typed.pop_back();
+        }
+        return;
+    }
+    if (event.key.repeat != 0) return;
+    pressed_keys.push_back(key);
+    const bool paste = (key == SDL_SCANCODE_V && (event.key.keysym.mod & KMOD_CTRL) != 0) ||
+                       (key == SDL_SCANCODE_INSERT && (event.key.keysym.mod & KMOD_SHIFT) != 0);
+    if (!paste || !SDL_HasClipboardText()) return;
+    char* clipboard = SDL_GetClipboardText();
+    if (clipboard == nullptr) return;
+    // Read no further than a frame can take: the clipboard may hold a whole book.
+    text_input(std::string(clipboard, strnlen(clipboard, kMaxTyped + 4)));
+    SDL_free(clipboard);
+}

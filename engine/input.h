@@ -4,6 +4,7 @@
 #include <SDL.h>
 
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <unordered_map>
@@ -116,12 +117,15 @@ public:
         kPadLeft = SDL_CONTROLLER_BUTTON_DPAD_LEFT,
         kPadRight = SDL_CONTROLLER_BUTTON_DPAD_RIGHT,
     };
+    static constexpr int kReturnKey = SDL_SCANCODE_RETURN;
+    static constexpr int kEnterKey = SDL_SCANCODE_KP_ENTER;
     static constexpr int kUpKey = SDL_SCANCODE_UP;
     static constexpr int kDownKey = SDL_SCANCODE_DOWN;
     static constexpr int kLeftKey = SDL_SCANCODE_LEFT;
     static constexpr int kRightKey = SDL_SCANCODE_RIGHT;
 
     void key_down(const SDL_Event& event);
+    void edit_key(const SDL_Event& event);  // a key down while editing
     void key_up(const SDL_Event& event);
     void pad_down(const SDL_Event& event);
     void pad_up(const SDL_Event& event);
@@ -134,11 +138,17 @@ public:
     void bind_pad(SDL_GameControllerButton button, Button b);
     void bind_axis(int axis, Button negative, Button positive);
 
+    // Text entry. While it is on, keys type instead of pressing their buttons (so that "f"
+    // does not switch the window), Backspace erases, even held, and Ctrl+V pastes; controller
+    // buttons still press theirs. What was typed arrives frame by frame in `typed` and
+    // `erased`: the screen that asked keeps the text itself. The keys pressed still arrive in
+    // pressed_keys, for Return and Escape.
     bool editing() const { return editing_text; }
     void begin_editing();
     void end_editing();
+    // Adds what was typed or pasted, up to kMaxTyped bytes a frame; nothing when not editing.
     void text_input(const std::string& text);
-    std::string get_string() const { return text; }
+    static constexpr std::size_t kMaxTyped = 256;
 
     ButtonSet held_buttons;
     ButtonSet pressed_buttons;   // went down during the latest process()
@@ -148,7 +158,8 @@ public:
     std::vector<int> pressed_keys;
     std::vector<int> pressed_pad_buttons;
     bool editing_text = false;
-    std::string text;
+    std::string typed;  // during the latest process(), after the erasures it did not undo
+    int erased = 0;     // characters erased from what was there before that process()
     std::array<int32_t, 64> axis_state{};  // last side per axis number: -1, 0 or +1
     std::unordered_map<int, Button> key_binds;
     std::unordered_map<int, Button> pad_binds;

@@ -1,4 +1,5 @@
-// A vertical list of text entries with a cursor that does not wrap around.
+// A vertical list of text entries with a cursor, which wraps from the last entry to the first
+// (and back) only when asked to. Drawn at its text's scale.
 #pragma once
 
 #include <cstdint>
@@ -21,5 +22,6 @@ public:
 
     Text text;
     uint32_t cursor = 0;  // index of the entry under the cursor, read through selected()
+    bool wrap = false;    // one-switch play steps through a menu in one direction only
     std::vector<std::string> entries;
 };

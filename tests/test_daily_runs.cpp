@@ -307,6 +307,45 @@ TEST(DailyClient, AnswersAreReadStrictly) {
     EXPECT_TRUE(DailyClient::parse_board("").empty());
 }
 
+// Answers only when the test says, as a slow network would.
+class LateHttp : public Http {
+public:
+    void send(HttpRequest request, Done done) override {
+        asked.emplace_back(std::move(request), std::move(done));
+    }
+    std::vector<std::pair<HttpRequest, Done>> asked;
+};
+
+// A server set from the options replaces the old one at once: its board goes, and a board the
+// old server sends late is not shown as the new one's.
+TEST_F(Daily, ANewServerDropsTheOldBoardAndItsLateAnswer) {
+    start("https://old.example");
+    auto http = std::make_unique<LateHttp>();
+    LateHttp& late = *http;
+    flow->use_http(std::move(http));
+    const std::string board = R"({"runs":[{"rank":1,"name":"Mole","depth":3,"length":1}]})";
+    flow->daily_client->fetch_board(kDay9);
+    flow->daily_client->fetch_board(kDay9);
+    ASSERT_EQ(late.asked.size(), 2u);
+    late.asked[0].second({200, board, ""});
+    EXPECT_EQ(flow->daily_client->board().size(), 1u);
+
+    profile->settings.leaderboard_url = "https://new.example/";
+    profile->settings.player_name = "Vole";
+    flow->apply_leaderboard();
+    EXPECT_TRUE(flow->daily_client->board().empty());
+    late.asked[1].second({200, board, ""});  // the old server, late
+    EXPECT_TRUE(flow->daily_client->board().empty());
+
+    flow->daily_client->fetch_board(kDay9);
+    ASSERT_EQ(late.asked.size(), 3u);
+    EXPECT_EQ(late.asked[2].first.url.rfind("https://new.example/api/v1/daily/2026-12-09", 0), 0u)
+        << late.asked[2].first.url;
+    flow->daily_client->send(kDay9, "replay");
+    ASSERT_EQ(late.asked.size(), 4u);
+    EXPECT_EQ(late.asked[3].first.headers[1], "X-Player-Name: Vole");
+}
+
 TEST(DailyTitle, TimeLeftCountsDownToMidnightUtc) {
     EXPECT_EQ(TitleScreen::time_left(kDec9), "Daily dig: 24 h 0 min left");
     EXPECT_EQ(TitleScreen::time_left(kDec9 + 18 * kHour + 48 * 60), "Daily dig: 5 h 12 min left");

@@ -104,7 +104,7 @@ TEST(InputBindings, StartFromDefaultsWithoutSdl) {
     EXPECT_EQ(input.pad_binds.size(), Input::kDefaultPadBinds.size());
     EXPECT_EQ(input.axis_binds.size(), Input::kDefaultAxisBinds.size());
     EXPECT_FALSE(input.editing());
-    EXPECT_TRUE(input.get_string().empty());
+    EXPECT_TRUE(input.typed.empty());
 }
 
 TEST(InputBindings, FaceButtonsFollowTheirPositionNotSdlLabels) {
@@ -368,43 +368,78 @@ TEST_F(InputEvents, AxisNumbersAbove63AreIgnored) {
     EXPECT_EQ(input.axis_state[63], 1);
 }
 
-TEST_F(InputEvents, CommitEndsTheTextEntry) {
-    input.text_input("old");
-    input.begin_editing();
-    EXPECT_TRUE(input.editing());
-    EXPECT_TRUE(SDL_IsTextInputActive());
-    EXPECT_EQ(input.get_string(), "");
+void push_ctrl_v() {
+    SDL_Event event{};
+    event.type = SDL_KEYDOWN;
+    event.key.state = SDL_PRESSED;
+    event.key.keysym.scancode = SDL_SCANCODE_V;
+    event.key.keysym.mod = KMOD_LCTRL;
+    push(event);
+}
 
-    push_text(SDL_TEXTEDITING, "wo");
+// In an entry, keys type rather than press their buttons (F must not switch the window), and
+// the screen gets each frame's typing and erasing to apply to its own text.
+TEST_F(InputEvents, AnEntryTypesErasesAndPastesInsteadOfPressingButtons) {
+    push_text(SDL_TEXTINPUT, "ignored");
     ASSERT_TRUE(input.process());
-    EXPECT_EQ(input.get_string(), "wo");
-    EXPECT_TRUE(input.editing());  // composing does not end the entry
-
-    push_text(SDL_TEXTINPUT, "w");
-    ASSERT_TRUE(input.process());
-    EXPECT_EQ(input.get_string(), "w");
-    EXPECT_FALSE(input.editing());
+    EXPECT_TRUE(input.typed.empty());  // no entry open
     EXPECT_FALSE(SDL_IsTextInputActive());
-}
 
-TEST_F(InputEvents, SecondCommitReplacesTheText) {
+    input.begin_editing();
+    EXPECT_TRUE(SDL_IsTextInputActive());
     push_text(SDL_TEXTINPUT, "ab");
-    push_text(SDL_TEXTINPUT, "c");
+    push_text(SDL_TEXTINPUT, "\xc3\xa9");  // one character, two bytes
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_F);
+    push_text(SDL_TEXTINPUT, "f");
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_BACKSPACE);
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_BACKSPACE, 1);  // held: erases again
+    push_pad_button(SDL_CONTROLLERBUTTONDOWN, SDL_CONTROLLER_BUTTON_START);
     ASSERT_TRUE(input.process());
-    EXPECT_EQ(input.get_string(), "c");
+    EXPECT_EQ(input.typed, "ab");
+    EXPECT_EQ(input.erased, 0);
+    EXPECT_FALSE(input.key_pressed(Button::Fullscreen));
+    EXPECT_EQ(input.pressed_keys, std::vector<int>{SDL_SCANCODE_F});  // for Return and Escape
+    EXPECT_TRUE(input.key_pressed(Button::Start));  // a controller still presses its buttons
 
-    push_text(SDL_TEXTINPUT, "d");
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_BACKSPACE);
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_BACKSPACE, 1);
     ASSERT_TRUE(input.process());
-    EXPECT_EQ(input.get_string(), "d");
+    EXPECT_TRUE(input.typed.empty());
+    EXPECT_EQ(input.erased, 2);  // of what the screen had before
+
+    input.end_editing();
+    EXPECT_FALSE(SDL_IsTextInputActive());
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_F);
+    push_text(SDL_TEXTINPUT, "f");
+    ASSERT_TRUE(input.process());
+    EXPECT_TRUE(input.key_pressed(Button::Fullscreen));
+    EXPECT_TRUE(input.typed.empty());
 }
 
-TEST_F(InputEvents, UnterminatedTextStaysInsideTheEvent) {
+TEST_F(InputEvents, PastedAndTypedTextIsOneLineOfBoundedLength) {
+    ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
+    input.begin_editing();
+    ASSERT_EQ(SDL_SetClipboardText("https://dig.example\r\n\tslash/"), 0) << SDL_GetError();
+    push_ctrl_v();
+    ASSERT_TRUE(input.process());
+    EXPECT_EQ(input.typed, "https://dig.exampleslash/");
+
+    // A clipboard far longer than an entry, ending in the middle of a two-byte character.
+    std::string book(Input::kMaxTyped - 1, 'x');
+    for (int i = 0; i < 5000; ++i) book += "\xc3\xa9";
+    ASSERT_EQ(SDL_SetClipboardText(book.c_str()), 0);
+    push_ctrl_v();
+    ASSERT_TRUE(input.process());
+    EXPECT_EQ(input.typed, book.substr(0, Input::kMaxTyped + 1));
+
     SDL_Event event{};
     event.type = SDL_TEXTINPUT;
-    std::memset(event.text.text, 'x', sizeof event.text.text);
+    std::memset(event.text.text, 'x', sizeof event.text.text);  // unterminated
     push(event);
     ASSERT_TRUE(input.process());
-    EXPECT_EQ(input.get_string(), std::string(sizeof event.text.text, 'x'));
+    EXPECT_EQ(input.typed, std::string(sizeof event.text.text, 'x'));
+    input.end_editing();
+    SDL_QuitSubSystem(SDL_INIT_VIDEO);
 }
 
 // A virtual pad stands in for real hardware: SDL announces it like a plugged-in controller.

@@ -3,9 +3,13 @@
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstring>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "engine/audio.h"
 #include "engine/game.h"
@@ -78,7 +82,7 @@ TEST(OptionsThroughTheGame, VolumeAndANewKeyForLeftOutliveTheGame) {
         EXPECT_EQ(run.profile.settings.music_volume, 7);
         EXPECT_EQ(Mix_VolumeMusic(-1), 7 * 128 / 10);  // heard at once
 
-        for (int i = 0; i < 4; ++i) press(run, SDL_SCANCODE_DOWN);
+        for (int i = 0; i < 3; ++i) press(run, SDL_SCANCODE_DOWN);
         press(run, SDL_SCANCODE_RETURN);  // Controls
         ASSERT_EQ(current<OptionsScreen>(run)->page, OptionsScreen::Page::Controls);
         press(run, SDL_SCANCODE_DOWN);
@@ -115,8 +119,7 @@ TEST(OptionsThroughTheGame, FullscreenIsOneTruthForTheWindowTheSettingAndTheOpti
     const auto shows = [](Session& run, const std::string& value) {
         const OptionsScreen* options = current<OptionsScreen>(run);
         return options != nullptr &&
-               options->menu.entries[static_cast<int>(Entry::Fullscreen)].find(
-                   "< " + value + " >") != std::string::npos;
+               options->row(Entry::Fullscreen).find("< " + value + " >") != std::string::npos;
     };
     {
         Session run(data, config);
@@ -149,6 +152,71 @@ TEST(OptionsThroughTheGame, FullscreenIsOneTruthForTheWindowTheSettingAndTheOpti
     EXPECT_FALSE(again.game.config.graphics.fullscreen);
 }
 
+// Keeps the requests it is given and answers none.
+class KeptHttp : public Http {
+public:
+    explicit KeptHttp(std::vector<HttpRequest>& sent_) : sent(sent_) {}
+    void send(HttpRequest request, Done) override { sent.push_back(std::move(request)); }
+    std::vector<HttpRequest>& sent;
+};
+
+// A key typed into an entry: its press and the text SDL makes of it.
+void type_key(Session& run, SDL_Scancode key, const char* text) {
+    push_key(key);
+    SDL_Event event{};
+    event.type = SDL_TEXTINPUT;
+    std::strncpy(event.text.text, text, sizeof event.text.text - 1);
+    SDL_PushEvent(&event);
+    ASSERT_TRUE(run.game.step());
+}
+
+// The server and name typed on the options are saved and used by the daily dig from the title
+// on; what is typed stays text ("f" does not switch the window).
+TEST(OptionsThroughTheGame, ATypedServerAndNameServeTheDailyDigOnceTheOptionsAreLeft) {
+    test::TempContentDir content;
+    test::TempFolder home;
+    std::vector<HttpRequest> sent;
+    Session run(home.path / "data", home.path / "config");
+    run.flow.use_http(std::make_unique<KeptHttp>(sent));
+    ASSERT_TRUE(run.game.start(run.flow.title()));
+    EXPECT_TRUE(sent.empty());  // no server yet
+    press(run, SDL_SCANCODE_TAB);
+    for (int i = 0; i < 6; ++i) press(run, SDL_SCANCODE_DOWN);
+    press(run, SDL_SCANCODE_RETURN);  // Daily dig
+    press(run, SDL_SCANCODE_RETURN);  // Leaderboard server
+    OptionsScreen* options = current<OptionsScreen>(run);
+    ASSERT_NE(options, nullptr);
+    ASSERT_EQ(options->editing, Entry::Server);
+    for (const char c : std::string("https://dig.fun")) {
+        const char typed[] = {c, '\0'};
+        type_key(run, c == 'f' ? SDL_SCANCODE_F : SDL_SCANCODE_UNKNOWN, typed);
+    }
+    EXPECT_FALSE(run.game.graphics->config.fullscreen);
+    press(run, SDL_SCANCODE_RETURN);
+    EXPECT_FALSE(options->editing);
+    EXPECT_EQ(run.profile.settings.leaderboard_url, "https://dig.fun");
+
+    press(run, SDL_SCANCODE_DOWN);
+    press(run, SDL_SCANCODE_RETURN);  // Player name
+    for (int i = 0; i < 8; ++i) press(run, SDL_SCANCODE_BACKSPACE);
+    type_key(run, SDL_SCANCODE_M, "Mole");
+    press(run, SDL_SCANCODE_RETURN);
+    EXPECT_EQ(run.profile.settings.player_name, "Mole");
+    EXPECT_TRUE(sent.empty());  // nothing sent before the player leaves
+
+    press(run, SDL_SCANCODE_ESCAPE);
+    press(run, SDL_SCANCODE_ESCAPE);
+    ASSERT_NE(current<TitleScreen>(run), nullptr);
+    EXPECT_NE(test::read_file(home.path / "config" / "settings.txt")
+                  .find("leaderboard_url = https://dig.fun\n"),
+              std::string::npos);
+    ASSERT_EQ(sent.size(), 1u);  // the day's board, from the new server
+    EXPECT_EQ(sent[0].url.rfind("https://dig.fun/api/v1/daily/", 0), 0u) << sent[0].url;
+    run.flow.daily_client->send(run.flow.today(), "replay");
+    ASSERT_EQ(sent.size(), 2u);
+    EXPECT_EQ(sent[1].headers[1], "X-Player-Name: Mole");
+}
+
 // The screen on its own, fed logical buttons as a controller gives them.
 class Options : public ::testing::Test {
 protected:
@@ -178,7 +246,7 @@ protected:
 };
 
 TEST_F(Options, AControllerAloneRebindsAndLeaves) {
-    for (int i = 0; i < 4; ++i) press(Button::Down);
+    for (int i = 0; i < 3; ++i) press(Button::Down);
     press(Button::B);  // the south face button selects
     ASSERT_EQ(options.page, OptionsScreen::Page::Controls);
     for (int i = 0; i < 4; ++i) press(Button::Down);
@@ -227,20 +295,146 @@ TEST_F(Options, ValuesStayInRangeEffectsPlayASampleResetRestoresDefaults) {
     press(Button::Down);
     press(Button::Start);
     EXPECT_TRUE(profile.settings.fullscreen);
-    press(Button::Down);
-    press(Button::Left);
-    EXPECT_EQ(profile.settings.shake, 90);
-    EXPECT_NE(options.menu.entries[static_cast<int>(Entry::Shake)].find("< 90% >"),
-              std::string::npos);
 
-    for (int i = 0; i < 2; ++i) press(Button::Down);
+    profile.settings.shake = 40;
+    profile.settings.game_speed = 60;
+    profile.settings.leaderboard_url = "https://dig.example.org";
+    profile.settings.player_name = "Mole";
+    for (int i = 0; i < 5; ++i) press(Button::Down);
     press(Button::Start);  // Reset to defaults
     EXPECT_EQ(profile.settings.music_volume, 10);
     EXPECT_EQ(profile.settings.effects_volume, 10);
     EXPECT_FALSE(profile.settings.fullscreen);
     EXPECT_EQ(profile.settings.shake, 100);
+    EXPECT_EQ(profile.settings.game_speed, 100);
     EXPECT_EQ(Mix_VolumeMusic(-1), 128);
-    EXPECT_NE(options.menu.entries[0].find("< 10 >"), std::string::npos);
+    EXPECT_NE(options.row(Entry::Music).find("< 10 >"), std::string::npos);
+    // The player's own server and name are not preferences: they stay.
+    EXPECT_EQ(profile.settings.leaderboard_url, "https://dig.example.org");
+    EXPECT_EQ(profile.settings.player_name, "Mole");
+}
+
+// Start steps a value up and goes round from the greatest to the least, so that one button
+// reaches every value; Left and Right stop at the ends.
+TEST_F(Options, ValuesStepUpRoundAndStopAtTheEndsOnEveryPage) {
+    using Page = OptionsScreen::Page;
+    struct Step {
+        Page page;
+        unsigned row;
+        Button button;
+        int presses;
+        const char* shown;
+        int Settings::*value;
+        int expected;
+    };
+    const Step steps[] = {
+        {Page::Assists, 0, Button::Start, 1, "< 50% >", &Settings::game_speed, 50},
+        {Page::Assists, 0, Button::Start, 3, "< 80% >", &Settings::game_speed, 80},
+        {Page::Assists, 0, Button::Left, 9, "< 50% >", &Settings::game_speed, 50},
+        {Page::Assists, 2, Button::Start, 2, "< 1.5 s >", &Settings::switch_period, 1500},
+        {Page::Assists, 2, Button::Start, 7, "< 0.5 s >", &Settings::switch_period, 500},
+        {Page::Comfort, 0, Button::Start, 4, "< 30% >", &Settings::shake, 30},
+        {Page::Comfort, 2, Button::Start, 3, "< 1.75x >", &Settings::ui_scale, 175},
+        {Page::Comfort, 2, Button::Right, 3, "< 2x >", &Settings::ui_scale, 200},
+        {Page::Main, 0, Button::Start, 1, "< 0 >", &Settings::music_volume, 0},
+    };
+    for (const Step& step : steps) {
+        options.page = step.page;
+        options.menu_of(step.page).select(step.row);
+        for (int i = 0; i < step.presses; ++i) press(step.button);
+        const std::string& row = options.menu_of(step.page).entries[step.row];
+        EXPECT_EQ(profile.settings.*step.value, step.expected) << row;
+        EXPECT_NE(row.find(step.shown), std::string::npos) << row;
+    }
+    EXPECT_EQ(options.text.scale, 2.0);  // the options' own text, at once
+}
+
+// Each page opens from the main page and has its own Back, so that no page needs Escape; with
+// one-switch play on, the menus go round.
+TEST_F(Options, EveryPageHasABackAndOneSwitchMenusGoRound) {
+    using Page = OptionsScreen::Page;
+    for (int i = 0; i < 5; ++i) press(Button::Down);
+    press(Button::A);
+    ASSERT_EQ(options.page, Page::Comfort);
+    press(Button::Down);
+    press(Button::Start);
+    EXPECT_TRUE(profile.settings.reduce_flashing);
+    press(Button::Down);
+    press(Button::Down);
+    press(Button::Start);  // Back
+    ASSERT_EQ(options.page, Page::Main);
+
+    press(Button::Up);
+    press(Button::Start);
+    ASSERT_EQ(options.page, Page::Assists);
+    press(Button::Down);
+    press(Button::Start);
+    EXPECT_TRUE(profile.settings.one_switch);
+    EXPECT_NE(options.row(Entry::OneSwitch).find("< On >"), std::string::npos);
+    for (int i = 0; i < 3; ++i) press(Button::Down);  // past Back, round to the first
+    EXPECT_EQ(options.menu_of(Page::Assists).selected(), 0u);
+    press(Button::Up);
+    EXPECT_EQ(options.menu_of(Page::Assists).selected(), 3u);
+    press(Button::Select);
+    EXPECT_EQ(options.page, Page::Main);
+    options.menu_of(Page::Main).select(0);
+    press(Button::Up);  // round on the main page too
+    EXPECT_EQ(options.menu_of(Page::Main).selected(), 8u);
+    EXPECT_TRUE(still_open);
+}
+
+// The server and the name are typed: the settings' own checks judge them, a refused value
+// says why and changes nothing, Escape leaves the value as it was.
+TEST_F(Options, TheServerAndTheNameAreTypedAndChecked) {
+    const auto type = [&](const std::string& typed, int erased, std::vector<int> keys) {
+        input.pressed_buttons.clear();
+        input.pressed_pad_buttons.clear();
+        input.typed = typed;
+        input.erased = erased;
+        input.pressed_keys = std::move(keys);
+        still_open = options.update(input, audio, 16);
+        input.typed.clear();
+        input.erased = 0;
+    };
+    options.page = OptionsScreen::Page::Daily;
+    options.refresh();
+    EXPECT_NE(options.row(Entry::Server).find("Off"), std::string::npos);  // sending off
+    press(Button::Start);
+    ASSERT_EQ(options.editing, Entry::Server);
+    type("htps://dig.example.org", 0, {});
+    EXPECT_NE(options.row(Entry::Server).find("htps://dig.example.org_"), std::string::npos);
+    type("", 0, {SDL_SCANCODE_RETURN});
+    EXPECT_EQ(options.refusal, "'htps://dig.example.org' is not an http:// or https:// address");
+    EXPECT_EQ(options.editing, Entry::Server);  // still there to be put right
+    EXPECT_EQ(profile.settings.leaderboard_url, "");
+
+    type("", 22, {});
+    EXPECT_EQ(options.refusal, "");  // it was about the text before
+    type("https://dig.example.org/", 0, {SDL_SCANCODE_KP_ENTER});
+    EXPECT_FALSE(options.editing);
+    EXPECT_EQ(profile.settings.leaderboard_url, "https://dig.example.org/");
+    EXPECT_NE(options.row(Entry::Server).find("https://dig.example.org/"), std::string::npos);
+
+    press(Button::Down);
+    press(Button::A);
+    ASSERT_EQ(options.editing, Entry::Name);
+    type(std::string(40, 'm'), 8, {});  // "Burrower" erased; no longer than a name may be
+    EXPECT_NE(options.row(Entry::Name).find(std::string(16, 'm') + "_"), std::string::npos);
+    type("", 16, {});
+    type(" Mole", 0, {SDL_SCANCODE_RETURN});
+    EXPECT_EQ(options.refusal, "' Mole' starts or ends in a space");
+    type("", 0, {SDL_SCANCODE_ESCAPE});
+    EXPECT_FALSE(options.editing);
+    EXPECT_EQ(options.refusal, "");
+    EXPECT_EQ(profile.settings.player_name, Settings::kDefaultPlayerName);
+    EXPECT_EQ(options.page, OptionsScreen::Page::Daily);  // Escape ended the entry alone
+
+    // Empty turns sending off again.
+    press(Button::Up);
+    press(Button::Start);
+    type("", 200, {SDL_SCANCODE_RETURN});
+    EXPECT_EQ(profile.settings.leaderboard_url, "");
+    EXPECT_NE(options.row(Entry::Server).find("Off"), std::string::npos);
 }
 
 // The prompts name what is bound for the device used last, on the options pages and on the
@@ -291,12 +485,79 @@ TEST_F(Options, PromptsNameTheKeysOrButtonsAsBoundForTheDeviceInHand) {
     EXPECT_EQ(Prompts(profile.settings, Device::Xbox).of(Button::Fullscreen), "F");
 }
 
-TEST_F(Options, EveryRowFitsThePanel) {
+// Every page, at the smallest and the largest UI scale, in each of its states: no two strings
+// drawn overlap and all lie inside the panel, itself inside the canvas.
+TEST_F(Options, EveryPageFitsItsPanelAtEveryScale) {
+    // A long key name, and a long address being typed.
     profile.settings.rebind_key(Button::Left, SDL_SCANCODE_KP_MEMSUBTRACT);
     profile.settings.keys[SDL_SCANCODE_KP_MEMMULTIPLY] = Button::Left;
-    options.refresh();
-    for (const std::string& row : options.controls.entries) {
-        EXPECT_LE(16 + 8 * static_cast<int>(row.size()), 1008 - 304 - 16) << row;
+    profile.settings.leaderboard_url = "https://" + std::string(180, 'd') + ".example";
+    std::unique_ptr<Graphics> graphics = test::make_graphics();
+    ASSERT_TRUE(graphics->ok());
+    std::vector<DrawnText> drawn;
+    graphics->text_log = &drawn;
+    using Page = OptionsScreen::Page;
+    struct Case {
+        int scale;
+        SDL_Rect panel;  // left, top, width, height
+    };
+    const Case cases[] = {{100, {272, 208, 736, 440}},
+                          {125, {180, 98, 920, 550}},
+                          {150, {88, 16, 1104, 660}},
+                          {175, {16, 16, 1248, 688}},
+                          {200, {16, 16, 1248, 688}}};
+    struct State {
+        Page page;
+        const char* what;
+        std::function<void(OptionsScreen&)> set;
+    };
+    const State states[] = {
+        {Page::Main, "main", [](OptionsScreen&) {}},
+        {Page::Controls, "controls", [](OptionsScreen&) {}},
+        {Page::Controls, "waiting", [](OptionsScreen& o) { o.waiting = Button::Start; }},
+        {Page::Assists, "assists", [](OptionsScreen&) {}},
+        {Page::Comfort, "comfort", [](OptionsScreen&) {}},
+        {Page::Daily, "daily", [](OptionsScreen&) {}},
+        {Page::Daily, "typing",
+         [](OptionsScreen& o) {
+             o.editing = Entry::Server;
+             o.draft = o.flow.profile.settings.leaderboard_url;
+         }},
+        {Page::Daily, "refused",
+         [](OptionsScreen& o) {
+             o.editing = Entry::Server;
+             o.draft = "ftp://" + std::string(190, 'x');
+             o.refusal = Settings::check_leaderboard_url(o.draft);
+         }},
+    };
+    for (const Case& c : cases) {
+        for (const State& state : states) {
+            SCOPED_TRACE(std::to_string(c.scale) + "% " + state.what);
+            profile.settings.ui_scale = c.scale;
+            OptionsScreen screen(flow);
+            screen.page = state.page;
+            state.set(screen);
+            screen.refresh();
+            drawn.clear();
+            screen.draw(*graphics);
+            const auto inside = [&](const SDL_Rect& box) {
+                return box.x >= c.panel.x && box.y >= c.panel.y &&
+                       box.x + box.w <= c.panel.x + c.panel.w &&
+                       box.y + box.h <= c.panel.y + c.panel.h;
+            };
+            ASSERT_GE(drawn.size(), 5u);
+            EXPECT_EQ(drawn.front().box.h, 16 * c.scale / 100);
+            for (std::size_t i = 0; i < drawn.size(); ++i) {
+                const SDL_Rect& a = drawn[i].box;
+                EXPECT_TRUE(inside(a)) << drawn[i].text;
+                for (std::size_t j = i + 1; j < drawn.size(); ++j) {
+                    const SDL_Rect& b = drawn[j].box;
+                    const bool apart = a.x + a.w <= b.x || b.x + b.w <= a.x || a.y + a.h <= b.y ||
+                                       b.y + b.h <= a.y;
+                    EXPECT_TRUE(apart) << drawn[i].text << " | " << drawn[j].text;
+                }
+            }
+        }
     }
 }
 

@@ -180,14 +180,32 @@ std::string printable(const std::string& text) {
 
 DailyClient::DailyClient(Profile& profile_, DailyRuns& runs_, BackgroundWriter& writer_,
                          std::unique_ptr<Http> http_)
-    : profile(profile_), runs(runs_), writer(writer_), http(std::move(http_)) {}
+    : profile(profile_), runs(runs_), writer(writer_), http(std::move(http_)) {
+    configure(profile.settings.leaderboard_url, profile.settings.player_name);
+}
 
 DailyClient::~DailyClient() { http.reset(); }
 
+bool DailyClient::configure(const std::string& new_url, const std::string& new_name) {
+    std::string base = new_url;
+    while (!base.empty() && base.back() == '/') base.pop_back();
+    const std::lock_guard lock(mutex);
+    sent_name = new_name;
+    if (base == server_url) return false;
+    server_url = base;
+    rows.clear();
+    ++generation;
+    return true;
+}
+
 std::string DailyClient::base_url() const {
-    std::string url = profile.settings.leaderboard_url;
-    while (!url.empty() && url.back() == '/') url.pop_back();
-    return url;
+    const std::lock_guard lock(mutex);
+    return server_url;
+}
+
+std::string DailyClient::player_name() const {
+    const std::lock_guard lock(mutex);
+    return sent_name;
 }
 
 DailyRun DailyClient::judge(DailyRun run, int status, const std::string& body, std::string& line) {
@@ -253,8 +271,7 @@ void DailyClient::send(const daily::Date& date, const std::string& replay) {
     HttpRequest request;
     request.method = "POST";
     request.url = url + "/api/v1/daily/" + daily::format_date(date) + "/runs";
-    request.headers = {"Authorization: Bearer " + key,
-                       "X-Player-Name: " + profile.settings.player_name,
+    request.headers = {"Authorization: Bearer " + key, "X-Player-Name: " + player_name(),
                        "Content-Type: application/octet-stream"};
     request.body = replay;
     DailyRun run;
@@ -306,16 +323,22 @@ void DailyClient::send_due(int64_t now) {
 }
 
 void DailyClient::fetch_board(const daily::Date& date) {
-    const std::string url = base_url();
-    if (url.empty()) return;
+    std::string server;
+    int asked = 0;
+    {
+        const std::lock_guard lock(mutex);
+        server = server_url;
+        asked = generation;
+    }
+    if (server.empty()) return;
     HttpRequest request;
-    request.url =
-        url + "/api/v1/daily/" + daily::format_date(date) + "?limit=" + std::to_string(kBoardRows);
-    http->send(std::move(request), [this](HttpResponse response) {
+    request.url = server + "/api/v1/daily/" + daily::format_date(date) +
+                  "?limit=" + std::to_string(kBoardRows);
+    http->send(std::move(request), [this, asked](HttpResponse response) {
         if (response.status != 200) return;  // nothing shown when it is not there
         std::vector<Row> found = parse_board(response.body);
         const std::lock_guard lock(mutex);
-        rows = std::move(found);
+        if (asked == generation) rows = std::move(found);
     });
 }
 

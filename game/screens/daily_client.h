@@ -31,6 +31,11 @@ public:
                 std::unique_ptr<Http> http);
     ~DailyClient();  // gives up requests under way; their runs stay pending on disk
 
+    // The leaderboard and the name to send from now on (the settings' at construction); any
+    // thread. A new server drops the board of the old one and any answer still coming from it.
+    // True when the server changed.
+    bool configure(const std::string& url, const std::string& name);
+
     // Sends the ranked run of `date` with its replay when a leaderboard is set. Any thread.
     void send(const daily::Date& date, const std::string& replay);
     // At start: the pending runs whose day is still open, from their replay files; those past
@@ -51,6 +56,7 @@ public:
 
 private:
     std::string base_url() const;
+    std::string player_name() const;
 
     Profile& profile;
     DailyRuns& runs;
@@ -58,5 +64,8 @@ private:
     mutable std::mutex mutex;
     std::map<std::string, std::string> answers;  // by date
     std::vector<Row> rows;
+    std::string server_url;      // without a trailing slash; empty: sending off
+    std::string sent_name;       // the player's, as sent
+    int generation = 0;          // counts the servers configured, so that a late board is dropped
     std::unique_ptr<Http> http;  // last: destroyed first, before anything its answers use
 };

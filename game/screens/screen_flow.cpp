@@ -95,6 +95,20 @@ void ScreenFlow::apply_bindings() const {
     if (game != nullptr) profile.settings.apply_bindings(game->input);
 }
 
+void ScreenFlow::apply_leaderboard() {
+    const Settings& s = profile.settings;
+    if (daily_client->configure(s.leaderboard_url, s.player_name)) sent_due = false;
+}
+
+void ScreenFlow::set_typing(bool on) const {
+    if (game == nullptr) return;
+    if (on) {
+        game->input.begin_editing();
+    } else {
+        game->input.end_editing();
+    }
+}
+
 void ScreenFlow::apply_fullscreen() const {
     if (game == nullptr || game->graphics == nullptr) return;
     if (game->graphics->config.fullscreen != profile.settings.fullscreen) {

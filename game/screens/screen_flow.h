@@ -46,6 +46,11 @@ public:
 
     // The settings' bindings into the game's input, their window mode onto its window.
     void apply_bindings() const;
+    // The settings' leaderboard and name into the daily client. Runs that waited for a server
+    // go to a newly set one when the title next shows.
+    void apply_leaderboard();
+    // Text entry on or off in the game's input (keys type rather than press their buttons).
+    void set_typing(bool on) const;
     void apply_fullscreen() const;
     // Where a finished game's files are written: the game's writer, else one of the flow's own
     // (tools and tests, which have no Game).
