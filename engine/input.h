@@ -115,6 +115,9 @@ public:
     // not, in order: what a screen that changes the bindings listens to.
     std::vector<int> pressed_keys;
     std::vector<int> pressed_pad_buttons;
+    // And those that went up: with the above, whether any key at all is still down.
+    std::vector<int> released_keys;
+    std::vector<int> released_pad_buttons;
     bool editing_text = false;
     std::string text;
     std::array<int32_t, 64> axis_state{};  // last side per axis number: -1, 0 or +1

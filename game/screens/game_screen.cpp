@@ -1,6 +1,8 @@
 #include "game/screens/game_screen.h"
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "engine/audio.h"
 #include "engine/graphics.h"
@@ -27,6 +29,12 @@ constexpr int kPromptBelowCentre = 64;    // pixels: the pause keys, clear of th
 constexpr int kBestColumn = 112;          // pixels right of the centre: the best figures
 constexpr int kResultsPromptAbove = 168;  // pixels above the bottom: the results prompt
 constexpr const char* kNewBest = "New best";
+
+// One-switch play: the pause's choices, in the order the highlight takes them, and where the
+// turn line sits (pixels above the bottom, over the depth and length).
+const std::vector<std::string> kPauseChoices = {"Resume", "Give up"};
+constexpr int kResumeChoice = 0;
+constexpr int kTurnLineAbove = 64;
 
 // A recording stores the engine's buttons by number; the rules read them by these.
 static_assert(static_cast<int>(Replay::Button::Left) == static_cast<int>(Input::Button::Left));
@@ -61,6 +69,9 @@ GameScreen::GameScreen(unsigned int seed, ScreenFlow* flow_)
     const std::string start = settings.labels_of(Input::Button::Start);
     pause_prompt = start + ": resume    " + settings.back_labels() + ": give up";
     results_prompt = start + ": continue";
+    one_switch = settings.one_switch;
+    scanner.set_period(settings.switch_period);
+    if (one_switch) results_prompt = "Any key or button: continue";
 }
 
 Record GameScreen::finished_record() const {
@@ -146,9 +157,45 @@ void play_events(const GameEvents& events, Audio& audio) {
     }
 }
 
+Replay::Step GameScreen::switch_step(const Input& input, unsigned int elapsed) {
+    using Button = Input::Button;
+    scanner.update(input, elapsed);
+    Replay::Step step{elapsed, 0, 0};
+    if (input.interrupted()) step.pressed |= Replay::kFocusLost;
+    const auto press = [&step](Button b) { step.pressed |= Replay::bit(static_cast<int>(b)); };
+    switch (world.state) {
+        case State::Playing:
+            // The long press is told while the switch is still down, and its release is no
+            // turn: holding to pause never also turns the worm.
+            if (scanner.long_pressed()) {
+                press(Button::Start);
+            } else if (scanner.pressed()) {
+                const auto turn = static_cast<SwitchTurn>(scanner.choice());
+                if (turn == SwitchTurn::Left) press(Button::Left);
+                if (turn == SwitchTurn::Right) press(Button::Right);
+            }
+            break;
+        case State::Paused:
+            if (scanner.chosen()) {
+                press(scanner.choice() == kResumeChoice ? Button::Start : Button::Escape);
+            }
+            break;
+        case State::GameOver:
+            if (scanner.chosen()) press(Button::Start);
+            break;
+    }
+    return step;
+}
+
 bool GameScreen::update(const Input& input, Audio& audio, unsigned int elapsed) {
-    const bool was_paused = world.state == State::Paused;
-    const bool keep = advance(step_of(input, elapsed));
+    const State before = world.state;
+    const bool was_paused = before == State::Paused;
+    const bool keep = advance(one_switch ? switch_step(input, elapsed) : step_of(input, elapsed));
+    if (one_switch && world.state != before) {
+        // The pause has its own choices; back in play the turns start over from the left.
+        if (world.state == State::Paused) scanner.restart(static_cast<int>(kPauseChoices.size()));
+        if (world.state == State::Playing) scanner.restart(kSwitchTurns);
+    }
     // The pause's fade is drawing, not rules: it runs here, on the pause's frames.
     if (was_paused && world.state != State::GameOver) world.fader.update(elapsed);
     const GameEvents& events = world.events;
@@ -208,9 +255,12 @@ void GameScreen::draw(Graphics& graphics) const {
     if (state == State::Paused) {
         text.draw(graphics, "P A U S E", width / 2, height / 2 - 8, Text::Alignment::Center);
         // Well below the middle, where the worm's head usually is.
-        text.draw(graphics, pause_prompt, width / 2, height / 2 + kPromptBelowCentre,
-                  Text::Alignment::Center);
+        if (!one_switch) {
+            text.draw(graphics, pause_prompt, width / 2, height / 2 + kPromptBelowCentre,
+                      Text::Alignment::Center);
+        }
     }
+    if (one_switch) draw_switch(graphics, player_offset);
     if (results_screen) {
         gameover.draw(graphics);
         bigtext.draw(graphics, format("", world.max_depth, "m"), width / 2, height - 128,
@@ -249,6 +299,19 @@ void GameScreen::draw(Graphics& graphics) const {
                   Text::Alignment::Left);
         text.draw(graphics, format("Max Length", world.max_length, "cm"), 4, height - 20,
                   Text::Alignment::Left);
+    }
+}
+
+void GameScreen::draw_switch(Graphics& graphics, Point offset) const {
+    const int width = graphics.config.width;
+    const int height = graphics.config.height;
+    if (world.state == State::Playing) {
+        const auto turn = static_cast<SwitchTurn>(scanner.highlighted());
+        draw_turn_marks(graphics, world.player, turn, offset.x, offset.y);
+        draw_turn_line(graphics, text, turn, 4, height - kTurnLineAbove);
+    } else if (world.state == State::Paused) {
+        draw_switch_choices(graphics, text, kPauseChoices, scanner.highlighted(), width / 2,
+                            height / 2 + kPromptBelowCentre);
     }
 }
 

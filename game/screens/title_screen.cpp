@@ -2,6 +2,7 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <utility>
 
 #include "engine/graphics.h"
@@ -11,6 +12,39 @@
 #include "game/screens/replay_screen.h"
 #include "game/screens/screen_flow.h"
 #include "game/view/format.h"
+#include "game/view/one_switch_view.h"
+
+namespace {
+
+constexpr int kSwitchListAbove = 80;  // pixels above the bottom: the one-switch choices
+
+using Choice = TitleScreen::Choice;
+
+// What the buttons pressed in this frame choose, when one switch is not all there is. Only a
+// press made in this frame counts: a button still held from the game does not start the next
+// one. Escape and Select are never a way into a game, nor Fullscreen, which only switches the
+// window.
+std::optional<Choice> chosen_by_buttons(const Input& input) {
+    using Button = Input::Button;
+    if (input.key_pressed(Button::Escape)) return Choice::Quit;
+    if (input.key_pressed(Button::Select)) return Choice::Options;
+    if (input.key_pressed(Button::Y)) return Choice::Daily;
+    for (const Button b : input.pressed_buttons) {
+        if (b != Button::Escape && b != Button::Select && b != Button::Fullscreen) {
+            return Choice::Play;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+const std::vector<std::pair<TitleScreen::Choice, std::string>> TitleScreen::kSwitchChoices = {
+    {Choice::Play, "Play"},
+    {Choice::Daily, "Daily dig"},
+    {Choice::Options, "Options"},
+    {Choice::Quit, "Quit"},
+};
 
 TitleScreen::TitleScreen(ScreenFlow& flow_)
     : flow(flow_),
@@ -19,7 +53,9 @@ TitleScreen::TitleScreen(ScreenFlow& flow_)
       demo_paths(ReplayFiles(flow_.profile).by_rank()),
       bundled_demo(flow_.content() + kBundledDemo),
       daily_prompt(flow_.profile.settings.labels_of(Input::Button::Y) + ": daily dig"),
-      daily_left(time_left(flow_.now_seconds())) {
+      daily_left(time_left(flow_.now_seconds())),
+      one_switch(flow_.profile.settings.one_switch),
+      scanner(static_cast<int>(kSwitchChoices.size()), flow_.profile.settings.switch_period) {
     demo_paths.push_back(bundled_demo);
 }
 
@@ -60,31 +96,20 @@ bool TitleScreen::load_demo() {
 }
 
 bool TitleScreen::update(const Input& input, Audio&, unsigned int elapsed) {
-    using Button = Input::Button;
     blink_timer = (blink_timer + elapsed) % kBlinkCycle;
-    // Only a press made in this frame counts: a button still held from the game does not
-    // start the next one. Escape and Select are never a way into a game, nor Fullscreen,
-    // which only switches the window.
-    if (input.key_pressed(Button::Escape)) {
-        choice = Choice::Quit;
-        return false;
-    }
-    if (input.key_pressed(Button::Select)) {
-        choice = Choice::Options;
-        return false;
-    }
-    if (input.key_pressed(Button::Y)) {
-        choice = Choice::Daily;
+    if (one_switch) {
+        scanner.update(input, elapsed);
+        if (scanner.chosen()) {
+            choice = kSwitchChoices[static_cast<std::size_t>(scanner.choice())].first;
+            return false;
+        }
+    } else if (const std::optional<Choice> chosen = chosen_by_buttons(input)) {
+        choice = *chosen;
         return false;
     }
     daily_left = time_left(flow.now_seconds());
-    for (const Button b : input.pressed_buttons) {
-        if (b != Button::Escape && b != Button::Select && b != Button::Fullscreen) {
-            choice = Choice::Play;
-            return false;
-        }
-    }
-    if (input.any_pressed()) idle_ms = 0;  // someone is there, switching the window
+    // Someone is there, switching the window or holding the switch.
+    if (input.any_pressed() || scanner.down()) idle_ms = 0;
     idle_ms = elapsed >= kDemoAfterMs - idle_ms ? kDemoAfterMs : idle_ms + elapsed;
     if (idle_ms < kDemoAfterMs || demo_failed) return true;
     if (load_demo()) {
@@ -104,12 +129,17 @@ void TitleScreen::draw(Graphics& graphics) const {
         text.draw(graphics, format("Best depth", best, "m"), width / 2, height - 96,
                   Text::Alignment::Center);
     }
-    if (blink_timer < kBlinkCycle / 2) {
+    if (one_switch) {
+        std::vector<std::string> entries;
+        for (const auto& entry : kSwitchChoices) entries.push_back(entry.second);
+        draw_switch_choices(graphics, text, entries, scanner.highlighted(), width / 2,
+                            height - kSwitchListAbove);
+    } else if (blink_timer < kBlinkCycle / 2) {
         text.draw(graphics, "Press any key", width / 2, height - 48, Text::Alignment::Center);
     }
     // The daily dig's corner, top right, clear of the title's lettering.
     text.draw(graphics, daily_left, width - 16, 16, Text::Alignment::Right);
-    text.draw(graphics, daily_prompt, width - 16, 36, Text::Alignment::Right);
+    if (!one_switch) text.draw(graphics, daily_prompt, width - 16, 36, Text::Alignment::Right);
     int row_y = 64;
     for (const DailyClient::Row& row : flow.daily_client->board()) {
         char line[64];
