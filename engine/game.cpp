@@ -68,7 +68,7 @@ bool Game::step() {
     // a recorded step and its replay count the same time.
     const uint32_t elapsed = std::min(now - last_ticks, kLongestStep);
 
-    if (input.key_pressed(Input::Button::Fullscreen)) {
+    if (fullscreen_button && input.key_pressed(Input::Button::Fullscreen)) {
         graphics->toggle_fullscreen();
         if (fullscreen_switched) fullscreen_switched(graphics->config.fullscreen);
     }

@@ -66,6 +66,9 @@ public:
     // Called after the Fullscreen button switched the window, with the new mode, so that
     // whoever keeps a setting of it keeps it in step. Unset: only the window changes.
     std::function<void(bool fullscreen)> fullscreen_switched;
+    // Whether the Fullscreen button switches the window before the screen sees it. Off, its
+    // key is as any other to the screens (a game played with one key, which may be that one).
+    bool fullscreen_button = true;
 
     Config config;
     // Writes the player's files posted by the screens, off the frame; joined at exit.

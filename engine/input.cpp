@@ -158,6 +158,8 @@ bool Input::process() {
     pressed_pad_buttons.clear();
     typed.clear();
     erased = 0;
+    released_keys.clear();
+    released_pad_buttons.clear();
     SDL_Event event;
     while (SDL_PollEvent(&event)) {
         switch (event.type) {
@@ -273,14 +275,21 @@ void Input::key_down(const SDL_Event& event) {
     press(bound(key_binds, key));
 }
 
-void Input::key_up(const SDL_Event& event) { release(bound(key_binds, raw_scancode(event))); }
+void Input::key_up(const SDL_Event& event) {
+    const int key = raw_scancode(event);
+    released_keys.push_back(key);
+    release(bound(key_binds, key));
+}
 
 void Input::pad_down(const SDL_Event& event) {
     pressed_pad_buttons.push_back(event.cbutton.button);
     press(bound(pad_binds, event.cbutton.button));
 }
 
-void Input::pad_up(const SDL_Event& event) { release(bound(pad_binds, event.cbutton.button)); }
+void Input::pad_up(const SDL_Event& event) {
+    released_pad_buttons.push_back(event.cbutton.button);
+    release(bound(pad_binds, event.cbutton.button));
+}
 
 void Input::pad_axis(const SDL_Event& event) {
     const int axis = event.caxis.axis;

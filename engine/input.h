@@ -157,6 +157,9 @@ public:
     // not, in order: what a screen that changes the bindings listens to.
     std::vector<int> pressed_keys;
     std::vector<int> pressed_pad_buttons;
+    // And those that went up: with the above, whether any key at all is still down.
+    std::vector<int> released_keys;
+    std::vector<int> released_pad_buttons;
     bool editing_text = false;
     std::string typed;  // during the latest process(), after the erasures it did not undo
     int erased = 0;     // characters erased from what was there before that process()

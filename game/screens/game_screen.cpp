@@ -1,6 +1,8 @@
 #include "game/screens/game_screen.h"
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 #include "engine/audio.h"
 #include "engine/graphics.h"
@@ -46,6 +48,11 @@ constexpr int kPanelLabelsTop = 298;
 constexpr int kPanelLabelsRight = 252;
 constexpr int kPanelLabelsBottom = 348;
 constexpr uint32_t kPanelColor = 0x120B07FF;  // its commonest pixel
+
+// One-switch play: the pause's choices, in the order the highlight takes them, and where the
+// turn line sits (pixels above the bottom, over the depth and length).
+const std::vector<std::string> kPauseChoices = {"Resume", "Give up"};
+constexpr int kResumeChoice = 0;
 
 // A recording stores the engine's buttons by number; the rules read them by these.
 static_assert(static_cast<int>(Replay::Button::Left) == static_cast<int>(Input::Button::Left));
@@ -93,6 +100,8 @@ GameScreen::GameScreen(unsigned int seed, ScreenFlow* flow_, Assists assists)
     world.shake_scale = settings.shake_factor();
     set_ui_scale(settings.ui_factor());
     starving_warning.steady = settings.reduce_flashing;
+    one_switch = settings.one_switch;
+    scanner.set_period(settings.switch_period);
     make_prompts(settings);
 }
 
@@ -107,7 +116,7 @@ void GameScreen::make_prompts(const Settings& settings) {
     const Prompts prompts(settings, prompts_for);
     const std::string start = prompts.of(Input::Button::Start);
     pause_prompt = start + ": resume    " + prompts.back() + ": give up";
-    results_prompt = start + ": continue";
+    results_prompt = one_switch ? "Any key or button: continue" : start + ": continue";
 }
 
 void GameScreen::set_ui_scale(double factor) {
@@ -199,10 +208,46 @@ void play_events(const GameEvents& events, Audio& audio) {
     }
 }
 
+Replay::Step GameScreen::switch_step(const Input& input, unsigned int elapsed) {
+    using Button = Input::Button;
+    scanner.update(input, elapsed);
+    Replay::Step step{elapsed, 0, 0};
+    if (input.interrupted()) step.pressed |= Replay::kFocusLost;
+    const auto press = [&step](Button b) { step.pressed |= Replay::bit(static_cast<int>(b)); };
+    switch (world.state) {
+        case State::Playing:
+            // The long press is told while the switch is still down, and its release is no
+            // turn: holding to pause never also turns the worm.
+            if (scanner.long_pressed()) {
+                press(Button::Start);
+            } else if (scanner.pressed()) {
+                const auto turn = static_cast<SwitchTurn>(scanner.choice());
+                if (turn == SwitchTurn::Left) press(Button::Left);
+                if (turn == SwitchTurn::Right) press(Button::Right);
+            }
+            break;
+        case State::Paused:
+            if (scanner.chosen()) {
+                press(scanner.choice() == kResumeChoice ? Button::Start : Button::Escape);
+            }
+            break;
+        case State::GameOver:
+            if (scanner.chosen()) press(Button::Start);
+            break;
+    }
+    return step;
+}
+
 bool GameScreen::update(const Input& input, Audio& audio, unsigned int elapsed) {
     show_prompts_for(input.device());
-    const bool was_paused = world.state == State::Paused;
-    const bool keep = advance(step_of(input, elapsed));
+    const State before = world.state;
+    const bool was_paused = before == State::Paused;
+    const bool keep = advance(one_switch ? switch_step(input, elapsed) : step_of(input, elapsed));
+    if (one_switch && world.state != before) {
+        // The pause has its own choices; back in play the turns start over from the left.
+        if (world.state == State::Paused) scanner.restart(static_cast<int>(kPauseChoices.size()));
+        if (world.state == State::Playing) scanner.restart(kSwitchTurns);
+    }
     // The pause's fade is drawing, not rules: it runs here, on the pause's frames.
     if (was_paused && world.state != State::GameOver) world.fader.update(elapsed);
     const GameEvents& events = world.events;
@@ -252,6 +297,10 @@ void GameScreen::draw(Graphics& graphics) const {
 
     if (state != State::Playing) draw_fader(graphics, world.fader);
     if (state == State::Paused) draw_pause(graphics);
+    if (one_switch && state == State::Playing) {
+        draw_turn_marks(graphics, world.player, static_cast<SwitchTurn>(scanner.highlighted()),
+                        player_offset.x, player_offset.y);
+    }
     if (results_shown()) {
         draw_results(graphics);
     } else {
@@ -283,6 +332,11 @@ void GameScreen::draw_hud(Graphics& graphics) const {
               Text::Alignment::Left);
     text.draw(graphics, format("Max Length", world.max_length, "cm"), kHudEdge, length_y,
               Text::Alignment::Left);
+    // One-switch play: the turn the switch would take, above the figures.
+    if (one_switch && world.state == State::Playing) {
+        draw_turn_line(graphics, text, static_cast<SwitchTurn>(scanner.highlighted()), kHudEdge,
+                       length_y - 2 * step);
+    }
 }
 
 void GameScreen::draw_pause(Graphics& graphics) const {
@@ -290,9 +344,15 @@ void GameScreen::draw_pause(Graphics& graphics) const {
     const int middle = graphics.config.height / 2;
     text.draw(graphics, "P A U S E", width / 2, middle - text.height() / 2,
               Text::Alignment::Center);
-    // Well below the middle, where the worm's head usually is.
+    // Well below the middle, where the worm's head usually is. One-switch play shows its
+    // choices there instead of the keys.
+    const int below = middle + kPauseKeysBelow * text.height();
+    if (one_switch) {
+        draw_switch_choices(graphics, text, kPauseChoices, scanner.highlighted(), width / 2, below);
+        return;
+    }
     draw_centred(graphics, text, wrap_text(text, pause_prompt, width - 2 * kEdge, kPromptLines),
-                 width / 2, middle + kPauseKeysBelow * text.height());
+                 width / 2, below);
 }
 
 void GameScreen::draw_results(Graphics& graphics) const {

@@ -13,10 +13,12 @@
 #include "engine/screen.h"
 #include "engine/text.h"
 #include "game/profile/profile.h"
+#include "game/screens/one_switch.h"
 #include "game/screens/sounds.h"
 #include "game/view/camera_shake.h"
 #include "game/view/centipede_view.h"
 #include "game/view/map_view.h"
+#include "game/view/one_switch_view.h"
 #include "game/view/starving_warning.h"
 #include "game/view/worm_view.h"
 #include "game/world/daily.h"
@@ -98,8 +100,16 @@ public:
     Input::Device prompts_for = Input::Device::Keys;
     std::string pause_prompt;
     std::string results_prompt;
+    // One-switch play, from the settings: the switch's highlight steps through the turns while
+    // playing and through "Resume" and "Give up" in the pause; a long press pauses.
+    bool one_switch = false;
+    SwitchScanner scanner{kSwitchTurns, Settings::kSwitchPeriodRange.least};  // period: settings
 
 private:
+    // The step the switch makes: the highlighted turn's Left or Right when a short press ends,
+    // Start for a long one; in the pause Start or Escape; on the results Start. The rules and
+    // the recording see the same buttons as in ordinary play.
+    Replay::Step switch_step(const Input& input, unsigned int elapsed);
     // Posts the finished game to the flow's writer: records, then replays.
     void store_result();
     // Takes the writer's outcome into `result` once it is there.

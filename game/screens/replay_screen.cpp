@@ -5,6 +5,7 @@
 
 #include "engine/graphics.h"
 #include "engine/input.h"
+#include "game/screens/one_switch.h"
 #include "game/screens/screen_flow.h"
 #include "game/screens/sounds.h"
 
@@ -44,6 +45,10 @@ bool ReplayScreen::update(const Input& input, Audio& audio, unsigned int elapsed
     // The key that ends a demo is not passed on: the title sees only later presses. Escape
     // (or the controller's Back) leaves a replay at once; other keys only speed it up.
     if (mode == Mode::Demo && input.any_pressed_but_fullscreen()) return false;
+    // With one switch every key is the switch, and the switch leaves a replay as it does a demo.
+    if (flow != nullptr && flow->profile.settings.one_switch && SwitchScanner::any_press(input)) {
+        return false;
+    }
     if (input.key_pressed(Input::Button::Escape) || input.key_pressed(Input::Button::Select)) {
         return false;
     }

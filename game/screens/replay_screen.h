@@ -31,6 +31,7 @@ public:
 
     // Feeds the recorded steps that fit into the time that passed. Once they run out the game
     // fades to its results, which stay kResultsMs (or until a key) before the title follows.
+    // In one-switch play any key or button leaves at once, a replay as a demo.
     bool update(const Input& input, Audio& audio, unsigned int elapsed) override;
     void draw(Graphics& graphics) const override;
     Screen* next_screen() const override;  // the title

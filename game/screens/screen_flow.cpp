@@ -1,10 +1,12 @@
 #include "game/screens/screen_flow.h"
 
+#include <memory>
 #include <utility>
 
 #include "engine/game.h"
 #include "engine/util.h"
 #include "game/screens/game_screen.h"
+#include "game/screens/one_switch.h"
 #include "game/screens/options_screen.h"
 #include "game/screens/title_screen.h"
 #include "game/world/replay.h"
@@ -17,6 +19,7 @@ ScreenFlow::ScreenFlow(Profile& profile_, std::optional<uint32_t> seed_, Game* g
     daily_runs.load();
     use_http(Http::make());
     if (game == nullptr) return;
+    apply_switch_mode();
     game->fullscreen_switched = [this](bool on) {
         // A finished game's files may still be being written from the profile.
         writer().flush();
@@ -58,6 +61,7 @@ Screen* ScreenFlow::title() {
         daily_client->send_due(now_seconds());
     }
     daily_client->fetch_board(today());
+    apply_switch_mode();
     return new TitleScreen(*this);
 }
 
@@ -86,7 +90,14 @@ Screen* ScreenFlow::play() {
 
 Screen* ScreenFlow::options() {
     writer().flush();
-    return new OptionsScreen(*this);
+    apply_switch_mode();
+    auto options = std::make_unique<OptionsScreen>(*this);
+    if (!profile.settings.one_switch) return options.release();
+    return new SwitchedMenu(std::move(options), *this);
+}
+
+void ScreenFlow::apply_switch_mode() const {
+    if (game != nullptr) game->fullscreen_button = !profile.settings.one_switch;
 }
 
 BackgroundWriter& ScreenFlow::writer() { return game != nullptr ? game->writer : own_writer; }

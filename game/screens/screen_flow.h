@@ -28,7 +28,8 @@ public:
     ScreenFlow& operator=(const ScreenFlow&) = delete;
 
     // Each newly allocated; the caller owns it. Each waits for the files of a finished game to
-    // be written first, so that the new screen reads the profile alone.
+    // be written first, so that the new screen reads the profile alone. In one-switch play the
+    // options come wrapped in a SwitchedMenu, and the Fullscreen key is left to the screens.
     Screen* title();
     Screen* play();  // in `seed`, else in a fresh world
     Screen* options();
@@ -67,6 +68,10 @@ public:
     std::unique_ptr<DailyClient> daily_client;
 
 private:
+    // In one-switch play every key is the switch, F too: switching the window at each press
+    // would take the game from a player whose one key that is. The options still switch it.
+    void apply_switch_mode() const;
+
     BackgroundWriter own_writer;
     bool sent_due = false;  // the runs that waited have been sent this run
 };

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <utility>
 
 #include "engine/graphics.h"
@@ -13,6 +14,37 @@
 #include "game/screens/replay_screen.h"
 #include "game/screens/screen_flow.h"
 #include "game/view/format.h"
+#include "game/view/one_switch_view.h"
+
+namespace {
+
+using Choice = TitleScreen::Choice;
+
+// What the buttons pressed in this frame choose, when one switch is not all there is. Only a
+// press made in this frame counts: a button still held from the game does not start the next
+// one. Escape and Select are never a way into a game, nor Fullscreen, which only switches the
+// window.
+std::optional<Choice> chosen_by_buttons(const Input& input) {
+    using Button = Input::Button;
+    if (input.key_pressed(Button::Escape)) return Choice::Quit;
+    if (input.key_pressed(Button::Select)) return Choice::Options;
+    if (input.key_pressed(Button::Y)) return Choice::Daily;
+    for (const Button b : input.pressed_buttons) {
+        if (b != Button::Escape && b != Button::Select && b != Button::Fullscreen) {
+            return Choice::Play;
+        }
+    }
+    return std::nullopt;
+}
+
+}  // namespace
+
+const std::vector<std::pair<TitleScreen::Choice, std::string>> TitleScreen::kSwitchChoices = {
+    {Choice::Play, "Play"},
+    {Choice::Daily, "Daily dig"},
+    {Choice::Options, "Options"},
+    {Choice::Quit, "Quit"},
+};
 
 namespace {
 
@@ -32,7 +64,9 @@ TitleScreen::TitleScreen(ScreenFlow& flow_)
       text("text.png", 8, 16),
       demo_paths(ReplayFiles(flow_.profile).by_rank()),
       bundled_demo(flow_.content() + kBundledDemo),
-      daily_left(time_left(flow_.now_seconds())) {
+      daily_left(time_left(flow_.now_seconds())),
+      one_switch(flow_.profile.settings.one_switch),
+      scanner(static_cast<int>(kSwitchChoices.size()), flow_.profile.settings.switch_period) {
     demo_paths.push_back(bundled_demo);
     text.scale = flow.profile.settings.ui_factor();
     reduce_flashing = flow.profile.settings.reduce_flashing;
@@ -82,35 +116,24 @@ bool TitleScreen::load_demo() {
 }
 
 bool TitleScreen::update(const Input& input, Audio&, unsigned int elapsed) {
-    using Button = Input::Button;
     blink_timer = (blink_timer + elapsed) % kBlinkCycle;
     if (input.device() != prompts_for) {
         prompts_for = input.device();
         make_prompts();
     }
-    // Only a press made in this frame counts: a button still held from the game does not
-    // start the next one. Escape and Select are never a way into a game, nor Fullscreen,
-    // which only switches the window.
-    if (input.key_pressed(Button::Escape)) {
-        choice = Choice::Quit;
-        return false;
-    }
-    if (input.key_pressed(Button::Select)) {
-        choice = Choice::Options;
-        return false;
-    }
-    if (input.key_pressed(Button::Y)) {
-        choice = Choice::Daily;
+    if (one_switch) {
+        scanner.update(input, elapsed);
+        if (scanner.chosen()) {
+            choice = kSwitchChoices[static_cast<std::size_t>(scanner.choice())].first;
+            return false;
+        }
+    } else if (const std::optional<Choice> chosen = chosen_by_buttons(input)) {
+        choice = *chosen;
         return false;
     }
     daily_left = time_left(flow.now_seconds());
-    for (const Button b : input.pressed_buttons) {
-        if (b != Button::Escape && b != Button::Select && b != Button::Fullscreen) {
-            choice = Choice::Play;
-            return false;
-        }
-    }
-    if (input.any_pressed()) idle_ms = 0;  // someone is there, switching the window
+    // Someone is there, switching the window or holding the switch.
+    if (input.any_pressed() || scanner.down()) idle_ms = 0;
     idle_ms = elapsed >= kDemoAfterMs - idle_ms ? kDemoAfterMs : idle_ms + elapsed;
     if (idle_ms < kDemoAfterMs || demo_failed) return true;
     if (load_demo()) {
@@ -133,12 +156,18 @@ void TitleScreen::draw(Graphics& graphics) const {
         text.draw(graphics, format("Best depth", best, "m"), width / 2, height - 6 * h,
                   Text::Alignment::Center);
     }
-    if (reduce_flashing || blink_timer < kBlinkCycle / 2) {
+    if (one_switch) {
+        std::vector<std::string> entries;
+        for (const auto& entry : kSwitchChoices) entries.push_back(entry.second);
+        // As many rows up from the bottom as there are choices, and one more.
+        draw_switch_choices(graphics, text, entries, scanner.highlighted(), width / 2,
+                            height - static_cast<int>(entries.size() + 1) * h);
+    } else if (reduce_flashing || blink_timer < kBlinkCycle / 2) {
         text.draw(graphics, start_prompt, width / 2, height - 3 * h, Text::Alignment::Center);
     }
 
     // The daily dig's corner: top right while it stays clear of the title's lettering, else
-    // right under it.
+    // right under it. One-switch play reaches the daily dig through its list instead of a key.
     std::vector<std::string> board;
     for (const DailyClient::Row& row : flow.daily_client->board()) {
         char line[64];
@@ -153,7 +182,7 @@ void TitleScreen::draw(Graphics& graphics) const {
     const int right = width - kEdge;
     text.draw(graphics, daily_left, right, y, Text::Alignment::Right);
     y += h + gap;
-    text.draw(graphics, daily_prompt, right, y, Text::Alignment::Right);
+    if (!one_switch) text.draw(graphics, daily_prompt, right, y, Text::Alignment::Right);
     y += h + 3 * gap;
     for (const std::string& line : board) {
         text.draw(graphics, line, right, y, Text::Alignment::Right);

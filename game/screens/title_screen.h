@@ -1,18 +1,22 @@
 // The first screen and the one after every game: the title picture, the best depth so far, the
 // daily dig's time left and best of the day, and a prompt that blinks unless the player reduces
 // flashing. Escape quits, Select opens the options, Y starts the daily dig, any other button but
-// Fullscreen starts a game; 20 seconds without one bring the demo.
+// Fullscreen starts a game; 20 seconds without one bring the demo. In one-switch play a
+// highlight steps through play, the daily dig, the options and quit instead, and a press of any
+// key takes it.
 #pragma once
 
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/backdrop.h"
 #include "engine/input.h"
 #include "engine/screen.h"
 #include "engine/text.h"
+#include "game/screens/one_switch.h"
 #include "game/screens/sounds.h"
 #include "game/world/replay.h"
 
@@ -60,5 +64,8 @@ public:
     Input::Device prompts_for = Input::Device::Keys;
     std::string start_prompt;
     std::string daily_prompt;
-    std::string daily_left;  // the time left, as of the last update
+    std::string daily_left;   // the time left, as of the last update
+    bool one_switch = false;  // from the settings
+    SwitchScanner scanner;    // one-switch play: the highlight over kSwitchChoices
+    static const std::vector<std::pair<Choice, std::string>> kSwitchChoices;
 };
