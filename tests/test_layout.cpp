@@ -172,6 +172,26 @@ TEST_F(Layout, EveryScreenFitsTheCanvasWithoutOverlapAtEveryScale) {
              screen.world.player.length = 1.2;
              screen.draw(g);
          }},
+        {"one-switch title",
+         {"> Play <", "Daily dig", "Options", "Quit"},
+         [&](Layout& t, Graphics& g) {
+             t.profile->settings.one_switch = true;
+             draw_title(t, g);
+         }},
+        {"one-switch play",
+         {"Turn: [LEFT]", "Max Depth: 999.99m"},
+         [&](Layout& t, Graphics& g) {
+             t.profile->settings.one_switch = true;
+             draw_game(t, g, false);
+         }},
+        {"one-switch pause",
+         {"P A U S E", "> Resume <", "Give up"},
+         [](Layout& t, Graphics& g) {
+             t.profile->settings.one_switch = true;
+             GameScreen screen(4294967295u, t.flow.get());
+             screen.advance(Replay::Step{16, Replay::bit(Replay::Button::Start), 0});
+             screen.draw(g);
+         }},
         {"replay's results",
          {"REPLAY", "Seed 7", "Best: "},
          [](Layout& t, Graphics& g) {
