@@ -380,6 +380,19 @@ TEST_F(Options, EveryPageHasABackAndOneSwitchMenusGoRound) {
     options.menu_of(Page::Main).select(0);
     press(Button::Up);  // round on the main page too
     EXPECT_EQ(options.menu_of(Page::Main).selected(), 8u);
+
+    // With one switch nothing opens that only a keyboard could close: no typing, no rebinding.
+    options.menu_of(Page::Main).select(6);
+    press(Button::Start);
+    ASSERT_EQ(options.page, Page::Daily);
+    press(Button::Start);  // the server
+    EXPECT_FALSE(options.editing.has_value());
+    press(Button::Select);
+    options.menu_of(Page::Main).select(3);
+    press(Button::Start);
+    ASSERT_EQ(options.page, Page::Controls);
+    press(Button::Start);
+    EXPECT_EQ(options.waiting, Button::None);
     EXPECT_TRUE(still_open);
 }
 

@@ -433,6 +433,8 @@ void OptionsScreen::choose(Entry entry, Audio& audio) {
         case Entry::Server:
         case Entry::Name: {
             const Settings& s = flow.profile.settings;
+            // Typing needs a keyboard: with one switch an entry opened could never be left.
+            if (s.one_switch) break;
             editing = entry;
             draft = entry == Entry::Server ? s.leaderboard_url : s.player_name;
             refusal.clear();
@@ -508,7 +510,8 @@ void OptionsScreen::update_controls(const Input& input) {
     const bool on_back = controls.selected() + 1 == controls.entries.size();
     if (back(input) || (chosen(input) && on_back)) {
         page = Page::Main;
-    } else if (chosen(input)) {
+    } else if (chosen(input) && !s.one_switch) {
+        // One switch binds nothing: its press would only take the action's key away.
         waiting = Settings::kActions[controls.selected()];
     }
 }
