@@ -19,6 +19,7 @@
 #include "game/screens/screen_flow.h"
 #include "game/screens/title_screen.h"
 #include "game/view/sheets.h"
+#include "tests/support/layout.h"
 #include "tests/support/support.h"
 #include "tools/support/headless.h"
 
@@ -553,22 +554,10 @@ TEST_F(Options, EveryPageFitsItsPanelAtEveryScale) {
             screen.refresh();
             drawn.clear();
             screen.draw(*graphics);
-            const auto inside = [&](const SDL_Rect& box) {
-                return box.x >= c.panel.x && box.y >= c.panel.y &&
-                       box.x + box.w <= c.panel.x + c.panel.w &&
-                       box.y + box.h <= c.panel.y + c.panel.h;
-            };
             ASSERT_GE(drawn.size(), 5u);
             EXPECT_EQ(drawn.front().box.h, 16 * c.scale / 100);
-            for (std::size_t i = 0; i < drawn.size(); ++i) {
-                const SDL_Rect& a = drawn[i].box;
-                EXPECT_TRUE(inside(a)) << drawn[i].text;
-                for (std::size_t j = i + 1; j < drawn.size(); ++j) {
-                    const SDL_Rect& b = drawn[j].box;
-                    const bool apart = a.x + a.w <= b.x || b.x + b.w <= a.x || a.y + a.h <= b.y ||
-                                       b.y + b.h <= a.y;
-                    EXPECT_TRUE(apart) << drawn[i].text << " | " << drawn[j].text;
-                }
+            for (const std::string& problem : test::check_layout(drawn, c.panel)) {
+                ADD_FAILURE() << problem;
             }
         }
     }
