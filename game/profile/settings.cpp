@@ -378,21 +378,6 @@ std::string Settings::pad_label(int button) {
     return "button " + std::to_string(button);
 }
 
-std::string Settings::labels_of(Button action) const {
-    std::string text;
-    const std::vector<int> on_keys = keys_of(action);
-    const std::vector<int> on_pads = pad_buttons_of(action);
-    if (!on_keys.empty()) text = key_label(on_keys.front());
-    if (!on_pads.empty()) text += (text.empty() ? "" : " or ") + pad_label(on_pads.front());
-    return text;
-}
-
-std::string Settings::back_labels() const {
-    const std::vector<int> on_pads = pad_buttons_of(Button::Select);
-    return key_label(Input::kEscapeKey) +
-           (on_pads.empty() ? "" : " or " + pad_label(on_pads.front()));
-}
-
 std::string Settings::check_leaderboard_url(const std::string& url) {
     if (url.empty()) return "";
     if (url.size() > kMaxUrlLength) {

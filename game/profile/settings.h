@@ -48,11 +48,6 @@ public:
     // Names for the screen: "Return", "Left Shift"; "D-pad left", "Back".
     static std::string key_label(int key);
     static std::string pad_label(int button);
-    // "Return or Start": the first key and controller button bound to an action.
-    std::string labels_of(Input::Button action) const;
-    // "Escape or Back": the fixed Escape key and Select's first controller button, the ways to
-    // leave a page or give up a game.
-    std::string back_labels() const;
 
     // Every setting at its default, the bindings those of a new Input.
     Settings();
