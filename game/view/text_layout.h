@@ -12,4 +12,3 @@
 // them, the last ends in "..." instead. Nothing for an empty line.
 std::vector<std::string> wrap_text(const Text& text, const std::string& line, int width,
                                    int max_lines);
-
