@@ -211,16 +211,6 @@ int read_hundredths(const std::string& value) {
     return std::stoi(whole) * 100 + std::stoi(part);
 }
 
-// 150 as "1.5", 200 as "2".
-std::string hundredths_text(int value) {
-    std::string text = std::to_string(value / 100);
-    const int part = value % 100;
-    if (part == 0) return text;
-    text += '.' + std::to_string(part / 10);
-    if (part % 10 != 0) text += std::to_string(part % 10);
-    return text;
-}
-
 const Entry kEntries[] = {
     {"music_volume",
      [](Settings& s, const std::string& value) {
@@ -285,7 +275,7 @@ const Entry kEntries[] = {
          s.ui_scale = 100;
          return "ui_scale must be 1, 1.25, 1.5, 1.75 or 2, not '" + value + "'; using 1";
      },
-     [](const Settings& s) { return hundredths_text(s.ui_scale); }},
+     [](const Settings& s) { return Settings::hundredths_text(s.ui_scale); }},
     {"leaderboard_url",
      [](Settings& s, const std::string& value) {
          const std::string wrong = Settings::check_leaderboard_url(value);
@@ -512,6 +502,15 @@ std::string Settings::serialise() const {
             text += "pad " + action_name(action) + " = " + Input::pad_button_name(button) + "\n";
         }
     }
+    return text;
+}
+
+std::string Settings::hundredths_text(int value) {
+    std::string text = std::to_string(value / 100);
+    const int part = value % 100;
+    if (part == 0) return text;
+    text += '.' + std::to_string(part / 10);
+    if (part % 10 != 0) text += std::to_string(part % 10);
     return text;
 }
 

@@ -33,6 +33,8 @@ public:
     static constexpr Range kSpeedRange{50, 100, 10};
     static constexpr Range kUiScaleRange{100, 200, 25};
     static constexpr Range kSwitchPeriodRange{500, 3000, 250};
+    // Hundredths as the file and the options write them: 150 as "1.5", 200 as "2".
+    static std::string hundredths_text(int value);
 
     // What is wrong with a leaderboard's address, or "": "http://" or "https://" and a host,
     // printable characters without spaces. Empty is fine: it turns sending off.

@@ -123,16 +123,6 @@ std::string tail(const std::string& text, std::size_t width) {
 
 std::string on_off(bool on) { return on ? "On" : "Off"; }
 
-// 150 as "1.5", 200 as "2".
-std::string hundredths(int value) {
-    std::string text = std::to_string(value / 100);
-    const int part = value % 100;
-    if (part == 0) return text;
-    text += '.' + std::to_string(part / 10);
-    if (part % 10 != 0) text += std::to_string(part % 10);
-    return text;
-}
-
 // A step up from the greatest value goes round to the least: one button reaches every value.
 int stepped(int value, const Settings::Range& range, int step, bool round) {
     if (round && step > 0 && value >= range.most) return range.least;
@@ -286,13 +276,13 @@ void OptionsScreen::refresh() {
             case Entry::OneSwitch:
                 return on_off(s.one_switch);
             case Entry::SwitchPeriod:
-                return hundredths(s.switch_period / 10) + " s";
+                return Settings::hundredths_text(s.switch_period / 10) + " s";
             case Entry::Shake:
                 return std::to_string(s.shake) + "%";
             case Entry::Flashing:
                 return on_off(s.reduce_flashing);
             case Entry::UiScale:
-                return hundredths(s.ui_scale) + "x";
+                return Settings::hundredths_text(s.ui_scale) + "x";
             default:
                 break;
         }
