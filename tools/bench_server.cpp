@@ -99,12 +99,24 @@ private:
     std::thread thread_;
 };
 
+// A count from the command line: a whole number from 1 to `most`, or 0.
+int count_of(const char* text, int most) {
+    char* end = nullptr;
+    const long value = std::strtol(text, &end, 10);
+    return end != text && *end == '\0' && value >= 1 && value <= most ? static_cast<int>(value) : 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-    const int clients = argc > 1 ? std::max(1, std::atoi(argv[1])) : 20;
-    const int submissions = argc > 2 ? std::max(1, std::atoi(argv[2])) : 400;
-    const int stored = argc > 3 ? std::max(1, std::atoi(argv[3])) : 100000;
+    constexpr const char* kUsage = "usage: bench_server [clients] [submissions] [stored runs]\n";
+    const int clients = argc > 1 ? count_of(argv[1], 1000) : 20;
+    const int submissions = argc > 2 ? count_of(argv[2], 1000000) : 400;
+    const int stored = argc > 3 ? count_of(argv[3], 10000000) : 100000;
+    if (argc > 4 || clients == 0 || submissions == 0 || stored == 0) {
+        std::fputs(kUsage, stderr);
+        return 2;
+    }
     const daily::Date date = *daily::parse_date(kDate);
 
     double minutes = 0.0;
