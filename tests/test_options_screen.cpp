@@ -543,11 +543,14 @@ TEST_F(Options, EveryPageFitsItsPanelAtEveryScale) {
              o.draft = "ftp://" + std::string(190, 'x');
              o.refusal = Settings::check_leaderboard_url(o.draft);
          }},
+        {Page::Controls, "one switch",
+         [](OptionsScreen& o) { o.flow.profile.settings.one_switch = true; }},
     };
     for (const Case& c : cases) {
         for (const State& state : states) {
             SCOPED_TRACE(std::to_string(c.scale) + "% " + state.what);
             profile.settings.ui_scale = c.scale;
+            profile.settings.one_switch = false;
             OptionsScreen screen(flow);
             screen.page = state.page;
             state.set(screen);

@@ -334,6 +334,12 @@ void OptionsScreen::refresh() {
     main_prompt = start + ": select    " + prompts.back() + ": save and leave";
     page_prompt = start + ": select    " + prompts.back() + ": back";
     controls_prompt = start + ": change    " + prompts.back() + ": back";
+    if (s.one_switch) {
+        // Every key and button is the switch, and the highlight moves by itself.
+        moves_prompt = "The highlight steps by itself";
+        main_prompt = page_prompt = "Any key or button: select or change";
+        controls_prompt = "Any key or button: Back leaves; keys are changed with a keyboard";
+    }
     // Any controller button is taken as the new one: only the key cancels.
     waiting_prompt = Settings::key_label(Input::kEscapeKey) + ": cancel";
     // Keys type in an entry: only Return and Escape keep a meaning there.
