@@ -20,18 +20,20 @@ using test::Motors;
 
 void push(SDL_Event event) { ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError(); }
 
-void push_key(Uint32 type, SDL_Scancode scancode, Uint8 repeat = 0) {
+void push_key(Uint32 type, SDL_Scancode scancode, Uint8 repeat = 0, Uint16 mod = KMOD_NONE) {
     SDL_Event event{};
     event.type = type;
     event.key.state = type == SDL_KEYDOWN ? SDL_PRESSED : SDL_RELEASED;
     event.key.repeat = repeat;
     event.key.keysym.scancode = scancode;
+    event.key.keysym.mod = mod;
     push(event);
 }
 
-void push_pad_button(Uint32 type, SDL_GameControllerButton button) {
+void push_pad_button(Uint32 type, SDL_GameControllerButton button, SDL_JoystickID which = 0) {
     SDL_Event event{};
     event.type = type;
+    event.cbutton.which = which;
     event.cbutton.button = static_cast<Uint8>(button);
     event.cbutton.state = type == SDL_CONTROLLERBUTTONDOWN ? SDL_PRESSED : SDL_RELEASED;
     push(event);
@@ -368,15 +370,6 @@ TEST_F(InputEvents, AxisNumbersAbove63AreIgnored) {
     EXPECT_EQ(input.axis_state[63], 1);
 }
 
-void push_ctrl_v() {
-    SDL_Event event{};
-    event.type = SDL_KEYDOWN;
-    event.key.state = SDL_PRESSED;
-    event.key.keysym.scancode = SDL_SCANCODE_V;
-    event.key.keysym.mod = KMOD_LCTRL;
-    push(event);
-}
-
 // In an entry, keys type rather than press their buttons (F must not switch the window), and
 // the screen gets each frame's typing and erasing to apply to its own text.
 TEST_F(InputEvents, AnEntryTypesErasesAndPastesInsteadOfPressingButtons) {
@@ -420,7 +413,7 @@ TEST_F(InputEvents, PastedAndTypedTextIsOneLineOfBoundedLength) {
     ASSERT_EQ(SDL_InitSubSystem(SDL_INIT_VIDEO), 0) << SDL_GetError();
     input.begin_editing();
     ASSERT_EQ(SDL_SetClipboardText("https://dig.example\r\n\tslash/"), 0) << SDL_GetError();
-    push_ctrl_v();
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_V, 0, KMOD_LCTRL);
     ASSERT_TRUE(input.process());
     EXPECT_EQ(input.typed, "https://dig.exampleslash/");
 
@@ -428,7 +421,7 @@ TEST_F(InputEvents, PastedAndTypedTextIsOneLineOfBoundedLength) {
     std::string book(Input::kMaxTyped - 1, 'x');
     for (int i = 0; i < 5000; ++i) book += "\xc3\xa9";
     ASSERT_EQ(SDL_SetClipboardText(book.c_str()), 0);
-    push_ctrl_v();
+    push_key(SDL_KEYDOWN, SDL_SCANCODE_V, 0, KMOD_LCTRL);
     ASSERT_TRUE(input.process());
     EXPECT_EQ(input.typed, book.substr(0, Input::kMaxTyped + 1));
 
@@ -541,17 +534,10 @@ TEST_F(InputEvents, FocusLossMinimisingAndHidingInterruptForOneFrame) {
 }
 
 // Presses Start on the pad at `index` (after the input has opened it).
-void press_start_on(int index) {
+void press_start_on(int index, Uint8 state = SDL_PRESSED) {
     SDL_Joystick* stick = SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(index));
     ASSERT_NE(stick, nullptr);
-    SDL_JoystickSetVirtualButton(stick, SDL_CONTROLLER_BUTTON_START, SDL_PRESSED);
-    SDL_JoystickUpdate();
-}
-
-void release_start_on(int index) {
-    SDL_Joystick* stick = SDL_JoystickFromInstanceID(SDL_JoystickGetDeviceInstanceID(index));
-    ASSERT_NE(stick, nullptr);
-    SDL_JoystickSetVirtualButton(stick, SDL_CONTROLLER_BUTTON_START, SDL_RELEASED);
+    SDL_JoystickSetVirtualButton(stick, SDL_CONTROLLER_BUTTON_START, state);
     SDL_JoystickUpdate();
 }
 
@@ -664,54 +650,49 @@ TEST(InputDevice, EveryControllerTypeHasAFamily) {
 // What the prompts show follows the first press of the other device, and a controller
 // connected before the start is taken as the one in the player's hands.
 TEST(InputDevice, FollowsTheFirstPressOfTheOtherDevice) {
+    using Device = Input::Device;
     ASSERT_EQ(SDL_Init(SDL_INIT_EVENTS | SDL_INIT_GAMECONTROLLER), 0) << SDL_GetError();
     Motors motors;
     const int index = attach_pad(motors, 0x054C, 0x09CC);  // a PlayStation 4 pad
     ASSERT_GE(index, 0) << SDL_GetError();
+    const SDL_JoystickID pad = SDL_JoystickGetDeviceInstanceID(index);
     Input input;
-    EXPECT_EQ(input.device(), Input::Device::Keys);
+    EXPECT_EQ(input.device(), Device::Keys);
     input.init();
-    EXPECT_EQ(input.device(), Input::Device::PlayStation);
+    EXPECT_EQ(input.device(), Device::PlayStation);
+    // The device after a frame of the events pushed so far.
+    const auto device_after_frame = [&input] {
+        EXPECT_TRUE(input.process());
+        return input.device();
+    };
 
-    ASSERT_TRUE(input.process());
+    device_after_frame();
     push_key(SDL_KEYDOWN, SDL_SCANCODE_LEFT);
-    ASSERT_TRUE(input.process());
-    EXPECT_EQ(input.device(), Input::Device::Keys);
+    EXPECT_EQ(device_after_frame(), Device::Keys);
     push_key(SDL_KEYUP, SDL_SCANCODE_LEFT);
-    ASSERT_TRUE(input.process());
-    EXPECT_EQ(input.device(), Input::Device::Keys) << "a key let go is no press";
+    EXPECT_EQ(device_after_frame(), Device::Keys) << "a key let go is no press";
 
     press_start_on(index);
-    ASSERT_TRUE(input.process());
-    EXPECT_EQ(input.device(), Input::Device::PlayStation);
+    EXPECT_EQ(device_after_frame(), Device::PlayStation);
     push_key(SDL_KEYDOWN, SDL_SCANCODE_LEFT, 1);
-    ASSERT_TRUE(input.process());
-    EXPECT_EQ(input.device(), Input::Device::PlayStation) << "a key's repeat is no press";
+    EXPECT_EQ(device_after_frame(), Device::PlayStation) << "a key's repeat is no press";
 
     // A stick counts once it leaves the dead zone; a button pushed by someone else for a
     // controller that is not open counts as a plain pad.
     push_key(SDL_KEYDOWN, SDL_SCANCODE_RIGHT);
-    push_axis(SDL_CONTROLLER_AXIS_LEFTX, 1000, SDL_JoystickGetDeviceInstanceID(index));
-    ASSERT_TRUE(input.process());
-    EXPECT_EQ(input.device(), Input::Device::Keys);
-    push_axis(SDL_CONTROLLER_AXIS_LEFTX, -30000, SDL_JoystickGetDeviceInstanceID(index));
-    ASSERT_TRUE(input.process());
-    EXPECT_EQ(input.device(), Input::Device::PlayStation);
-    SDL_Event stray{};
-    stray.type = SDL_CONTROLLERBUTTONDOWN;
-    stray.cbutton.which = 12345;
-    stray.cbutton.button = SDL_CONTROLLER_BUTTON_A;
-    push(stray);
-    ASSERT_TRUE(input.process());
-    EXPECT_EQ(input.device(), Input::Device::Pad);
+    push_axis(SDL_CONTROLLER_AXIS_LEFTX, 1000, pad);
+    EXPECT_EQ(device_after_frame(), Device::Keys);
+    push_axis(SDL_CONTROLLER_AXIS_LEFTX, -30000, pad);
+    EXPECT_EQ(device_after_frame(), Device::PlayStation);
+    push_pad_button(SDL_CONTROLLERBUTTONDOWN, SDL_CONTROLLER_BUTTON_A, 12345);
+    EXPECT_EQ(device_after_frame(), Device::Pad);
 
     // Unplugged, its prompts go with it.
-    release_start_on(index);
+    press_start_on(index, SDL_RELEASED);
     press_start_on(index);
-    ASSERT_TRUE(input.process());
+    device_after_frame();
     ASSERT_EQ(SDL_JoystickDetachVirtual(index), 0);
-    ASSERT_TRUE(input.process());
-    EXPECT_EQ(input.device(), Input::Device::Keys);
+    EXPECT_EQ(device_after_frame(), Device::Keys);
     SDL_Quit();
 }
 

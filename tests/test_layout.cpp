@@ -25,15 +25,8 @@ constexpr int kCanvasHeight = 720;
 constexpr int kDeckHeight = 800;        // the Steam Deck's screen: 1280x800
 constexpr int kLeastTallAtDouble = 24;  // pixels: a glyph's height at twice the normal size
 
-// A refusal whose reason is longer than the run's note keeps: the longest answer there is.
-std::string long_refusal() {
-    std::string reason;
-    while (reason.size() <= DailyRuns::kMaxNoteLength) reason += "the replay does not verify ";
-    return R"({"error":")" + reason + R"("})";
-}
-
 // A leaderboard that answers at once: the day's best (five rows with the longest names and
-// depths) to a GET, the longest refusal to a run sent.
+// depths) to a GET; to a run sent, a refusal whose reason is longer than the run's note keeps.
 class Leaderboard : public Http {
 public:
     void send(HttpRequest request, Done done) override {
@@ -48,8 +41,11 @@ public:
             }
             response.body += "]}";
         } else {
+            std::string reason;
+            while (reason.size() <= DailyRuns::kMaxNoteLength)
+                reason += "the replay does not verify ";
             response.status = 403;
-            response.body = long_refusal();
+            response.body = R"({"error":")" + reason + R"("})";
         }
         done(response);
     }
@@ -98,6 +94,7 @@ public:  // to the table's drawing functions
 
 struct Shot {
     const char* name;
+    bool one_switch;
     std::vector<std::string> shows;  // what the screen must show, each within one string
     // Sets the screen up in its state, then draws it.
     std::function<void(Layout&, Graphics&)> draw;
@@ -119,90 +116,72 @@ TEST_F(Layout, EveryScreenFitsTheCanvasWithoutOverlapAtEveryScale) {
         title->blink_timer = 0;
         title->draw(g);
     };
-    const auto draw_game = [](Layout& t, Graphics& g, bool paused) {
-        GameScreen screen(4294967295u, t.flow.get());
-        screen.world.max_depth = 999.99;
-        screen.world.max_length = 999.98;
-        if (paused) t.step(screen, 16, Button::Start);
-        screen.draw(g);
+    // A game of the widest figures, brought to its state by `then`.
+    const auto game = [](std::function<void(Layout&, GameScreen&)> then) {
+        return [then](Layout& t, Graphics& g) {
+            GameScreen screen(4294967295u, t.flow.get());
+            screen.world.max_depth = 999.99;
+            screen.world.max_length = 999.98;
+            then(t, screen);
+            screen.draw(g);
+        };
+    };
+    const auto as_is = [](Layout&, GameScreen&) {};
+    const auto daily_results = [](Layout& t, Graphics& g) {
+        std::unique_ptr<GameScreen> screen(static_cast<GameScreen*>(t.flow->daily()));
+        t.flow->writer().flush();  // the day's try claimed: ranked
+        t.finish(*screen);
+        screen->draw(g);
     };
     const Shot shots[] = {
         {"title with the day's best",
+         false,
          {"Press any key", "Best depth: 999.99m", "1. WWWWWWWWWWWWWWWW 99999.9 m",
           "5. WWWWWWWWWWWWWWWW 99999.9 m"},
          draw_title},
-        {"playing",
-         {"Max Depth: 999.99m", "Max Length: 999.98cm"},
-         [&](Layout& t, Graphics& g) { draw_game(t, g, false); }},
+        {"playing", false, {"Max Depth: 999.99m", "Max Length: 999.98cm"}, game(as_is)},
         {"paused",
+         false,
          {"P A U S E", "Return: resume    Escape: give up"},
-         [&](Layout& t, Graphics& g) { draw_game(t, g, true); }},
+         game([](Layout& t, GameScreen& s) { t.step(s, 16, Button::Start); })},
         {"results with new bests",
+         false,
          {"999.99m", "999.98cm", "Best: 999.99m", "Best: 999.98cm", "New best", "Seed 4294967295",
           "Return: continue"},
-         [](Layout& t, Graphics& g) {
-             GameScreen screen(4294967295u, t.flow.get());
-             t.finish(screen);
-             screen.draw(g);
-         }},
+         game([](Layout& t, GameScreen& s) { t.finish(s); })},
         {"results of a daily dig the leaderboard refused at length",
+         false,
          {"Daily dig: ranked", "Not ranked: the replay"},
-         [](Layout& t, Graphics& g) {
-             std::unique_ptr<GameScreen> screen(static_cast<GameScreen*>(t.flow->daily()));
-             t.flow->writer().flush();  // the day's try claimed: ranked
-             t.finish(*screen);
-             screen->draw(g);
-         }},
+         daily_results},
         {"results of an assisted daily dig",
+         true,
          {"Daily dig: practice (assisted)", "Assisted: 50% speed, one switch", "Seed "},
-         [](Layout& t, Graphics& g) {
+         [&](Layout& t, Graphics& g) {
              t.profile->settings.game_speed = 50;
-             t.profile->settings.one_switch = true;
-             std::unique_ptr<GameScreen> screen(static_cast<GameScreen*>(t.flow->daily()));
-             t.flow->writer().flush();
-             t.finish(*screen);
-             screen->draw(g);
+             daily_results(t, g);
          }},
-        {"starving",
-         {"Max Depth: 999.99m"},
-         [](Layout& t, Graphics& g) {
-             GameScreen screen(4294967295u, t.flow.get());
-             screen.world.max_depth = 999.99;
-             screen.world.max_length = 999.98;
-             screen.world.player.length = 1.2;
-             screen.draw(g);
-         }},
-        {"one-switch title",
-         {"> Play <", "Daily dig", "Options", "Quit"},
-         [&](Layout& t, Graphics& g) {
-             t.profile->settings.one_switch = true;
-             draw_title(t, g);
-         }},
-        {"one-switch play",
-         {"Turn: [LEFT]", "Max Depth: 999.99m"},
-         [&](Layout& t, Graphics& g) {
-             t.profile->settings.one_switch = true;
-             draw_game(t, g, false);
-         }},
+        {"starving", false, {"Max Depth: 999.99m"}, game([](Layout&, GameScreen& s) {
+             s.world.player.length = 1.2;
+         })},
+        {"one-switch title", true, {"> Play <", "Daily dig", "Options", "Quit"}, draw_title},
+        {"one-switch play", true, {"Turn: [LEFT]", "Max Depth: 999.99m"}, game(as_is)},
         {"one-switch pause",
+         true,
          {"P A U S E", "> Resume <", "Give up"},
-         [](Layout& t, Graphics& g) {
-             t.profile->settings.one_switch = true;
-             GameScreen screen(4294967295u, t.flow.get());
-             screen.advance(Replay::Step{16, Replay::bit(Replay::Button::Start), 0});
-             screen.draw(g);
-         }},
+         game([](Layout&, GameScreen& s) {
+             s.advance(Replay::Step{16, Replay::bit(Replay::Button::Start), 0});
+         })},
         {"replay's results",
+         false,
          {"REPLAY", "Seed 7", "Best: "},
          [](Layout& t, Graphics& g) {
              Replay replay;
              replay.seed = 7;
              ReplayScreen screen(replay, ReplayScreen::Mode::Replay, t.flow.get());
              screen.game.world.player.length = 0.5;
-             screen.game.advance(Replay::Step{16, 0, 0});
-             screen.game.advance(Replay::Step{1000, 0, 0});
-             screen.game.advance(Replay::Step{1000, 0, 0});
-             screen.game.advance(Replay::Step{1000, 0, 0});
+             for (const unsigned ms : {16u, 1000u, 1000u, 1000u}) {
+                 screen.game.advance(Replay::Step{ms, 0, 0});
+             }
              screen.draw(g);
          }},
     };
@@ -216,6 +195,7 @@ TEST_F(Layout, EveryScreenFitsTheCanvasWithoutOverlapAtEveryScale) {
                 SCOPED_TRACE(std::string(shot.name) + " at " + std::to_string(scale) +
                              "% in a window of " + std::to_string(window_height) + " rows");
                 start(scale);
+                profile->settings.one_switch = shot.one_switch;
                 const auto drawn =
                     test::drawn_text(*graphics, [&](Graphics& g) { shot.draw(*this, g); });
                 const int least = scale == Settings::kUiScaleRange.most ? kLeastTallAtDouble : 0;

@@ -22,6 +22,7 @@
 namespace {
 
 using Button = Input::Button;
+using test::push_key;
 using State = World::State;
 
 // A frame of the scanner's input: which keys (or, above 1000, controller buttons) go down and
@@ -74,34 +75,14 @@ TEST(SwitchScanner, StepsEachPeriodTellsShortFromLongAndTakesWhatWasShown) {
         {"a tap within one frame", {wait(600), tap}, 1, Short, false},
         {"any key or button", {down(kPadA), up(kPadA)}, 0, Short, false},
         {"the highlight holds while down", {down(kEscape), wait(990)}, 0, Nothing, true},
-        {"long press told as its time is reached",
-         {down(kSpace), wait(984), wait(16)},
-         0,
-         Long,
-         true},
+        {"long press told on time", {down(kSpace), wait(984), wait(16)}, 0, Long, true},
         {"long press told once", {down(kSpace), wait(1000), wait(16)}, 0, Nothing, true},
-        {"release of a long press is silent",
-         {down(kSpace), wait(1000), up(kSpace)},
-         0,
-         Nothing,
-         false},
+        {"long press let go", {down(kSpace), wait(1000), up(kSpace)}, 0, Nothing, false},
         {"after a press a whole period again", {wait(400), tap, wait(499)}, 0, Nothing, false},
-        {"two keys: down while one is",
-         {down(kSpace), down(kEscape), up(kSpace)},
-         0,
-         Nothing,
-         true},
-        {"two keys, both up",
-         {down(kSpace), {{kEscape}, {kSpace}, 16}, up(kEscape)},
-         0,
-         Short,
-         false},
-        {"losing the window cancels a press",
-         {down(kSpace), interrupted, up(kSpace)},
-         0,
-         Nothing,
-         false},
-        {"a key no keyboard has is no switch", {{{-5, 0, 999}, {}, 16}}, 0, Nothing, false},
+        {"down while a key is", {down(kSpace), down(kEscape), up(kSpace)}, 0, Nothing, true},
+        {"two keys, both up", {down(kSpace), {{kEscape}, {kSpace}}, up(kEscape)}, 0, Short, false},
+        {"lost focus cancels", {down(kSpace), interrupted, up(kSpace)}, 0, Nothing, false},
+        {"a key no keyboard has is no switch", {{{-5, 0, 999}, {}}}, 0, Nothing, false},
     };
     for (const Case& c : cases) {
         SwitchScanner scanner(3, 500);
@@ -114,14 +95,19 @@ TEST(SwitchScanner, StepsEachPeriodTellsShortFromLongAndTakesWhatWasShown) {
     }
 }
 
-// SDL's events of one key going down or up, as the player makes them.
-void push_key(SDL_Scancode key, bool down) {
-    SDL_Event event{};
-    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.scancode = key;
-    ASSERT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
-}
+// One-switch play on, the highlight moving on each 500 ms.
+class OneSwitch : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() { SDL_InitSubSystem(SDL_INIT_AUDIO); }
+    OneSwitch() {
+        profile.settings.one_switch = true;
+        profile.settings.switch_period = 500;
+    }
+
+    test::TempContentDir content;
+    Audio audio{Audio::Config{}};
+    Profile profile;  // no folders: the records are kept in memory
+};
 
 // A menu written for the ordinary buttons, keeping what it is given.
 struct Recorder : Screen {
@@ -133,13 +119,7 @@ struct Recorder : Screen {
     Input::ButtonSet seen;
 };
 
-TEST(SwitchedMenu, StepsAreDownPressesAPressIsStartAndNoKeyKeepsItsOwnJob) {
-    SDL_InitSubSystem(SDL_INIT_AUDIO);
-    test::TempContentDir content;
-    Audio audio{Audio::Config{}};
-    Profile profile;
-    profile.settings.one_switch = true;
-    profile.settings.switch_period = 500;
+TEST_F(OneSwitch, MenuStepsAreDownPressesAPressIsStartAndNoKeyKeepsItsOwnJob) {
     ScreenFlow flow(profile);
     SwitchedMenu menu(std::make_unique<Recorder>(), flow);
     const auto frame = [&](const Frame& f) {
@@ -183,16 +163,10 @@ int turns_fed(const World& world) {
 
 // The screens through the flow as the main loop runs them, 16 ms a frame, each frame drawn, and
 // Space the only key ever pressed.
-TEST(OneSwitchSession, TitleGameLongPressPauseGiveUpResultsAndBackWithOneKey) {
-    SDL_InitSubSystem(SDL_INIT_AUDIO);
-    test::TempContentDir content;
+TEST_F(OneSwitch, SessionTitleGameLongPressPauseGiveUpResultsAndBackWithOneKey) {
     auto graphics = test::make_graphics();
     std::vector<DrawnText> drawn;
     graphics->text_log = &drawn;
-    Audio audio{Audio::Config{}};
-    Profile profile;  // no folders: the records are kept in memory
-    profile.settings.one_switch = true;
-    profile.settings.switch_period = 500;
     ScreenFlow flow(profile, 4242u);
     Input input;
     SDL_PumpEvents();
@@ -316,12 +290,7 @@ TEST(OneSwitchWindow, TheFullscreenKeyIsTheSwitchToo) {
 }
 
 // A key bound to nothing leaves a replay at once, which without one switch only Escape does.
-TEST(OneSwitchReplay, AnyKeyLeavesAReplay) {
-    SDL_InitSubSystem(SDL_INIT_AUDIO);
-    test::TempContentDir content;
-    Audio audio{Audio::Config{}};
-    Profile profile;
-    profile.settings.one_switch = true;
+TEST_F(OneSwitch, AnyKeyLeavesAReplay) {
     ScreenFlow flow(profile);
     Replay replay;
     replay.steps.assign(100, Replay::Step{16, 0, 0});

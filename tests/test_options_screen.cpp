@@ -3,12 +3,12 @@
 #include <SDL_mixer.h>
 #include <gtest/gtest.h>
 
-#include <algorithm>
 #include <cstring>
 #include <filesystem>
 #include <functional>
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "engine/audio.h"
@@ -47,19 +47,10 @@ struct Session {
     ScreenFlow flow;
 };
 
-void push_key(SDL_Scancode key) {
-    for (const bool down : {true, false}) {
-        SDL_Event event{};
-        event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-        event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-        event.key.keysym.scancode = key;
-        SDL_PushEvent(&event);
-    }
-}
-
 // One key press, as the player makes it, answered within one step.
 void press(Session& run, SDL_Scancode key) {
-    push_key(key);
+    test::push_key(key, true);
+    test::push_key(key, false);
     ASSERT_TRUE(run.game.step());
 }
 
@@ -163,7 +154,8 @@ public:
 
 // A key typed into an entry: its press and the text SDL makes of it.
 void type_key(Session& run, SDL_Scancode key, const char* text) {
-    push_key(key);
+    test::push_key(key, true);
+    test::push_key(key, false);
     SDL_Event event{};
     event.type = SDL_TEXTINPUT;
     std::strncpy(event.text.text, text, sizeof event.text.text - 1);
@@ -171,9 +163,9 @@ void type_key(Session& run, SDL_Scancode key, const char* text) {
     ASSERT_TRUE(run.game.step());
 }
 
-// The server and name typed on the options are saved and used by the daily dig from the title
-// on; what is typed stays text ("f" does not switch the window).
-TEST(OptionsThroughTheGame, ATypedServerAndNameServeTheDailyDigOnceTheOptionsAreLeft) {
+// A server typed on the options is saved and used by the daily dig from the title on; what is
+// typed stays text ("f" does not switch the window).
+TEST(OptionsThroughTheGame, ATypedServerServesTheDailyDigOnceTheOptionsAreLeft) {
     test::TempContentDir content;
     test::TempFolder home;
     std::vector<HttpRequest> sent;
@@ -197,12 +189,6 @@ TEST(OptionsThroughTheGame, ATypedServerAndNameServeTheDailyDigOnceTheOptionsAre
     EXPECT_FALSE(options->editing);
     EXPECT_EQ(run.profile.settings.leaderboard_url, "https://dig.fun");
 
-    press(run, SDL_SCANCODE_DOWN);
-    press(run, SDL_SCANCODE_RETURN);  // Player name
-    for (int i = 0; i < 8; ++i) press(run, SDL_SCANCODE_BACKSPACE);
-    type_key(run, SDL_SCANCODE_M, "Mole");
-    press(run, SDL_SCANCODE_RETURN);
-    EXPECT_EQ(run.profile.settings.player_name, "Mole");
     EXPECT_TRUE(sent.empty());  // nothing sent before the player leaves
 
     press(run, SDL_SCANCODE_ESCAPE);
@@ -213,9 +199,6 @@ TEST(OptionsThroughTheGame, ATypedServerAndNameServeTheDailyDigOnceTheOptionsAre
               std::string::npos);
     ASSERT_EQ(sent.size(), 1u);  // the day's board, from the new server
     EXPECT_EQ(sent[0].url.rfind("https://dig.fun/api/v1/daily/", 0), 0u) << sent[0].url;
-    run.flow.daily_client->send(run.flow.today(), "replay");
-    ASSERT_EQ(sent.size(), 2u);
-    EXPECT_EQ(sent[1].headers[1], "X-Player-Name: Mole");
 }
 
 // The screen on its own, fed logical buttons as a controller gives them.
@@ -223,18 +206,15 @@ class Options : public ::testing::Test {
 protected:
     static void SetUpTestSuite() { SDL_InitSubSystem(SDL_INIT_AUDIO); }
 
-    void press(Button b) {
-        input.pressed_buttons.clear();
-        input.pressed_keys.clear();
-        input.pressed_pad_buttons.clear();
-        input.press(b);
-        still_open = options.update(input, audio, 16);
+    // One frame whose input holds only what `set` puts in it, from the device in `input`.
+    void frame(const std::function<void(Input&)>& set) {
+        Input next;
+        next.last_device = input.last_device;
+        set(next);
+        still_open = options.update(next, audio, 16);
     }
-    void press_pad_button(int button) {
-        input.pressed_buttons.clear();
-        input.pressed_keys.clear();
-        input.pressed_pad_buttons = {button};
-        still_open = options.update(input, audio, 16);
+    void press(Button b) {
+        frame([b](Input& in) { in.press(b); });
     }
 
     test::TempContentDir content;
@@ -253,7 +233,7 @@ TEST_F(Options, AControllerAloneRebindsAndLeaves) {
     for (int i = 0; i < 4; ++i) press(Button::Down);
     press(Button::B);  // Pause, resume, select
     ASSERT_EQ(options.waiting, Button::Start);
-    press_pad_button(SDL_CONTROLLER_BUTTON_Y);
+    frame([](Input& in) { in.pressed_pad_buttons = {SDL_CONTROLLER_BUTTON_Y}; });
     EXPECT_EQ(profile.settings.pad_buttons_of(Button::Start),
               std::vector<int>{SDL_CONTROLLER_BUTTON_Y});
     EXPECT_EQ(profile.settings.pad_buttons_of(Button::X),
@@ -271,21 +251,14 @@ TEST_F(Options, EscapeCancelsWaitingForAKey) {
     options.page = OptionsScreen::Page::Controls;
     options.waiting = Button::Right;
     const auto before = profile.settings.keys;
-    input.pressed_buttons.clear();
-    input.pressed_keys = {SDL_SCANCODE_ESCAPE};
-    options.update(input, audio, 16);
+    frame([](Input& in) { in.pressed_keys = {SDL_SCANCODE_ESCAPE}; });
     EXPECT_EQ(options.waiting, Button::None);
     EXPECT_EQ(profile.settings.keys, before);
     EXPECT_EQ(options.page, OptionsScreen::Page::Controls);  // only the wait ended
 }
 
-TEST_F(Options, ValuesStayInRangeEffectsPlayASampleResetRestoresDefaults) {
-    press(Button::Right);
-    EXPECT_EQ(profile.settings.music_volume, 10);
-    for (int i = 0; i < 12; ++i) press(Button::Left);
-    EXPECT_EQ(profile.settings.music_volume, 0);
-    EXPECT_EQ(Mix_VolumeMusic(-1), 0);
-
+TEST_F(Options, EffectsPlayASampleResetRestoresDefaults) {
+    press(Button::Left);  // music 9
     press(Button::Down);
     EXPECT_TRUE(audio.samples.empty());
     press(Button::Left);
@@ -337,7 +310,9 @@ TEST_F(Options, ValuesStepUpRoundAndStopAtTheEndsOnEveryPage) {
         {Page::Comfort, 0, Button::Start, 4, "< 30% >", &Settings::shake, 30},
         {Page::Comfort, 2, Button::Start, 3, "< 1.75x >", &Settings::ui_scale, 175},
         {Page::Comfort, 2, Button::Right, 3, "< 2x >", &Settings::ui_scale, 200},
+        {Page::Main, 0, Button::Right, 1, "< 10 >", &Settings::music_volume, 10},
         {Page::Main, 0, Button::Start, 1, "< 0 >", &Settings::music_volume, 0},
+        {Page::Main, 0, Button::Left, 2, "< 0 >", &Settings::music_volume, 0},
     };
     for (const Step& step : steps) {
         options.page = step.page;
@@ -348,6 +323,7 @@ TEST_F(Options, ValuesStepUpRoundAndStopAtTheEndsOnEveryPage) {
         EXPECT_NE(row.find(step.shown), std::string::npos) << row;
     }
     EXPECT_EQ(options.text.scale, 2.0);  // the options' own text, at once
+    EXPECT_EQ(Mix_VolumeMusic(-1), 0);   // and the music as it is set
 }
 
 // Each page opens from the main page and has its own Back, so that no page needs Escape; with
@@ -401,14 +377,11 @@ TEST_F(Options, EveryPageHasABackAndOneSwitchMenusGoRound) {
 // says why and changes nothing, Escape leaves the value as it was.
 TEST_F(Options, TheServerAndTheNameAreTypedAndChecked) {
     const auto type = [&](const std::string& typed, int erased, std::vector<int> keys) {
-        input.pressed_buttons.clear();
-        input.pressed_pad_buttons.clear();
-        input.typed = typed;
-        input.erased = erased;
-        input.pressed_keys = std::move(keys);
-        still_open = options.update(input, audio, 16);
-        input.typed.clear();
-        input.erased = 0;
+        frame([&](Input& in) {
+            in.typed = typed;
+            in.erased = erased;
+            in.pressed_keys = keys;
+        });
     };
     options.page = OptionsScreen::Page::Daily;
     options.refresh();
@@ -466,22 +439,20 @@ TEST_F(Options, PromptsNameTheKeysOrButtonsAsBoundForTheDeviceInHand) {
     const std::string pad_moves = dpad(Sheet::kDpadUp) + ", " + dpad(Sheet::kDpadDown) +
                                   ": choose    " + dpad(Sheet::kDpadLeft) + ", " +
                                   dpad(Sheet::kDpadRight) + ": change";
-    struct Case {
-        Device device;
-        int family;  // of the button sheet
-    };
-    for (const Case& c :
-         {Case{Device::Keys, -1}, Case{Device::Xbox, Sheet::kXbox},
-          Case{Device::PlayStation, Sheet::kPlayStation}, Case{Device::Nintendo, Sheet::kNintendo},
-          Case{Device::Pad, Sheet::kGeneric}}) {
-        SCOPED_TRACE(static_cast<int>(c.device));
-        const bool keys = c.device == Device::Keys;
+    const std::pair<Device, int> families[] = {{Device::Keys, -1},
+                                               {Device::Xbox, Sheet::kXbox},
+                                               {Device::PlayStation, Sheet::kPlayStation},
+                                               {Device::Nintendo, Sheet::kNintendo},
+                                               {Device::Pad, Sheet::kGeneric}};
+    for (const auto& [device, family] : families) {
+        SCOPED_TRACE(static_cast<int>(device));
+        const bool keys = device == Device::Keys;
         const auto button = [&](int column) {
-            return Text::picture(Sheet::family_cell(c.family, column));
+            return Text::picture(Sheet::family_cell(family, column));
         };
         const std::string start = keys ? "P" : button(Sheet::kStart);
         const std::string back = keys ? "Escape" : button(Sheet::kY);
-        input.last_device = c.device;
+        input.last_device = device;
         press(Button::None);
         EXPECT_EQ(options.moves_prompt,
                   keys ? "I, Down: choose    Left, Right: change" : pad_moves);

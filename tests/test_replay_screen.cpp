@@ -22,6 +22,7 @@
 namespace {
 
 using Button = Input::Button;
+using test::push_key;
 
 // Runs from an empty content/ (nothing loads, nothing needs to); the golden replays are taken
 // from the source tree, which was the working directory before.
@@ -60,15 +61,6 @@ uint64_t recorded_ms(const Replay& replay, std::size_t n) {
     uint64_t ms = 0;
     for (std::size_t i = 0; i < n; ++i) ms += replay.steps[i].ms;
     return ms;
-}
-
-void push_key(SDL_Scancode key, bool down) {
-    SDL_Event event{};
-    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    event.key.keysym.scancode = key;
-    event.key.keysym.sym = SDL_GetKeyFromScancode(key);
-    SDL_PushEvent(&event);
 }
 
 }  // namespace

@@ -6,7 +6,8 @@
 
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <algorithm>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -15,20 +16,12 @@
 #include "game/screens/game_screen.h"
 #include "game/screens/screen_flow.h"
 #include "tests/support/flashes.h"
+#include "tests/support/layout.h"
 #include "tests/support/support.h"
 
 namespace {
 
 constexpr int kFps = 60;
-
-bool inside(const Graphics::PixelRect& inner, const Graphics::PixelRect& outer) {
-    return inner.x >= outer.x && inner.y >= outer.y && inner.x + inner.w <= outer.x + outer.w &&
-           inner.y + inner.h <= outer.y + outer.h;
-}
-
-bool overlap(const Graphics::PixelRect& a, const Graphics::PixelRect& b) {
-    return a.x < b.x + b.w && b.x < a.x + a.w && a.y < b.y + b.h && b.y < a.y + a.h;
-}
 
 TEST(FlashMeasure, LuminanceOfReferenceColoursAndQuartersOfTheCanvas) {
     EXPECT_DOUBLE_EQ(test::relative_luminance(0x000000FF), 0.0);
@@ -37,7 +30,7 @@ TEST(FlashMeasure, LuminanceOfReferenceColoursAndQuartersOfTheCanvas) {
     EXPECT_NEAR(test::relative_luminance(0x808080FF), 0.2158605, 1e-6);  // sRGB mid grey
     for (const auto& r : test::quarter_regions(1280, 720)) {
         EXPECT_EQ(r.w * r.h, 1280 * 720 / 4);
-        EXPECT_TRUE(inside(r, {0, 0, 1280, 720}));
+        EXPECT_TRUE(test::check_layout({{"region", r}}, {0, 0, 1280, 720}).empty());
     }
     // White, black, red; black, mid grey, black.
     const std::vector<uint32_t> canvas{0xFFFFFFFF, 0x000000FF, 0xFF0000FF,
@@ -98,20 +91,19 @@ TEST(StarvingWarning, BoxHoldsItsSignAndLinesInsideTheCanvasAtEveryTextScale) {
         graphics->text_log = &drawn;
         warning.draw(*graphics, text, 1.6, 0);
         graphics->text_log = nullptr;
+        SCOPED_TRACE(scale);
         const auto l = StarvingWarning::layout(text, StarvingWarning::figure(1.6));
-        ASSERT_EQ(drawn.size(), 2u) << scale;
+        ASSERT_EQ(drawn.size(), 2u);
         EXPECT_EQ(drawn[0].text, StarvingWarning::kHeading);
         EXPECT_EQ(drawn[1].text, "Length: 0.80cm, game over at 0.50cm");
-        EXPECT_TRUE(inside(l.box, {0, 0, 1280, 720})) << scale;
-        EXPECT_TRUE(inside(l.sign, l.box)) << scale;
-        for (const DrawnText& line : drawn) {
-            EXPECT_TRUE(inside(line.box, l.box)) << line.text << " at " << scale;
-            EXPECT_FALSE(overlap(line.box, l.sign)) << line.text << " at " << scale;
-        }
-        EXPECT_FALSE(overlap(drawn[0].box, drawn[1].box)) << scale;
-        // Clear of the glow and its dashes.
-        EXPECT_GE(l.box.x, StarvingWarning::kBorderWidth);
-        EXPECT_GE(l.box.y, StarvingWarning::kBorderWidth);
+        drawn.push_back({"the sign", l.sign});
+        for (const std::string& problem : test::check_layout(drawn, l.box))
+            ADD_FAILURE() << problem;
+        // Inside the canvas, clear of the glow and its dashes.
+        const int border = StarvingWarning::kBorderWidth;
+        EXPECT_TRUE(
+            test::check_layout({{"box", l.box}}, {border, border, 1280 - border, 720 - border})
+                .empty());
     }
 }
 

@@ -90,6 +90,16 @@ TempFolder::~TempFolder() {
     std::filesystem::remove_all(path, ignored);
 }
 
+void push_key(SDL_Scancode key, bool down, bool repeat) {
+    SDL_Event event{};
+    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
+    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
+    event.key.repeat = repeat ? 1 : 0;
+    event.key.keysym.scancode = key;
+    event.key.keysym.sym = SDL_GetKeyFromScancode(key);
+    EXPECT_EQ(SDL_PushEvent(&event), 1) << SDL_GetError();
+}
+
 std::string read_file(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
     std::ostringstream out;

@@ -62,6 +62,9 @@ public:
     std::filesystem::path path;
 };
 
+// Pushes SDL's event of a key going down or up, as the player's keyboard makes it.
+void push_key(SDL_Scancode key, bool down, bool repeat = false);
+
 // The whole of a file, or "" when it cannot be read.
 std::string read_file(const std::filesystem::path& path);
 void write_file(const std::filesystem::path& path, const std::string& contents);
