@@ -68,15 +68,7 @@ Game::Config small_config() {
     return config;
 }
 
-void push_key(SDL_Scancode key, bool down, bool repeat = false) {
-    SDL_Event event{};
-    event.type = down ? SDL_KEYDOWN : SDL_KEYUP;
-    event.key.state = down ? SDL_PRESSED : SDL_RELEASED;
-    event.key.repeat = repeat ? 1 : 0;
-    event.key.keysym.scancode = key;
-    event.key.keysym.sym = SDL_GetKeyFromScancode(key);
-    SDL_PushEvent(&event);
-}
+using test::push_key;
 
 void push_quit() {
     SDL_Event event{};

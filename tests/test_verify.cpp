@@ -105,6 +105,22 @@ protected:
         recording = screen.world.recording;
     }
 
+    // The recording encoded, parsed into `back` and replayed: every frame must match the game
+    // as it was played.
+    ReplayOutcome through_the_file(Replay& back) {
+        const std::vector<uint8_t> bytes = recording.encode();
+        std::string error;
+        EXPECT_TRUE(parse_replay(bytes.data(), bytes.size(), back, error)) << error;
+        size_t frame = 0;
+        const ReplayOutcome outcome = run_replay(back, [&](const World& world) {
+            ASSERT_LT(frame, digests.size());
+            ASSERT_EQ(digest(world), digests[frame]) << "frame " << frame;
+            ++frame;
+        });
+        EXPECT_EQ(frame, digests.size());
+        return outcome;
+    }
+
     test::TempContentDir content;
     Audio audio{Audio::Config{}};
     Replay recording;
@@ -151,18 +167,8 @@ TEST_F(Recorded, ReplaysFrameForFrameThroughTheFile) {
     }
     EXPECT_GE(starts, 2);
 
-    const std::vector<uint8_t> bytes = recording.encode();
     Replay back;
-    std::string error;
-    ASSERT_TRUE(parse_replay(bytes.data(), bytes.size(), back, error)) << error;
-
-    size_t frame = 0;
-    const ReplayOutcome outcome = run_replay(back, [&](const World& world) {
-        ASSERT_LT(frame, digests.size());
-        ASSERT_EQ(digest(world), digests[frame]) << "frame " << frame;
-        ++frame;
-    });
-    EXPECT_EQ(frame, digests.size());
+    const ReplayOutcome outcome = through_the_file(back);
     EXPECT_TRUE(outcome.game_over);
     EXPECT_TRUE(outcome.matches(back));
     EXPECT_GT(back.max_depth, 0.0);
@@ -266,21 +272,12 @@ TEST_F(Recorded, VerifyCommandExitsZeroThreeOrTwo) {
 // command names them; the same steps at full speed are another game.
 TEST_F(Recorded, ASlowedGameReplaysExactlyAndIsMarked) {
     play(38, Assists{60, true});
-    const std::vector<uint8_t> bytes = recording.encode();
     Replay back;
-    std::string error;
-    ASSERT_TRUE(parse_replay(bytes.data(), bytes.size(), back, error)) << error;
+    const ReplayOutcome outcome = through_the_file(back);
     EXPECT_EQ(back.assists, (Assists{60, true}));
-    size_t frame = 0;
-    const ReplayOutcome outcome = run_replay(back, [&](const World& world) {
-        ASSERT_LT(frame, digests.size());
-        ASSERT_EQ(digest(world), digests[frame]) << "frame " << frame;
-        ++frame;
-    });
-    EXPECT_EQ(frame, digests.size());
     EXPECT_TRUE(outcome.matches(back));
 
-    const Verified slow = verify(write_file(content.root / "slow.replay", bytes));
+    const Verified slow = verify(write_file(content.root / "slow.replay", recording.encode()));
     EXPECT_EQ(slow.status, kVerifyMatch);
     EXPECT_NE(slow.out.find("slow.replay: replays as recorded (assisted: 60% speed, one switch)\n"),
               std::string::npos)
